@@ -1,0 +1,64 @@
+#pragma once
+// The engine seam of the database service. Nothing above host/db knows which engine runs:
+// the service takes Oracle-dialect text, translates it once per engine and runs it here.
+// No UI in this layer; every failure throws platform::EDatabaseError.
+#include "platform/Dataset.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+namespace host::db {
+
+enum class Engine { SQLite, PostgreSQL };
+
+struct ResultColumn {
+    QString name;
+    platform::FieldType type = platform::FieldType::Text;
+};
+
+// Receives the rows of one statement. Values arrive typed as the columns say (qlonglong,
+// double, platform::Currency, QString, QDateTime; invalid QVariant for null).
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void Columns(const QVector<ResultColumn>& columns) = 0;
+    // false stops the statement early.
+    virtual bool Row(QVariant* values) = 0;
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+    virtual Engine GetEngine() const = 0;
+    // One statement in the engine's own dialect with positional parameters (?1.. / $1..).
+    // Returns the rows affected for DML, -1 otherwise. Prepared statements are cached by text.
+    virtual qint64 ExecNative(const QString& sql, const QVector<QVariant>& params, RowSink* sink) = 0;
+    // A writer transaction: two workstations' writer transactions never interleave.
+    virtual void BeginWrite() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+    virtual bool InTransaction() const = 0;
+    // The next value of a database sequence (SEQ_JXCID).
+    virtual qint64 NextSequenceValue(const QString& name) = 0;
+};
+
+// Oracle text to the engine's dialect. Bind variables :1, :2 ... become the engine's
+// positional parameters. Throws EDatabaseError on text it cannot read.
+QString Translate(const QString& oracleSql, Engine engine);
+
+// Translate (cached) and run.
+qint64 Execute(Connection& c, const QString& oracleSql, const QVector<QVariant>& params = {}, RowSink* sink = nullptr);
+
+// Opens "sqlite:PATH", a bare file path, or "postgresql://..." / "postgres://..." / a libpq
+// "key=value" string.
+std::unique_ptr<Connection> Open(const QString& target);
+
+// Anonymous blocks: "begin ... end;" or "declare ... begin ... end;".
+bool IsBlock(const QString& sql);
+// Runs the block's statements on the connection; the caller owns the transaction (and rolls it
+// back when this throws).
+void RunBlock(Connection& c, const QString& block);
+
+} // namespace host::db

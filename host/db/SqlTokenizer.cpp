@@ -1,0 +1,176 @@
+#include "host/db/SqlTokenizer.h"
+
+#include "platform/Exception.h"
+
+namespace host::db {
+
+bool Token::Is(TokenKind k, const char* t) const
+{
+    return kind == k && text == QLatin1String(t);
+}
+
+bool Token::IsWord(const char* word) const
+{
+    return kind == TokenKind::Identifier && text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+
+bool IsIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
+bool IsIdentPart(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#'; }
+
+[[noreturn]] void Fail(const QString& what, int pos)
+{
+    throw platform::EDatabaseError(QStringLiteral("SQL syntax error: %1 at position %2").arg(what).arg(pos + 1));
+}
+
+} // namespace
+
+QVector<Token> Tokenize(const QString& sql)
+{
+    QVector<Token> out;
+    const int n = sql.size();
+    int i = 0;
+    bool space = false;
+    auto push = [&](TokenKind kind, QString text, int start) {
+        Token t;
+        t.kind = kind;
+        t.text = std::move(text);
+        t.pos = start;
+        t.length = i - start;
+        t.spaceBefore = space;
+        out.push_back(std::move(t));
+        space = false;
+    };
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c.isSpace()) {
+            space = true;
+            ++i;
+            continue;
+        }
+        if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
+            while (i < n && sql[i] != u'\n')
+                ++i;
+            space = true;
+            continue;
+        }
+        if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
+            const int end = sql.indexOf(QLatin1String("*/"), i + 2);
+            if (end < 0)
+                Fail(QStringLiteral("unterminated comment"), i);
+            i = end + 2;
+            space = true;
+            continue;
+        }
+        const int start = i;
+        if (c == u'\'') {
+            QString value;
+            ++i;
+            for (;;) {
+                if (i >= n)
+                    Fail(QStringLiteral("unterminated string literal"), start);
+                if (sql[i] == u'\'') {
+                    if (i + 1 < n && sql[i + 1] == u'\'') {
+                        value += u'\'';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += sql[i++];
+            }
+            push(TokenKind::String, value, start);
+            continue;
+        }
+        if (c == u'"') {
+            const int end = sql.indexOf(u'"', i + 1);
+            if (end < 0)
+                Fail(QStringLiteral("unterminated quoted identifier"), start);
+            i = end + 1;
+            push(TokenKind::QuotedIdentifier, sql.mid(start + 1, end - start - 1), start);
+            continue;
+        }
+        if (c.isDigit() || (c == u'.' && i + 1 < n && sql[i + 1].isDigit())) {
+            while (i < n && sql[i].isDigit())
+                ++i;
+            if (i < n && sql[i] == u'.' && !(i + 1 < n && sql[i + 1] == u'.')) {
+                ++i;
+                while (i < n && sql[i].isDigit())
+                    ++i;
+            }
+            if (i < n && (sql[i] == u'e' || sql[i] == u'E')) {
+                int j = i + 1;
+                if (j < n && (sql[j] == u'+' || sql[j] == u'-'))
+                    ++j;
+                if (j < n && sql[j].isDigit()) {
+                    i = j;
+                    while (i < n && sql[i].isDigit())
+                        ++i;
+                }
+            }
+            push(TokenKind::Number, sql.mid(start, i - start), start);
+            continue;
+        }
+        if (IsIdentStart(c)) {
+            while (i < n && IsIdentPart(sql[i]))
+                ++i;
+            push(TokenKind::Identifier, sql.mid(start, i - start), start);
+            continue;
+        }
+        if (c == u':' && i + 1 < n && (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_')) {
+            ++i;
+            while (i < n && IsIdentPart(sql[i]))
+                ++i;
+            push(TokenKind::Bind, sql.mid(start + 1, i - start - 1), start);
+            continue;
+        }
+        static const char* twoChar[] = {"||", "<>", "!=", "^=", "<=", ">=", ":=", "=>", ".."};
+        bool matched = false;
+        if (i + 1 < n) {
+            for (const char* op : twoChar) {
+                if (sql[i] == QLatin1Char(op[0]) && sql[i + 1] == QLatin1Char(op[1])) {
+                    i += 2;
+                    push(TokenKind::Operator, QString::fromLatin1(op), start);
+                    matched = true;
+                    break;
+                }
+            }
+        }
+        if (matched)
+            continue;
+        if (QStringLiteral("(),;.+-*/=<>%@|").contains(c)) {
+            ++i;
+            push(TokenKind::Operator, QString(c), start);
+            continue;
+        }
+        Fail(QStringLiteral("unexpected character '%1'").arg(c), i);
+    }
+    Token end;
+    end.pos = n;
+    end.spaceBefore = space;
+    out.push_back(end);
+    return out;
+}
+
+QString TokenText(const Token& t)
+{
+    switch (t.kind) {
+    case TokenKind::String: {
+        QString s = t.text;
+        s.replace(u'\'', QLatin1String("''"));
+        return u'\'' + s + u'\'';
+    }
+    case TokenKind::QuotedIdentifier:
+        return u'"' + t.text + u'"';
+    case TokenKind::Bind:
+        return u':' + t.text;
+    case TokenKind::End:
+        return {};
+    default:
+        return t.text;
+    }
+}
+
+} // namespace host::db

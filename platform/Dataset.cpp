@@ -1,0 +1,494 @@
+#include "platform/Dataset.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+std::optional<double> ParseDouble(const QString& text)
+{
+    bool ok = false;
+    const double d = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+QDateTime ParseDateTime(const QString& text)
+{
+    const QString t = text.trimmed();
+    static const char* formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
+                                    "yyyy-MM-dd HH:mm", "yyyy-MM-dd", "yyyy/M/d H:mm:ss", "yyyy/M/d"};
+    for (const char* f : formats) {
+        QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
+        if (dt.isValid())
+            return dt;
+    }
+    return {};
+}
+
+} // namespace
+
+QString FieldTypeName(FieldType type)
+{
+    switch (type) {
+    case FieldType::Integer: return QStringLiteral("integer");
+    case FieldType::Float: return QStringLiteral("float");
+    case FieldType::Currency: return QStringLiteral("currency");
+    case FieldType::Text: return QStringLiteral("text");
+    case FieldType::DateTime: return QStringLiteral("datetime");
+    }
+    return {};
+}
+
+QString VariantToText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    if (v.metaType() == QMetaType::fromType<Currency>())
+        return v.value<Currency>().ToString();
+    switch (v.metaType().id()) {
+    case QMetaType::Double: {
+        // Shortest text that reads back as the same number, no exponent for ordinary values.
+        const double d = v.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 1e15)
+            return QString::number(qint64(d));
+        return QString::number(d, 'g', 15);
+    }
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        if (dt.time() == QTime(0, 0))
+            return dt.toString(QStringLiteral("yyyy-MM-dd"));
+        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    default:
+        return v.toString();
+    }
+}
+
+QVariant ConvertToFieldType(const QVariant& value, FieldType type)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    const bool isCurrency = value.metaType() == QMetaType::fromType<Currency>();
+    const bool isText = value.metaType().id() == QMetaType::QString;
+    switch (type) {
+    case FieldType::Text:
+        return VariantToText(value);
+    case FieldType::Integer: {
+        if (isCurrency)
+            return qlonglong(std::llround(value.value<Currency>().ToDouble()));
+        if (isText) {
+            const QString t = value.toString().trimmed();
+            if (t.isEmpty())
+                return {};
+            bool ok = false;
+            const qlonglong i = t.toLongLong(&ok);
+            if (ok)
+                return i;
+            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(t));
+        }
+        if (value.metaType().id() == QMetaType::Double)
+            return qlonglong(std::llround(value.toDouble()));
+        bool ok = false;
+        const qlonglong i = value.toLongLong(&ok);
+        if (!ok)
+            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+        return i;
+    }
+    case FieldType::Float: {
+        if (isCurrency)
+            return value.value<Currency>().ToDouble();
+        if (isText) {
+            const QString t = value.toString().trimmed();
+            if (t.isEmpty())
+                return {};
+            if (auto d = ParseDouble(t))
+                return *d;
+            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(t));
+        }
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        if (!ok)
+            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+        return d;
+    }
+    case FieldType::Currency: {
+        if (isCurrency)
+            return value;
+        if (isText) {
+            const QString t = value.toString().trimmed();
+            if (t.isEmpty())
+                return {};
+            if (auto c = Currency::Parse(t))
+                return QVariant::fromValue(*c);
+            throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(t));
+        }
+        if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float)
+            return QVariant::fromValue(Currency::FromDouble(value.toDouble()));
+        bool ok = false;
+        const qlonglong i = value.toLongLong(&ok);
+        if (!ok)
+            throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
+        return QVariant::fromValue(Currency::FromInt(i));
+    }
+    case FieldType::DateTime: {
+        if (value.metaType().id() == QMetaType::QDateTime)
+            return value;
+        if (value.metaType().id() == QMetaType::QDate)
+            return QDateTime(value.toDate(), QTime(0, 0));
+        if (isText) {
+            const QString t = value.toString().trimmed();
+            if (t.isEmpty())
+                return {};
+            const QDateTime dt = ParseDateTime(t);
+            if (!dt.isValid())
+                throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(t));
+            return dt;
+        }
+        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
+    }
+    }
+    return value;
+}
+
+// ---- Field -------------------------------------------------------------------------------
+
+const QString& Dataset::Field::Name() const { return ds_->fields_.at(index_).name; }
+FieldType Dataset::Field::Type() const { return ds_->fields_.at(index_).type; }
+
+QVariant Dataset::Field::Value() const
+{
+    if (ds_->state_ != State::Browse)
+        return ds_->buffer_.at(index_);
+    if (ds_->current_ < 0 || ds_->current_ >= ds_->RecordCount())
+        return {};
+    return ds_->At(ds_->current_, index_);
+}
+
+QString Dataset::Field::AsString() const { return VariantToText(Value()); }
+
+qint64 Dataset::Field::AsInteger() const
+{
+    const QVariant v = ConvertToFieldType(Value(), FieldType::Integer);
+    return v.isValid() ? v.toLongLong() : 0;
+}
+
+double Dataset::Field::AsFloat() const
+{
+    const QVariant v = ConvertToFieldType(Value(), FieldType::Float);
+    return v.isValid() ? v.toDouble() : 0.0;
+}
+
+Currency Dataset::Field::AsCurrency() const
+{
+    const QVariant v = ConvertToFieldType(Value(), FieldType::Currency);
+    return v.isValid() ? v.value<Currency>() : Currency();
+}
+
+QDateTime Dataset::Field::AsDateTime() const
+{
+    const QVariant v = ConvertToFieldType(Value(), FieldType::DateTime);
+    return v.isValid() ? v.toDateTime() : QDateTime();
+}
+
+void Dataset::Field::SetValue(const QVariant& v)
+{
+    if (ds_->state_ == State::Browse)
+        throw Exception(QStringLiteral("Dataset not in edit or insert mode"));
+    ds_->BufferValue(index_) = ConvertToFieldType(v, Type());
+    ds_->modified_ = true;
+    ds_->Notify(DatasetObserver::Change::RowChanged, ds_->current_);
+}
+
+// ---- Dataset -----------------------------------------------------------------------------
+
+Dataset::Dataset(QVector<FieldDef> fields) : fields_(std::move(fields)) {}
+
+Dataset::~Dataset() { Notify(DatasetObserver::Change::Destroyed, -1); }
+
+void Dataset::AddField(const QString& name, FieldType type)
+{
+    if (RecordCount() > 0 || state_ != State::Browse)
+        throw Exception(QStringLiteral("Cannot add field '%1' to a dataset holding records").arg(name));
+    if (FieldIndex(name) >= 0)
+        throw Exception(QStringLiteral("Duplicate field name '%1'").arg(name));
+    fields_.push_back({name, type});
+    Notify(DatasetObserver::Change::Reset, -1);
+}
+
+int Dataset::FieldIndex(const QString& name) const
+{
+    for (int i = 0; i < fields_.size(); ++i)
+        if (fields_[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Dataset::Field Dataset::FieldByName(const QString& name)
+{
+    const int i = FieldIndex(name);
+    if (i < 0)
+        throw Exception(QStringLiteral("Field '%1' not found").arg(name));
+    return Field(*this, i);
+}
+
+void Dataset::SetCurrent(int row)
+{
+    const int count = RecordCount();
+    const int old = current_;
+    current_ = count == 0 ? -1 : std::clamp(row, 0, count - 1);
+    if (old != current_)
+        Notify(DatasetObserver::Change::CurrentChanged, current_);
+}
+
+void Dataset::SetRecNo(int row)
+{
+    CheckBrowseMode();
+    eof_ = bof_ = RecordCount() == 0;
+    SetCurrent(row);
+}
+
+void Dataset::First()
+{
+    CheckBrowseMode();
+    SetCurrent(0);
+    eof_ = bof_ = RecordCount() == 0;
+    bof_ = true;
+}
+
+void Dataset::Last()
+{
+    CheckBrowseMode();
+    SetCurrent(RecordCount() - 1);
+    eof_ = true;
+    bof_ = RecordCount() == 0;
+}
+
+void Dataset::Next()
+{
+    CheckBrowseMode();
+    bof_ = false;
+    if (current_ < 0 || current_ >= RecordCount() - 1) {
+        eof_ = true;
+        return;
+    }
+    SetCurrent(current_ + 1);
+    eof_ = false;
+}
+
+void Dataset::Prior()
+{
+    CheckBrowseMode();
+    eof_ = false;
+    if (current_ <= 0) {
+        bof_ = true;
+        return;
+    }
+    SetCurrent(current_ - 1);
+    bof_ = false;
+}
+
+bool Dataset::Locate(const QString& field, const QVariant& value, bool ignoreCase)
+{
+    CheckBrowseMode();
+    const int f = FieldIndex(field);
+    if (f < 0)
+        throw Exception(QStringLiteral("Field '%1' not found").arg(field));
+    const FieldType type = fields_[f].type;
+    QVariant key;
+    try {
+        key = ConvertToFieldType(value, type);
+    } catch (const EConvertError&) {
+        return false;
+    }
+    const QString keyText = VariantToText(key);
+    for (int r = 0, n = RecordCount(); r < n; ++r) {
+        const QVariant& v = At(r, f);
+        bool match;
+        if (!key.isValid())
+            match = !v.isValid();
+        else if (type == FieldType::Text)
+            match = v.isValid() && v.toString().compare(keyText, ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+        else
+            match = v.isValid() && VariantToText(v) == keyText;
+        if (match) {
+            SetCurrent(r);
+            eof_ = bof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+void Dataset::CheckActiveRecord() const
+{
+    if (current_ < 0 || current_ >= RecordCount())
+        throw Exception(QStringLiteral("Cannot perform this operation on an empty dataset"));
+}
+
+QVariant& Dataset::BufferValue(int field) { return buffer_[field]; }
+
+void Dataset::Append()
+{
+    CheckBrowseMode();
+    buffer_ = QVector<QVariant>(fields_.size());
+    state_ = State::Insert;
+    modified_ = false;
+    const int pending = RecordCount();
+    current_ = pending;
+    eof_ = bof_ = false;
+    Notify(DatasetObserver::Change::RowInserted, pending);
+    Notify(DatasetObserver::Change::StateChanged, pending);
+    Notify(DatasetObserver::Change::CurrentChanged, pending);
+}
+
+void Dataset::Edit()
+{
+    if (state_ != State::Browse)
+        return;
+    CheckActiveRecord();
+    buffer_ = QVector<QVariant>(fields_.size());
+    for (int f = 0; f < fields_.size(); ++f)
+        buffer_[f] = At(current_, f);
+    state_ = State::Edit;
+    modified_ = false;
+    Notify(DatasetObserver::Change::StateChanged, current_);
+}
+
+void Dataset::Post()
+{
+    if (state_ == State::Browse)
+        return;
+    const int n = fields_.size();
+    if (state_ == State::Insert) {
+        // The pending row becomes a stored row at the same index the views already show.
+        rows_.insert(rows_.end(), buffer_.begin(), buffer_.end());
+        state_ = State::Browse;
+        modified_ = false;
+        buffer_.clear();
+        current_ = RecordCount() - 1;
+        Notify(DatasetObserver::Change::StateChanged, current_);
+        Notify(DatasetObserver::Change::RowChanged, current_);
+        return;
+    }
+    for (int f = 0; f < n; ++f)
+        rows_[size_t(current_) * n + f] = buffer_[f];
+    state_ = State::Browse;
+    modified_ = false;
+    buffer_.clear();
+    Notify(DatasetObserver::Change::StateChanged, current_);
+    Notify(DatasetObserver::Change::RowChanged, current_);
+}
+
+void Dataset::Cancel()
+{
+    if (state_ == State::Browse)
+        return;
+    const bool wasInsert = state_ == State::Insert;
+    const int pending = current_;
+    state_ = State::Browse;
+    modified_ = false;
+    buffer_.clear();
+    if (wasInsert) {
+        current_ = RecordCount() == 0 ? -1 : RecordCount() - 1;
+        Notify(DatasetObserver::Change::RowRemoved, pending);
+        Notify(DatasetObserver::Change::CurrentChanged, current_);
+    } else {
+        Notify(DatasetObserver::Change::RowChanged, current_);
+    }
+    Notify(DatasetObserver::Change::StateChanged, current_);
+}
+
+void Dataset::CheckBrowseMode()
+{
+    if (state_ == State::Browse)
+        return;
+    if (modified_)
+        Post();
+    else
+        Cancel();
+}
+
+void Dataset::Delete()
+{
+    if (state_ == State::Insert) {
+        Cancel();
+        return;
+    }
+    if (state_ == State::Edit)
+        Cancel();
+    CheckActiveRecord();
+    const int n = fields_.size();
+    const int row = current_;
+    rows_.erase(rows_.begin() + ptrdiff_t(row) * n, rows_.begin() + ptrdiff_t(row + 1) * n);
+    const int count = RecordCount();
+    current_ = count == 0 ? -1 : std::min(row, count - 1);
+    eof_ = bof_ = count == 0;
+    Notify(DatasetObserver::Change::RowRemoved, row);
+    Notify(DatasetObserver::Change::CurrentChanged, current_);
+}
+
+void Dataset::EmptyDataset()
+{
+    state_ = State::Browse;
+    modified_ = false;
+    buffer_.clear();
+    rows_.clear();
+    current_ = -1;
+    eof_ = bof_ = true;
+    Notify(DatasetObserver::Change::Reset, -1);
+}
+
+QVariant Dataset::DisplayValue(int row, int field) const
+{
+    if (state_ != State::Browse && row == current_)
+        return buffer_.at(field);
+    if (row < 0 || row >= RecordCount())
+        return {};
+    return At(row, field);
+}
+
+QVariant* Dataset::AppendRawRow()
+{
+    const size_t start = rows_.size();
+    rows_.resize(start + fields_.size());
+    return rows_.data() + start;
+}
+
+void Dataset::SetRawValue(int row, int field, QVariant v)
+{
+    rows_[size_t(row) * fields_.size() + field] = std::move(v);
+    Notify(DatasetObserver::Change::RowChanged, row);
+}
+
+void Dataset::EndLoad()
+{
+    current_ = RecordCount() == 0 ? -1 : 0;
+    eof_ = bof_ = RecordCount() == 0;
+    Notify(DatasetObserver::Change::Reset, -1);
+}
+
+void Dataset::AddObserver(DatasetObserver* o)
+{
+    if (std::find(observers_.begin(), observers_.end(), o) == observers_.end())
+        observers_.push_back(o);
+}
+
+void Dataset::RemoveObserver(DatasetObserver* o)
+{
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
+}
+
+void Dataset::Notify(DatasetObserver::Change c, int row)
+{
+    // Copy: an observer may detach itself while being told.
+    const auto observers = observers_;
+    for (DatasetObserver* o : observers)
+        o->DatasetChanged(*this, c, row);
+}
+
+} // namespace platform

@@ -1,0 +1,154 @@
+#pragma once
+// An in-memory table of typed, named fields: the result of the database service's OpenQuery and
+// the data behind grids. It can be walked, edited, appended to and deleted from; it never writes
+// back to a database. Field names compare ignoring case.
+//
+// Values are QVariants of one type per field: qlonglong (Integer), double (Float),
+// platform::Currency (Currency), QString (Text), QDateTime (DateTime); a null value is an
+// invalid QVariant. Values written through SetValue are converted to the field's type.
+#include "platform/Currency.h"
+#include "platform/Exception.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <vector>
+
+namespace platform {
+
+enum class FieldType { Integer, Float, Currency, Text, DateTime };
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+};
+
+class Dataset;
+
+// Observers are told of every change so views can follow (the data source's model does).
+class DatasetObserver {
+public:
+    enum class Change {
+        Reset,          // structure or all rows changed
+        RowInserted,    // row index given
+        RowRemoved,     // row index given
+        RowChanged,     // row index given (a post, or an edit buffer change)
+        CurrentChanged, // current record moved
+        StateChanged,   // browse / edit / insert
+        Destroyed       // the dataset is going away; drop every reference to it
+    };
+    virtual ~DatasetObserver() = default;
+    virtual void DatasetChanged(Dataset& ds, Change change, int row) = 0;
+};
+
+// Conversions shared by fields and grids.
+QVariant ConvertToFieldType(const QVariant& value, FieldType type); // throws EConvertError
+QString VariantToText(const QVariant& value);                        // "" for null
+QString FieldTypeName(FieldType type);
+
+class Dataset {
+public:
+    enum class State { Browse, Edit, Insert };
+
+    // A handle on one field of the current record (the edit buffer while editing).
+    class Field {
+    public:
+        Field(Dataset& ds, int index) : ds_(&ds), index_(index) {}
+        const QString& Name() const;
+        FieldType Type() const;
+        int Index() const { return index_; }
+        QVariant Value() const;
+        bool IsNull() const { return !Value().isValid(); }
+        QString AsString() const;       // "" for null
+        qint64 AsInteger() const;       // 0 for null; throws EConvertError for non-numbers
+        double AsFloat() const;         // 0 for null
+        Currency AsCurrency() const;    // 0 for null
+        QDateTime AsDateTime() const;   // invalid for null
+        void SetValue(const QVariant& v); // needs Edit or Insert state
+        void Clear() { SetValue(QVariant()); }
+        Field& operator=(const QVariant& v) { SetValue(v); return *this; }
+
+    private:
+        Dataset* ds_;
+        int index_;
+    };
+
+    Dataset() = default;
+    explicit Dataset(QVector<FieldDef> fields);
+    virtual ~Dataset();
+    Dataset(const Dataset&) = delete;
+    Dataset& operator=(const Dataset&) = delete;
+
+    // Structure
+    void AddField(const QString& name, FieldType type); // only while empty
+    int FieldCount() const { return fields_.size(); }
+    const FieldDef& FieldDefAt(int i) const { return fields_.at(i); }
+    const QVector<FieldDef>& Fields() const { return fields_; }
+    int FieldIndex(const QString& name) const; // -1 when absent
+    Field FieldByName(const QString& name);    // throws Exception when absent
+    Field FieldAt(int i) { return Field(*this, i); }
+
+    // Navigation. RecNo is the 0-based current record, -1 when there is none.
+    int RecordCount() const { return int(rows_.size() / std::max<size_t>(1, size_t(fields_.size()))); }
+    bool IsEmpty() const { return RecordCount() == 0; }
+    int RecNo() const { return current_; }
+    void SetRecNo(int row);
+    void First();
+    void Last();
+    void Next();  // past the last record sets Eof
+    void Prior(); // before the first record sets Bof
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    bool Locate(const QString& field, const QVariant& value, bool ignoreCase = true);
+
+    // Editing. Leaving Edit/Insert by navigation posts a modified buffer and drops an untouched one.
+    State GetState() const { return state_; }
+    bool Modified() const { return modified_; }
+    // New record after the last one, state Insert. It is not counted by RecordCount until
+    // posted; views show it as an extra last row (PendingRow).
+    void Append();
+    void Edit();   // edit the current record
+    void Post();
+    void Cancel();
+    void Delete(); // deletes the current record (cancels a pending insert)
+    void EmptyDataset();
+    // Posts a modified buffer or drops an untouched one; nothing in Browse.
+    void CheckBrowseMode();
+
+    // Direct access to stored rows (not the edit buffer); used by views and loaders.
+    const QVariant& At(int row, int field) const { return rows_[size_t(row) * fields_.size() + field]; }
+    // The value a view shows: the edit buffer for the row being edited.
+    QVariant DisplayValue(int row, int field) const;
+    // Row index of the pending inserted record, or -1.
+    int PendingRow() const { return state_ == State::Insert ? RecordCount() : -1; }
+    // Fast loading: a new stored row of FieldCount() values in field order; no conversion.
+    QVariant* AppendRawRow();
+    void SetRawValue(int row, int field, QVariant v);
+    void Reserve(int rows) { rows_.reserve(size_t(rows) * fields_.size()); }
+    // After raw loading: current record to the first, observers reset.
+    void EndLoad();
+
+    void AddObserver(DatasetObserver* o);
+    void RemoveObserver(DatasetObserver* o);
+
+private:
+    friend class Field;
+    void Notify(DatasetObserver::Change c, int row);
+    void CheckActiveRecord() const;
+    void SetCurrent(int row);
+    QVariant& BufferValue(int field);
+
+    QVector<FieldDef> fields_;
+    std::vector<QVariant> rows_; // row-major
+    QVector<QVariant> buffer_;   // edit buffer in Edit / Insert
+    State state_ = State::Browse;
+    bool modified_ = false;
+    int current_ = -1;
+    bool eof_ = true;
+    bool bof_ = true;
+    std::vector<DatasetObserver*> observers_;
+};
+
+} // namespace platform
