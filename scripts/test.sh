@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test (CTest, Qt's offscreen platform), the PostgreSQL ones
+# against a server this script starts.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+if [ -z "${JXC_TEST_PG:-}" ]; then
+  if conn=$(scripts/pg-test-server.sh); then
+    export JXC_TEST_PG="$conn"
+  else
+    echo "PostgreSQL server could not be started; its tests will be skipped" >&2
+  fi
+fi
+export QT_QPA_PLATFORM=offscreen
+cd "${JXC_BUILD_DIR:-build}"
+ctest --output-on-failure -j2 "$@"
