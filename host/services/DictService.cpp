@@ -1,5 +1,6 @@
 #include "host/services/DictService.h"
 
+#include "host/services/HostLook.h"
 #include "platform/Dataset.h"
 #include "platform/Exception.h"
 
@@ -41,7 +42,7 @@ QComboBox* DictService::ComboFromSql(const QString& sql)
     for (int row = 0; row < ds->RecordCount(); ++row)
         combo->addItem(platform::VariantToText(ds->At(row, textField)), ds->At(row, valueField));
     QComboBox* out = combo.release();
-    cache_.insert(sql, out);
+    cache_.insert(OwnCopy(sql), out);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "host/services/IniService.h"
 
+#include "host/services/HostLook.h"
 #include "platform/Exception.h"
 
 #include <QDir>
@@ -69,7 +70,7 @@ void IniService::WriteString(const QString& section, const QString& key, const Q
     if (!QDir().mkpath(folder_))
         throw platform::Exception(QStringLiteral("无法创建配置文件夹：%1").arg(folder_));
     QSettings ini(path, QSettings::IniFormat);
-    ini.setValue(flat, value);
+    ini.setValue(OwnCopy(flat), OwnCopy(value));
     ini.sync();
     if (ini.status() != QSettings::NoError)
         throw platform::Exception(QStringLiteral("无法写入配置文件：%1").arg(path));

@@ -1,5 +1,7 @@
 #include "host/services/TablePrinter.h"
 
+#include "host/services/HostLook.h"
+
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QDate>
@@ -19,11 +21,8 @@ namespace host {
 QFont PrintFont(int pointSize)
 {
     static const QString family = [] {
-        const QStringList families = QFontDatabase::families();
-        for (const char* f : {"宋体", "SimSun", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC"})
-            if (families.contains(QString::fromUtf8(f), Qt::CaseInsensitive))
-                return QString::fromUtf8(f);
-        return QStringLiteral("宋体");
+        const QString f = ChineseFamily();
+        return f.isEmpty() ? QStringLiteral("宋体") : f;
     }();
     QFont f(family, pointSize);
     f.setStyleStrategy(QFont::PreferAntialias);
