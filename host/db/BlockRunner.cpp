@@ -1,19 +1,85 @@
 #include "host/db/BlockRunner.h"
 
-#include "host/db/SqlTokenizer.h"
+#include "host/db/BlockInterpreter.h"
+#include "host/db/BlockParser.h"
 #include "platform/Exception.h"
+
+#include <QHash>
+#include <QMutex>
 
 namespace host::db {
 
+namespace {
+
+// Parsed blocks by their text. The module sends the same block shapes again and again (a
+// re-sent save, repeated postings in tests and benchmarks); blocks built with literals are
+// endless, so the cache is bounded by count and by the text it holds.
+class BlockCache {
+public:
+    std::shared_ptr<const plsql::Program> Get(const QString& text)
+    {
+        {
+            QMutexLocker lock(&mutex_);
+            const auto it = map_.constFind(text);
+            if (it != map_.constEnd())
+                return *it;
+        }
+        // Parsed outside the lock: two threads may parse the same text once each, harmlessly.
+        std::shared_ptr<const plsql::Program> program = plsql::ParseBlock(text);
+        QMutexLocker lock(&mutex_);
+        if (map_.size() >= MaxBlocks || chars_ + text.size() > MaxChars) {
+            map_.clear();
+            chars_ = 0;
+        }
+        if (!map_.contains(text)) {
+            map_.insert(text, program);
+            chars_ += text.size();
+        }
+        return program;
+    }
+
+private:
+    static constexpr int MaxBlocks = 256;
+    static constexpr qint64 MaxChars = 8 * 1024 * 1024;
+    QMutex mutex_;
+    QHash<QString, std::shared_ptr<const plsql::Program>> map_;
+    qint64 chars_ = 0;
+};
+
+BlockCache& Cache()
+{
+    static BlockCache cache;
+    return cache;
+}
+
+int SkipSpaceAndComments(const QString& sql, int i)
+{
+    const int n = sql.size();
+    for (;;) {
+        while (i < n && sql[i].isSpace())
+            ++i;
+        if (i + 1 < n && sql[i] == u'-' && sql[i + 1] == u'-') {
+            while (i < n && sql[i] != u'\n')
+                ++i;
+        } else if (i + 1 < n && sql[i] == u'/' && sql[i + 1] == u'*') {
+            const int end = sql.indexOf(QLatin1String("*/"), i + 2);
+            if (end < 0)
+                return n;
+            i = end + 2;
+        } else {
+            return i;
+        }
+    }
+}
+
+} // namespace
+
 bool IsBlock(const QString& sql)
 {
-    // Cheap test on the first word, so plain statements never pay for a full parse.
-    int i = 0;
-    const int n = sql.size();
-    while (i < n && sql[i].isSpace())
-        ++i;
+    // The first word decides, so plain statements never pay for a parse.
+    const int i = SkipSpaceAndComments(sql, 0);
     int j = i;
-    while (j < n && (sql[j].isLetter() || sql[j] == u'_'))
+    while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_' || sql[j] == u'$' || sql[j] == u'#'))
         ++j;
     const QStringView word = QStringView(sql).mid(i, j - i);
     return word.compare(QLatin1String("begin"), Qt::CaseInsensitive) == 0
@@ -22,7 +88,8 @@ bool IsBlock(const QString& sql)
 
 void RunBlock(Connection& c, const QString& block)
 {
-    throw platform::EDatabaseError(QStringLiteral("anonymous blocks are not available yet"));
+    const std::shared_ptr<const plsql::Program> program = Cache().Get(block);
+    plsql::RunProgram(c, *program);
 }
 
 } // namespace host::db

@@ -1,0 +1,25 @@
+#pragma once
+// Runs a parsed block on a Connection, statement by statement, with Oracle's semantics for
+// the subset: typed variables (decimal(p,s) rounds half away from zero on assignment, varchar(n)
+// refuses longer text), three-valued conditions, cursors read when opened, select into with
+// exactly one row. SQL goes through Execute with the variables bound. Throws
+// platform::EDatabaseError whose message starts with the Oracle error and names the line and
+// the statement.
+#include "host/db/BlockParser.h"
+#include "host/db/Connection.h"
+
+namespace host::db::plsql {
+
+void RunProgram(Connection& c, const Program& program);
+
+// Value rules shared with the tests.
+// v rounded to `scale` decimals (negative: to tens, hundreds ...), ties away from zero, judged on
+// the shortest decimal form of v (so 2.675 rounds to 2.68 as the typed number would).
+double RoundDecimal(double v, int scale);
+// Oracle's text of a number: no exponent, no trailing zeros, no leading zero before the point
+// (0.5 -> ".5"), at most 15 significant digits.
+QString OracleNumberText(double v);
+// The value stored into a variable of this type, or EDatabaseError (ORA-06502 ...).
+Value CoerceTo(const SlotInfo& slot, const Value& v);
+
+} // namespace host::db::plsql
