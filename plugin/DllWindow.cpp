@@ -108,9 +108,11 @@ void TDllWindowForm::ReservedCommand2() {}
 
 void TDllWindowForm::InitWindow()
 {
-    // A second set-up replaces the timer instead of leaking the first.
+    // A second set-up replaces the timer instead of leaking the first. The form is its parent
+    // only so that it can be found by name; DoneWindow frees it.
     delete CaptionTimer;
-    CaptionTimer = new QTimer;
+    CaptionTimer = new QTimer(this);
+    CaptionTimer->setObjectName(QStringLiteral("CaptionTimer"));
     CaptionTimer->setInterval(1);
     connect(CaptionTimer, &QTimer::timeout, this, platform::Guard(this, &TDllWindowForm::CaptionTimerTimer));
     ApplyHostStyles(this);
