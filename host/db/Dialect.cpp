@@ -1,0 +1,425 @@
+#include "host/db/Dialect.h"
+
+#include "host/db/SqlTokenizer.h"
+#include "platform/Exception.h"
+
+#include <QHash>
+#include <QMutex>
+#include <cmath>
+#include <unordered_map>
+
+namespace host::db {
+
+namespace {
+
+[[noreturn]] void Fail(const QString& message)
+{
+    throw platform::EDatabaseError(message);
+}
+
+bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#'; }
+
+class Rewriter {
+public:
+    Rewriter(const QVector<Token>& tokens, Engine engine) : t_(tokens), engine_(engine) {}
+
+    bool usesSequence = false;
+
+    QString Range(int b, int e)
+    {
+        QString out;
+        for (int i = b; i < e; ++i) {
+            const Token& tok = t_[i];
+            const Token* next = i + 1 < e ? &t_[i + 1] : nullptr;
+            switch (tok.kind) {
+            case TokenKind::End:
+                return out;
+            case TokenKind::Bind: {
+                bool ok = false;
+                const int n = tok.text.toInt(&ok);
+                if (!ok || n < 1)
+                    Fail(QStringLiteral("Bind variable :%1 is not supported: use :1, :2 ...").arg(tok.text));
+                Emit(out, tok, (engine_ == Engine::SQLite ? QStringLiteral("?") : QStringLiteral("$")) + QString::number(n));
+                break;
+            }
+            case TokenKind::Identifier:
+                i = Identifier(out, i, e);
+                break;
+            case TokenKind::QuotedIdentifier:
+                Emit(out, tok, QuotedIdentifier(tok.text));
+                break;
+            case TokenKind::Operator:
+                if (tok.text == QLatin1String("^=") || tok.text == QLatin1String("!="))
+                    Emit(out, tok, QStringLiteral("<>"));
+                else if (tok.IsOp(";"))
+                    Fail(QStringLiteral("Only one statement can be sent at a time (found ';' at position %1)").arg(tok.pos + 1));
+                else
+                    Emit(out, tok, tok.text);
+                break;
+            default:
+                Emit(out, tok, TokenText(tok));
+                break;
+            }
+            (void)next;
+        }
+        return out;
+    }
+
+private:
+    const QVector<Token>& t_;
+    Engine engine_;
+
+    static void Emit(QString& out, const Token& tok, const QString& text)
+    {
+        if (text.isEmpty())
+            return;
+        if (!out.isEmpty()) {
+            const QChar last = out.back();
+            if ((tok.spaceBefore && !last.isSpace()) || (IsWordChar(last) && IsWordChar(text.front())))
+                out += u' ';
+        }
+        out += text;
+    }
+
+    bool IsOpAt(int i, int e, const char* op) const { return i < e && t_[i].IsOp(op); }
+
+    // Index of the ')' matching the '(' at open.
+    int MatchParen(int open, int e) const
+    {
+        int depth = 0;
+        for (int i = open; i < e; ++i) {
+            if (t_[i].IsOp("("))
+                ++depth;
+            else if (t_[i].IsOp(")") && --depth == 0)
+                return i;
+        }
+        Fail(QStringLiteral("SQL syntax error: missing ')' after position %1").arg(t_[open].pos + 1));
+    }
+
+    // Argument token ranges of a call whose parentheses are at open and close.
+    QVector<QPair<int, int>> Args(int open, int close) const
+    {
+        QVector<QPair<int, int>> args;
+        int depth = 0;
+        int start = open + 1;
+        for (int i = open + 1; i < close; ++i) {
+            if (t_[i].IsOp("("))
+                ++depth;
+            else if (t_[i].IsOp(")"))
+                --depth;
+            else if (depth == 0 && t_[i].IsOp(",")) {
+                args.push_back({start, i});
+                start = i + 1;
+            }
+        }
+        if (start < close || !args.isEmpty())
+            args.push_back({start, close});
+        return args;
+    }
+
+    QString QuotedIdentifier(const QString& name) const
+    {
+        // Oracle keeps quoted names as written and folds unquoted ones to upper case, so an
+        // upper-case quoted name is the plain one; PostgreSQL folds to lower case instead.
+        if (engine_ == Engine::PostgreSQL && name == name.toUpper() && !name.isEmpty())
+            return u'"' + name.toLower() + u'"';
+        return u'"' + name + u'"';
+    }
+
+    QString SysdateExpr() const
+    {
+        // Server local time without fractions, as Oracle's DATE holds it.
+        return engine_ == Engine::SQLite ? QStringLiteral("datetime('now','localtime')")
+                                         : QStringLiteral("date_trunc('second', localtimestamp)");
+    }
+
+    QString DateConstant(const QDateTime& dt) const
+    {
+        const QString text = u'\'' + CanonicalDateText(dt) + u'\'';
+        return engine_ == Engine::SQLite ? text : QStringLiteral("TIMESTAMP ") + text;
+    }
+
+    QString ToDate(int open, int close)
+    {
+        const auto args = Args(open, close);
+        if (args.size() < 1 || args.size() > 2)
+            Fail(QStringLiteral("to_date takes a text and a format"));
+        auto isLiteral = [&](QPair<int, int> a) { return a.second == a.first + 1 && t_[a.first].kind == TokenKind::String; };
+        const QString defaultFormat = QStringLiteral("YYYY-MM-DD HH24:MI:SS");
+        if (isLiteral(args[0]) && (args.size() == 1 || isLiteral(args[1]))) {
+            const QString text = t_[args[0].first].text;
+            const QString format = args.size() == 2 ? t_[args[1].first].text : defaultFormat;
+            if (text.trimmed().isEmpty())
+                return QStringLiteral("NULL"); // Oracle's empty text is null
+            const auto dt = ParseOracleDate(text, format);
+            if (!dt)
+                Fail(QStringLiteral("to_date: '%1' is not a valid date for the format '%2'").arg(text, format));
+            return DateConstant(*dt);
+        }
+        const QString value = Range(args[0].first, args[0].second);
+        const QString format = args.size() == 2 ? Range(args[1].first, args[1].second) : u'\'' + defaultFormat + u'\'';
+        if (engine_ == Engine::SQLite)
+            return QStringLiteral("jxc_to_date(%1, %2)").arg(value, format);
+        return QStringLiteral("(to_timestamp(%1, %2)::timestamp)").arg(value, format);
+    }
+
+    // Handles the identifier at i; returns the index of the last token consumed.
+    int Identifier(QString& out, int i, int e)
+    {
+        const Token& tok = t_[i];
+        const bool call = IsOpAt(i + 1, e, "(");
+        const bool qualified = i > 0 && t_[i - 1].IsOp(".");
+        if (!qualified && call && tok.IsWord("nvl")) {
+            Emit(out, tok, QStringLiteral("coalesce"));
+            return i;
+        }
+        if (!qualified && call && tok.IsWord("to_date")) {
+            const int close = MatchParen(i + 1, e);
+            Emit(out, tok, ToDate(i + 1, close));
+            return close;
+        }
+        if (!qualified && !call && tok.IsWord("sysdate")) {
+            Emit(out, tok, SysdateExpr());
+            return i;
+        }
+        if (tok.IsWord("from") && i + 1 < e && t_[i + 1].IsWord("dual") && !IsOpAt(i + 2, e, ".")) {
+            // Both engines select without a from clause.
+            return i + 1;
+        }
+        if (!qualified && IsOpAt(i + 1, e, ".") && i + 2 < e
+            && (t_[i + 2].IsWord("nextval") || t_[i + 2].IsWord("currval"))) {
+            const bool next = t_[i + 2].IsWord("nextval");
+            usesSequence = usesSequence || next;
+            QString expr;
+            if (engine_ == Engine::SQLite)
+                expr = QStringLiteral("%1('%2')").arg(next ? QStringLiteral("jxc_nextval") : QStringLiteral("jxc_currval"), tok.text.toUpper());
+            else
+                expr = QStringLiteral("%1('%2')").arg(next ? QStringLiteral("nextval") : QStringLiteral("currval"), tok.text.toLower());
+            Emit(out, tok, expr);
+            return i + 2;
+        }
+        Emit(out, tok, tok.text);
+        return i;
+    }
+};
+
+struct Cache {
+    QMutex mutex;
+    std::unordered_map<QString, Translation> map[2];
+};
+
+Cache& TheCache()
+{
+    static Cache c;
+    return c;
+}
+
+constexpr size_t MaxCached = 4096;
+
+Translation DoTranslate(const QString& oracleSql, Engine engine)
+{
+    const QVector<Token> tokens = Tokenize(oracleSql);
+    int end = int(tokens.size()) - 1; // the End token
+    // A trailing ';' is harmless; Oracle's clients accept it from scripts.
+    while (end > 0 && tokens[end - 1].IsOp(";"))
+        --end;
+    if (end == 0)
+        Fail(QStringLiteral("Empty SQL statement"));
+    Rewriter r(tokens, engine);
+    Translation t;
+    t.text = r.Range(0, end);
+    t.usesSequence = r.usesSequence;
+    return t;
+}
+
+} // namespace
+
+QString Translate(const QString& oracleSql, Engine engine)
+{
+    return DoTranslate(oracleSql, engine).text;
+}
+
+Translation TranslateCached(const QString& oracleSql, Engine engine)
+{
+    Cache& c = TheCache();
+    auto& map = c.map[engine == Engine::SQLite ? 0 : 1];
+    {
+        QMutexLocker lock(&c.mutex);
+        auto it = map.find(oracleSql);
+        if (it != map.end())
+            return it->second;
+    }
+    Translation t = DoTranslate(oracleSql, engine);
+    QMutexLocker lock(&c.mutex);
+    if (map.size() >= MaxCached)
+        map.clear(); // statements built with literals are endless; keep the cache bounded
+    map.emplace(oracleSql, t);
+    return t;
+}
+
+qint64 Execute(Connection& c, const QString& oracleSql, const QVector<QVariant>& params, RowSink* sink)
+{
+    const Translation t = TranslateCached(oracleSql, c.GetEngine());
+    try {
+        return c.ExecNative(t.text, params, sink);
+    } catch (const platform::EDatabaseError& e) {
+        // The user sees the engine's words and the statement they came from.
+        QString stmt = oracleSql.trimmed();
+        if (stmt.size() > 1000)
+            stmt = stmt.left(1000) + QStringLiteral(" ...");
+        throw platform::EDatabaseError(e.Message() + QStringLiteral("\nSQL: ") + stmt);
+    }
+}
+
+std::optional<QDateTime> ParseOracleDate(const QString& text, const QString& format)
+{
+    const QString f = format.toUpper();
+    const int fn = f.size();
+    const int n = text.size();
+    int year = -1, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    int fi = 0;
+    int p = 0;
+    auto skipSpace = [&] {
+        while (p < n && text[p].isSpace())
+            ++p;
+    };
+    while (fi < fn) {
+        skipSpace();
+        if (p >= n)
+            break; // shorter input: the remaining fields keep their start values
+        int* target = nullptr;
+        int width = 2;
+        auto take = [&](const char* name, int* field, int w) {
+            const int len = int(qstrlen(name));
+            if (f.mid(fi, len) == QLatin1String(name)) {
+                target = field;
+                width = w;
+                fi += len;
+                return true;
+            }
+            return false;
+        };
+        if (take("YYYY", &year, 4) || take("HH24", &hour, 2) || take("HH12", &hour, 2) || take("HH", &hour, 2)
+            || take("MM", &month, 2) || take("DD", &day, 2) || take("MI", &minute, 2) || take("SS", &second, 2)) {
+            int value = 0;
+            int digits = 0;
+            while (p < n && digits < width && text[p].isDigit()) {
+                value = value * 10 + text[p].digitValue();
+                ++p;
+                ++digits;
+            }
+            if (digits == 0)
+                return std::nullopt;
+            *target = value;
+            continue;
+        }
+        const QChar fc = f[fi];
+        if (fc.isLetterOrNumber())
+            return std::nullopt; // a format element we do not know
+        // Separators of the format match any punctuation of the input.
+        ++fi;
+        if (p < n && !text[p].isLetterOrNumber())
+            ++p;
+    }
+    skipSpace();
+    if (p < n || year < 0)
+        return std::nullopt;
+    const QDate d(year, month, day);
+    const QTime t(hour, minute, second);
+    if (!d.isValid() || !t.isValid())
+        return std::nullopt;
+    return QDateTime(d, t);
+}
+
+QString CanonicalDateText(const QDateTime& dt)
+{
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), t.hour(), t.minute(),
+                  t.second());
+    return QString::fromLatin1(buf);
+}
+
+QDateTime ParseCanonicalDate(const char* s, int len)
+{
+    auto num = [&](int at, int width, int& out) {
+        if (at + width > len)
+            return false;
+        int v = 0;
+        for (int k = 0; k < width; ++k) {
+            const char c = s[at + k];
+            if (c < '0' || c > '9')
+                return false;
+            v = v * 10 + (c - '0');
+        }
+        out = v;
+        return true;
+    };
+    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
+    if (len < 10 || !num(0, 4, y) || s[4] != '-' || !num(5, 2, mo) || s[7] != '-' || !num(8, 2, d))
+        return {};
+    int p = 10;
+    if (p < len && (s[p] == ' ' || s[p] == 'T')) {
+        if (!num(p + 1, 2, h) || p + 3 >= len || s[p + 3] != ':' || !num(p + 4, 2, mi))
+            return {};
+        p += 6;
+        if (p < len && s[p] == ':') {
+            if (!num(p + 1, 2, sec))
+                return {};
+            p += 3;
+            if (p < len && s[p] == '.') {
+                ++p;
+                int scale = 100;
+                while (p < len && s[p] >= '0' && s[p] <= '9') {
+                    ms += (s[p] - '0') * scale;
+                    scale /= 10;
+                    ++p;
+                }
+            }
+        }
+    }
+    if (p != len)
+        return {};
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, sec, ms);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+
+QString PlainNumberText(double v)
+{
+    if (!std::isfinite(v))
+        return {};
+    if (v == 0)
+        return QStringLiteral("0");
+    if (v == std::floor(v) && std::fabs(v) < 1e18)
+        return QString::number(qint64(v));
+    // 15 significant digits: what a double holds reliably, so 0.1 + 0.2 reads 0.3.
+    const int magnitude = int(std::floor(std::log10(std::fabs(v))));
+    const int decimals = std::clamp(14 - magnitude, 0, 40);
+    return TrimDecimalText(QString::number(v, 'f', decimals));
+}
+
+QString TrimDecimalText(QString text)
+{
+    if (text.contains(u'e') || text.contains(u'E')) {
+        bool ok = false;
+        const double d = text.toDouble(&ok);
+        return ok ? PlainNumberText(d) : text;
+    }
+    if (text.contains(u'.')) {
+        int end = text.size();
+        while (end > 0 && text[end - 1] == u'0')
+            --end;
+        if (end > 0 && text[end - 1] == u'.')
+            --end;
+        text.truncate(end);
+    }
+    if (text == QLatin1String("-0") || text.isEmpty() || text == QLatin1String("-"))
+        return QStringLiteral("0");
+    return text;
+}
+
+} // namespace host::db

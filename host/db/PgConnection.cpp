@@ -1,0 +1,366 @@
+#include "host/db/PgConnection.h"
+
+#include "host/db/Dialect.h"
+#include "platform/Dataset.h"
+#include "platform/Exception.h"
+
+#include <charconv>
+#include <libpq-fe.h>
+#include <vector>
+
+namespace host::db {
+
+using platform::Currency;
+using platform::EDatabaseError;
+using platform::FieldType;
+
+namespace {
+
+constexpr int MaxPrepared = 500;
+
+// Type OIDs of the catalogue (pg_type.h); stable across server versions.
+enum : Oid {
+    BoolOid = 16, ByteaOid = 17, Int8Oid = 20, Int2Oid = 21, Int4Oid = 23, OidOid = 26,
+    Float4Oid = 700, Float8Oid = 701, DateOid = 1082, TimestampOid = 1114, TimestampTzOid = 1184,
+    NumericOid = 1700
+};
+
+struct Result {
+    PGresult* r;
+    ~Result() { PQclear(r); }
+};
+
+FieldType TypeOf(Oid oid, int mod)
+{
+    switch (oid) {
+    case BoolOid: case Int8Oid: case Int2Oid: case Int4Oid: case OidOid:
+        return FieldType::Integer;
+    case Float4Oid: case Float8Oid:
+        return FieldType::Float;
+    case DateOid: case TimestampOid: case TimestampTzOid:
+        return FieldType::DateTime;
+    case NumericOid: {
+        if (mod < 4)
+            return FieldType::Float; // unconstrained: sums, differences, literals
+        const int scale = (mod - 4) & 0xffff;
+        if (scale == 4)
+            return FieldType::Currency; // the money columns are numeric(18,4)
+        return scale == 0 ? FieldType::Integer : FieldType::Float;
+    }
+    default:
+        return FieldType::Text;
+    }
+}
+
+// Exact decimal text with at most 4 decimals straight to a currency; longer text falls back.
+std::optional<Currency> ParseCurrency(const char* s, int n)
+{
+    int i = 0;
+    bool neg = false;
+    if (i < n && (s[i] == '-' || s[i] == '+'))
+        neg = s[i++] == '-';
+    int64_t whole = 0;
+    int digits = 0;
+    for (; i < n && s[i] >= '0' && s[i] <= '9'; ++i, ++digits) {
+        if (digits > 14)
+            return Currency::Parse(QString::fromLatin1(s, n));
+        whole = whole * 10 + (s[i] - '0');
+    }
+    int64_t frac = 0;
+    int fd = 0;
+    if (i < n && s[i] == '.') {
+        for (++i; i < n && s[i] >= '0' && s[i] <= '9'; ++i, ++fd) {
+            if (fd >= 4)
+                return Currency::Parse(QString::fromLatin1(s, n));
+            frac = frac * 10 + (s[i] - '0');
+        }
+    }
+    if (i != n || (digits == 0 && fd == 0))
+        return Currency::Parse(QString::fromLatin1(s, n));
+    for (; fd < 4; ++fd)
+        frac *= 10;
+    const int64_t raw = whole * Currency::Scale + frac;
+    return Currency::FromRaw(neg ? -raw : raw);
+}
+
+QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* column)
+{
+    auto bad = [&]() -> QVariant {
+        throw EDatabaseError(QStringLiteral("Column %1 holds '%2', which is not a valid %3 value")
+                                 .arg(QString::fromUtf8(column), QString::fromUtf8(s, n), platform::FieldTypeName(type)));
+    };
+    switch (type) {
+    case FieldType::Integer: {
+        if (oid == BoolOid)
+            return qlonglong(s[0] == 't' ? 1 : 0);
+        long long v = 0;
+        auto r = std::from_chars(s, s + n, v);
+        if (r.ec == std::errc() && r.ptr == s + n)
+            return qlonglong(v);
+        // numeric(p,0) beyond 64 bits, or a trailing ".0"
+        double d = 0;
+        auto rd = std::from_chars(s, s + n, d);
+        if (rd.ec == std::errc() && rd.ptr == s + n)
+            return qlonglong(std::llround(d));
+        return bad();
+    }
+    case FieldType::Float: {
+        double v = 0;
+        auto r = std::from_chars(s, s + n, v);
+        if (r.ec == std::errc() && r.ptr == s + n)
+            return v;
+        return bad();
+    }
+    case FieldType::Currency:
+        if (auto c = ParseCurrency(s, n))
+            return QVariant::fromValue(*c);
+        return bad();
+    case FieldType::DateTime: {
+        QDateTime dt = ParseCanonicalDate(s, n);
+        if (dt.isValid())
+            return dt;
+        // timestamptz carries its offset: show it in local time.
+        QString iso = QString::fromLatin1(s, n);
+        iso.replace(u' ', u'T');
+        if (iso.size() > 3 && (iso[iso.size() - 3] == u'+' || iso[iso.size() - 3] == u'-'))
+            iso += QStringLiteral(":00");
+        dt = QDateTime::fromString(iso, Qt::ISODateWithMs);
+        if (dt.isValid())
+            return dt.toLocalTime();
+        return {}; // infinity and the like have no date
+    }
+    case FieldType::Text:
+        return QString::fromUtf8(s, n);
+    }
+    return {};
+}
+
+bool IsPreparable(const QByteArray& sql)
+{
+    int i = 0;
+    while (i < sql.size() && (QChar::isSpace(uchar(sql[i])) || sql[i] == '('))
+        ++i;
+    const QByteArray head = sql.mid(i, 7).toLower();
+    return head.startsWith("select") || head.startsWith("insert") || head.startsWith("update")
+        || head.startsWith("delete") || head.startsWith("with") || head.startsWith("values");
+}
+
+void IgnoreNotice(void*, const char*) {}
+
+} // namespace
+
+PgConnection::PgConnection(const QString& conninfo)
+{
+    conn_ = PQconnectdb(conninfo.toUtf8().constData());
+    if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
+        const QString msg = conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed() : QStringLiteral("out of memory");
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw EDatabaseError(QStringLiteral("Cannot connect to the database server: ") + msg);
+    }
+    // "relation already exists, skipping" and the like are not for the user.
+    PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
+    try {
+        if (PQsetClientEncoding(conn_, "UTF8") != 0)
+            throw EDatabaseError(QString::fromUtf8(PQerrorMessage(conn_)).trimmed());
+        Simple("SET DateStyle = ISO");
+    } catch (...) {
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw;
+    }
+}
+
+PgConnection::~PgConnection()
+{
+    if (conn_)
+        PQfinish(conn_); // an open transaction ends with the session, rolled back
+}
+
+void PgConnection::Fail(PGresult* r) const
+{
+    QString msg;
+    if (r) {
+        const char* primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
+        msg = primary ? QString::fromUtf8(primary) : QString::fromUtf8(PQresultErrorMessage(r)).trimmed();
+        if (const char* detail = PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL))
+            msg += u'\n' + QString::fromUtf8(detail);
+    }
+    if (msg.isEmpty())
+        msg = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
+    if (msg.isEmpty())
+        msg = QStringLiteral("The database server did not answer");
+    throw EDatabaseError(msg);
+}
+
+void PgConnection::Simple(const char* sql)
+{
+    Result r{PQexec(conn_, sql)};
+    const auto st = PQresultStatus(r.r);
+    if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
+        Fail(r.r);
+}
+
+qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& params, RowSink* sink)
+{
+    const QByteArray text = sql.toUtf8();
+    const int n = int(params.size());
+    std::vector<Oid> types(size_t(n), 0);
+    std::vector<QByteArray> values(static_cast<size_t>(n));
+    std::vector<const char*> ptrs(size_t(n), nullptr);
+    for (int i = 0; i < n; ++i) {
+        const QVariant& v = params[i];
+        if (!v.isValid() || v.isNull())
+            continue; // null, type left to the server
+        if (v.metaType() == QMetaType::fromType<Currency>()) {
+            types[i] = NumericOid;
+            values[i] = v.value<Currency>().ToString().toLatin1();
+        } else {
+            switch (v.metaType().id()) {
+            case QMetaType::Bool:
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+            case QMetaType::Long:
+            case QMetaType::ULong:
+                types[i] = Int8Oid;
+                values[i] = QByteArray::number(v.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                types[i] = Float8Oid;
+                values[i] = QByteArray::number(v.toDouble(), 'g', 17);
+                break;
+            case QMetaType::QDateTime:
+                types[i] = TimestampOid;
+                values[i] = CanonicalDateText(v.toDateTime()).toLatin1();
+                break;
+            case QMetaType::QDate:
+                types[i] = TimestampOid;
+                values[i] = CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0))).toLatin1();
+                break;
+            default:
+                values[i] = v.toString().toUtf8(); // unknown: the server infers it from the use
+                break;
+            }
+        }
+        ptrs[i] = values[i].constData();
+    }
+
+    PGresult* raw = nullptr;
+    if (IsPreparable(text)) {
+        QByteArray key = text;
+        key += '\0';
+        key.append(reinterpret_cast<const char*>(types.data()), int(types.size() * sizeof(Oid)));
+        auto it = prepared_.constFind(key);
+        if (it == prepared_.constEnd()) {
+            if (prepared_.size() >= MaxPrepared && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
+                Simple("DEALLOCATE ALL");
+                prepared_.clear();
+            }
+            const QByteArray name = "jxc_" + QByteArray::number(++nextName_);
+            Result prep{PQprepare(conn_, name.constData(), text.constData(), n, types.data())};
+            if (PQresultStatus(prep.r) != PGRES_COMMAND_OK)
+                Fail(prep.r);
+            it = prepared_.insert(key, name);
+        }
+        raw = PQexecPrepared(conn_, it.value().constData(), n, ptrs.data(), nullptr, nullptr, 0);
+    } else {
+        raw = PQexecParams(conn_, text.constData(), n, types.data(), ptrs.data(), nullptr, nullptr, 0);
+    }
+    Result r{raw};
+    const auto status = PQresultStatus(r.r);
+    if (status == PGRES_COMMAND_OK) {
+        const char* tag = PQcmdStatus(r.r);
+        const QByteArray t(tag ? tag : "");
+        if (t.startsWith("INSERT") || t.startsWith("UPDATE") || t.startsWith("DELETE") || t.startsWith("MERGE"))
+            return QByteArray(PQcmdTuples(r.r)).toLongLong();
+        return -1;
+    }
+    if (status != PGRES_TUPLES_OK)
+        Fail(r.r);
+    if (!sink)
+        return -1;
+
+    const int ncol = PQnfields(r.r);
+    QVector<ResultColumn> columns(ncol);
+    std::vector<Oid> oids(static_cast<size_t>(ncol));
+    for (int c = 0; c < ncol; ++c) {
+        columns[c].name = QString::fromUtf8(PQfname(r.r, c));
+        oids[c] = PQftype(r.r, c);
+        columns[c].type = TypeOf(oids[c], PQfmod(r.r, c));
+    }
+    sink->Columns(columns);
+    const int rows = PQntuples(r.r);
+    std::vector<QVariant> row(static_cast<size_t>(ncol));
+    for (int i = 0; i < rows; ++i) {
+        for (int c = 0; c < ncol; ++c) {
+            if (PQgetisnull(r.r, i, c))
+                row[c] = QVariant();
+            else
+                row[c] = ReadValue(PQgetvalue(r.r, i, c), PQgetlength(r.r, i, c), columns[c].type, oids[c], PQfname(r.r, c));
+        }
+        if (!sink->Row(row.data()))
+            break;
+    }
+    return -1;
+}
+
+void PgConnection::BeginWrite()
+{
+    if (inTransaction_)
+        throw EDatabaseError(QStringLiteral("A writer transaction is already open on this connection"));
+    // Every writer transaction first takes one transaction-level advisory lock, so writers of
+    // all workstations run one after the other and each sees what the previous one committed
+    // (read committed takes a fresh snapshot per statement, after the lock). Serializable
+    // isolation was not chosen: it lets the second writer run and then fails it, and the module
+    // never retries; queueing is also what the embedded engine does. Readers are never blocked.
+    // The key is per schema, so separate databases on one server do not wait for each other.
+    Result r{PQexec(conn_, "BEGIN; SELECT pg_advisory_xact_lock(1246187843, hashtext(coalesce(current_schema(), '')))")};
+    const auto st = PQresultStatus(r.r);
+    if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK) {
+        PQclear(PQexec(conn_, "ROLLBACK"));
+        Fail(r.r);
+    }
+    inTransaction_ = true;
+}
+
+void PgConnection::Commit()
+{
+    if (!inTransaction_)
+        throw EDatabaseError(QStringLiteral("No transaction to commit"));
+    inTransaction_ = false;
+    if (PQtransactionStatus(conn_) == PQTRANS_INERROR) {
+        PQclear(PQexec(conn_, "ROLLBACK"));
+        throw EDatabaseError(QStringLiteral("The transaction failed earlier and was rolled back"));
+    }
+    Result r{PQexec(conn_, "COMMIT")};
+    if (PQresultStatus(r.r) != PGRES_COMMAND_OK)
+        Fail(r.r);
+    // A failed transaction answers COMMIT with ROLLBACK and no error: that is no success.
+    if (qstrcmp(PQcmdStatus(r.r), "ROLLBACK") == 0)
+        throw EDatabaseError(QStringLiteral("The transaction failed and was rolled back"));
+}
+
+void PgConnection::Rollback()
+{
+    if (!inTransaction_)
+        return;
+    inTransaction_ = false;
+    PQclear(PQexec(conn_, "ROLLBACK"));
+}
+
+qint64 PgConnection::NextSequenceValue(const QString& name)
+{
+    const QByteArray n = name.trimmed().toUtf8();
+    const char* values[] = {n.constData()};
+    Result r{PQexecParams(conn_, "SELECT nextval($1)", 1, nullptr, values, nullptr, nullptr, 0)};
+    if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
+        Fail(r.r);
+    return QByteArray(PQgetvalue(r.r, 0, 0)).toLongLong();
+}
+
+} // namespace host::db

@@ -1,0 +1,579 @@
+#include "host/db/SqliteConnection.h"
+
+#include "host/db/Dialect.h"
+#include "platform/Dataset.h"
+#include "platform/Exception.h"
+
+#include <charconv>
+#include <cmath>
+#include <sqlite3.h>
+#include <vector>
+
+namespace host::db {
+
+using platform::Currency;
+using platform::EDatabaseError;
+using platform::FieldType;
+
+namespace {
+
+// Rows read ahead to learn the type of columns without a declared type (expressions).
+constexpr int MaxLookahead = 64;
+constexpr int MaxCachedStatements = 300;
+
+// The field type a declared column type stands for; nullopt when it says nothing.
+std::optional<FieldType> TypeFromDecl(const char* decl)
+{
+    if (!decl || !*decl)
+        return std::nullopt;
+    const QByteArray d = QByteArray(decl).toUpper();
+    if (d.contains("INT") || d.contains("BOOL"))
+        return FieldType::Integer;
+    if (d.contains("DATE") || d.contains("TIME"))
+        return FieldType::DateTime;
+    if (d.contains("CHAR") || d.contains("CLOB") || d.contains("TEXT") || d.contains("BLOB"))
+        return FieldType::Text;
+    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB"))
+        return FieldType::Float;
+    if (d.contains("MONEY"))
+        return FieldType::Currency;
+    if (d.contains("DEC") || d.contains("NUMERIC") || d.contains("NUMBER")) {
+        // Money is DECIMAL(p,4); other scales are quantities or whole numbers.
+        const int open = d.indexOf('(');
+        if (open < 0)
+            return FieldType::Float;
+        const int comma = d.indexOf(',', open);
+        if (comma < 0)
+            return FieldType::Integer;
+        const int scale = d.mid(comma + 1, d.indexOf(')', comma) - comma - 1).trimmed().toInt();
+        if (scale == 4)
+            return FieldType::Currency;
+        return scale == 0 ? FieldType::Integer : FieldType::Float;
+    }
+    return std::nullopt;
+}
+
+bool LooksLikeDate(const unsigned char* s, int n)
+{
+    // Only the full canonical form: shorter texts are too often something else.
+    if (n != 19)
+        return false;
+    for (int i = 0; i < 19; ++i) {
+        const char c = char(s[i]);
+        const bool digit = c >= '0' && c <= '9';
+        switch (i) {
+        case 4: case 7: if (c != '-') return false; break;
+        case 10: if (c != ' ') return false; break;
+        case 13: case 16: if (c != ':') return false; break;
+        default: if (!digit) return false;
+        }
+    }
+    return true;
+}
+
+[[noreturn]] void BadValue(sqlite3_stmt* s, int c, FieldType type)
+{
+    const QString value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)), sqlite3_column_bytes(s, c));
+    throw EDatabaseError(QStringLiteral("Column %1 holds '%2', which is not a valid %3 value")
+                             .arg(QString::fromUtf8(sqlite3_column_name(s, c)), value, platform::FieldTypeName(type)));
+}
+
+QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type)
+{
+    const int storage = sqlite3_column_type(s, c);
+    if (storage == SQLITE_NULL)
+        return {};
+    switch (type) {
+    case FieldType::Integer:
+        if (storage == SQLITE_INTEGER)
+            return qlonglong(sqlite3_column_int64(s, c));
+        if (storage == SQLITE_FLOAT)
+            return qlonglong(std::llround(sqlite3_column_double(s, c)));
+        {
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            const int n = sqlite3_column_bytes(s, c);
+            long long v = 0;
+            auto r = std::from_chars(t, t + n, v);
+            if (r.ec == std::errc() && r.ptr == t + n)
+                return qlonglong(v);
+            BadValue(s, c, type);
+        }
+    case FieldType::Float:
+        if (storage == SQLITE_INTEGER)
+            return double(sqlite3_column_int64(s, c));
+        if (storage == SQLITE_FLOAT)
+            return sqlite3_column_double(s, c);
+        {
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            const int n = sqlite3_column_bytes(s, c);
+            double v = 0;
+            auto r = std::from_chars(t, t + n, v);
+            if (r.ec == std::errc() && r.ptr == t + n)
+                return v;
+            BadValue(s, c, type);
+        }
+    case FieldType::Currency:
+        if (storage == SQLITE_INTEGER)
+            return QVariant::fromValue(Currency::FromInt(sqlite3_column_int64(s, c)));
+        if (storage == SQLITE_FLOAT)
+            return QVariant::fromValue(Currency::FromDouble(sqlite3_column_double(s, c)));
+        if (auto v = Currency::Parse(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
+                                                         sqlite3_column_bytes(s, c))))
+            return QVariant::fromValue(*v);
+        BadValue(s, c, type);
+    case FieldType::Text:
+        if (storage == SQLITE_INTEGER)
+            return QString::number(sqlite3_column_int64(s, c));
+        if (storage == SQLITE_FLOAT)
+            return PlainNumberText(sqlite3_column_double(s, c));
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)), sqlite3_column_bytes(s, c));
+    case FieldType::DateTime: {
+        if (storage == SQLITE_INTEGER) // unix time, as SQLite's own date functions read it
+            return QDateTime::fromSecsSinceEpoch(sqlite3_column_int64(s, c));
+        if (storage == SQLITE_FLOAT) { // Julian day
+            const double jd = sqlite3_column_double(s, c);
+            const QDateTime utc = QDateTime::fromMSecsSinceEpoch(qint64(std::llround((jd - 2440587.5) * 86400000.0)), Qt::UTC);
+            return QDateTime(utc.date(), utc.time());
+        }
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+        const int n = sqlite3_column_bytes(s, c);
+        QDateTime dt = ParseCanonicalDate(t, n);
+        if (dt.isValid())
+            return dt;
+        try {
+            QVariant v = platform::ConvertToFieldType(QString::fromUtf8(t, n), FieldType::DateTime);
+            if (v.isValid())
+                return v;
+        } catch (const platform::EConvertError&) {
+        }
+        BadValue(s, c, type);
+    }
+    }
+    return {};
+}
+
+// A value by its storage class, for columns whose type is not known yet.
+QVariant ReadRaw(sqlite3_stmt* s, int c)
+{
+    switch (sqlite3_column_type(s, c)) {
+    case SQLITE_INTEGER: return qlonglong(sqlite3_column_int64(s, c));
+    case SQLITE_FLOAT: return sqlite3_column_double(s, c);
+    case SQLITE_NULL: return {};
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)), sqlite3_column_bytes(s, c));
+    }
+}
+
+FieldType TypeFromValue(sqlite3_stmt* s, int c)
+{
+    switch (sqlite3_column_type(s, c)) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        // An expression may give whole numbers on one row and fractions on the next.
+        return FieldType::Float;
+    case SQLITE_TEXT:
+        return LooksLikeDate(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c)) ? FieldType::DateTime : FieldType::Text;
+    default:
+        return FieldType::Text;
+    }
+}
+
+void BindValue(sqlite3_stmt* s, int idx, const QVariant& v)
+{
+    int rc = SQLITE_OK;
+    if (!v.isValid() || v.isNull()) {
+        rc = sqlite3_bind_null(s, idx);
+    } else if (v.metaType() == QMetaType::fromType<Currency>()) {
+        rc = sqlite3_bind_double(s, idx, v.value<Currency>().ToDouble());
+    } else {
+        switch (v.metaType().id()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+            rc = sqlite3_bind_int64(s, idx, v.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(s, idx, v.toDouble());
+            break;
+        case QMetaType::QDateTime: {
+            const QByteArray t = CanonicalDateText(v.toDateTime()).toUtf8();
+            rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDate: {
+            const QByteArray t = CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0))).toUtf8();
+            rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            rc = sqlite3_bind_blob(s, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray t = v.toString().toUtf8();
+            rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(s))));
+}
+
+bool IsDmlText(const QString& sql)
+{
+    const QString head = sql.trimmed().left(8).toLower();
+    return head.startsWith(QLatin1String("insert")) || head.startsWith(QLatin1String("update"))
+        || head.startsWith(QLatin1String("delete")) || head.startsWith(QLatin1String("replace"));
+}
+
+QString ArgText(sqlite3_value* v)
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+}
+
+void NextvalFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* c = static_cast<SqliteConnection*>(sqlite3_user_data(ctx));
+    try {
+        sqlite3_result_int64(ctx, c->SequenceStep(ArgText(argv[0])));
+    } catch (const platform::Exception& e) {
+        sqlite3_result_error(ctx, e.what(), -1);
+    }
+}
+
+void CurrvalFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* c = static_cast<SqliteConnection*>(sqlite3_user_data(ctx));
+    try {
+        sqlite3_result_int64(ctx, c->SequenceCurrent(ArgText(argv[0])));
+    } catch (const platform::Exception& e) {
+        sqlite3_result_error(ctx, e.what(), -1);
+    }
+}
+
+void ToDateFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString text = ArgText(argv[0]);
+    const QString format = argc > 1 ? ArgText(argv[1]) : QStringLiteral("YYYY-MM-DD HH24:MI:SS");
+    if (text.trimmed().isEmpty()) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto dt = ParseOracleDate(text, format);
+    if (!dt) {
+        const QByteArray msg = QStringLiteral("to_date: '%1' is not a valid date for the format '%2'").arg(text, format).toUtf8();
+        sqlite3_result_error(ctx, msg.constData(), int(msg.size()));
+        return;
+    }
+    const QByteArray out = CanonicalDateText(*dt).toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : path_(path)
+{
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw EDatabaseError(QStringLiteral("Cannot open the database %1: %2").arg(path, msg));
+    }
+    try {
+        sqlite3_extended_result_codes(db_, 1);
+        sqlite3_busy_timeout(db_, busyTimeoutMs);
+        Simple("PRAGMA journal_mode=WAL");
+        Simple("PRAGMA synchronous=NORMAL");
+        // Oracle's like tells upper from lower case.
+        Simple("PRAGMA case_sensitive_like=ON");
+        sqlite3_create_function_v2(db_, "jxc_nextval", 1, SQLITE_UTF8, this, NextvalFunction, nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_, "jxc_currval", 1, SQLITE_UTF8, this, CurrvalFunction, nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_, "jxc_to_date", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ToDateFunction,
+                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_, "jxc_to_date", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ToDateFunction,
+                                   nullptr, nullptr, nullptr);
+    } catch (...) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+SqliteConnection::~SqliteConnection()
+{
+    if (inTransaction_)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    for (Statement* st : std::as_const(cache_)) {
+        sqlite3_finalize(st->stmt);
+        delete st;
+    }
+    sqlite3_finalize(sequenceStmt_);
+    sqlite3_close_v2(db_);
+}
+
+void SqliteConnection::Fail(const QString& context) const
+{
+    QString msg = QString::fromUtf8(sqlite3_errmsg(db_));
+    if (!context.isEmpty())
+        msg = context + QStringLiteral(": ") + msg;
+    throw EDatabaseError(msg);
+}
+
+void SqliteConnection::Simple(const char* sql)
+{
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(db_));
+        sqlite3_free(err);
+        throw EDatabaseError(msg);
+    }
+}
+
+SqliteConnection::Statement* SqliteConnection::Prepare(const QString& sql, bool& temporary)
+{
+    temporary = false;
+    auto it = cache_.find(sql);
+    if (it != cache_.end() && !it.value()->busy)
+        return it.value();
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt, &tail) != SQLITE_OK)
+        Fail({});
+    if (!stmt)
+        throw EDatabaseError(QStringLiteral("Empty SQL statement"));
+    for (const char* p = tail; p && *p; ++p) {
+        if (!QChar::isSpace(uchar(*p)) && *p != ';') {
+            sqlite3_finalize(stmt);
+            throw EDatabaseError(QStringLiteral("Only one statement can be sent at a time"));
+        }
+    }
+    auto* st = new Statement{stmt, IsDmlText(sql), false};
+    if (it != cache_.end()) {
+        // The cached one is running (a statement issued while reading another's rows).
+        temporary = true;
+        return st;
+    }
+    if (cache_.size() >= MaxCachedStatements) {
+        for (auto i = cache_.begin(); i != cache_.end();) {
+            if (i.value()->busy) {
+                ++i;
+                continue;
+            }
+            sqlite3_finalize(i.value()->stmt);
+            delete i.value();
+            i = cache_.erase(i);
+        }
+    }
+    cache_.insert(sql, st);
+    return st;
+}
+
+qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>& params, RowSink* sink)
+{
+    bool temporary = false;
+    Statement* st = Prepare(sql, temporary);
+    sqlite3_stmt* s = st->stmt;
+    st->busy = true;
+    struct Done {
+        Statement* st;
+        bool temporary;
+        ~Done()
+        {
+            sqlite3_reset(st->stmt);
+            sqlite3_clear_bindings(st->stmt);
+            st->busy = false;
+            if (temporary) {
+                sqlite3_finalize(st->stmt);
+                delete st;
+            }
+        }
+    } done{st, temporary};
+
+    const int expected = sqlite3_bind_parameter_count(s);
+    if (expected != params.size())
+        throw EDatabaseError(QStringLiteral("The statement takes %1 parameters, %2 given").arg(expected).arg(params.size()));
+    for (int i = 0; i < params.size(); ++i)
+        BindValue(s, i + 1, params[i]);
+
+    int rc = sqlite3_step(s);
+    const int ncol = sqlite3_column_count(s);
+    if (ncol == 0 || !sink) {
+        while (rc == SQLITE_ROW)
+            rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE)
+            Fail({});
+        return ncol == 0 && st->isDml ? qint64(sqlite3_changes64(db_)) : -1;
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        Fail({});
+
+    QVector<ResultColumn> columns(ncol);
+    std::vector<char> known(size_t(ncol), 0);
+    int unknown = 0;
+    for (int c = 0; c < ncol; ++c) {
+        columns[c].name = QString::fromUtf8(sqlite3_column_name(s, c));
+        if (auto t = TypeFromDecl(sqlite3_column_decltype(s, c))) {
+            columns[c].type = *t;
+            known[c] = 1;
+        } else {
+            ++unknown;
+        }
+    }
+    // Expression columns take the type of their first value; rows read meanwhile wait here.
+    std::vector<std::vector<QVariant>> ahead;
+    std::vector<std::vector<char>> aheadRaw;
+    while (unknown > 0 && rc == SQLITE_ROW && int(ahead.size()) < MaxLookahead) {
+        std::vector<QVariant> row(static_cast<size_t>(ncol));
+        std::vector<char> raw(size_t(ncol), 0);
+        for (int c = 0; c < ncol; ++c) {
+            if (known[c]) {
+                row[c] = ReadValue(s, c, columns[c].type);
+                continue;
+            }
+            raw[c] = 1;
+            row[c] = ReadRaw(s, c);
+            if (sqlite3_column_type(s, c) != SQLITE_NULL) {
+                columns[c].type = TypeFromValue(s, c);
+                known[c] = 1;
+                --unknown;
+            }
+        }
+        ahead.push_back(std::move(row));
+        aheadRaw.push_back(std::move(raw));
+        rc = sqlite3_step(s);
+    }
+    sink->Columns(columns);
+    for (size_t r = 0; r < ahead.size(); ++r) {
+        std::vector<QVariant>& row = ahead[r];
+        for (int c = 0; c < ncol; ++c) {
+            if (!aheadRaw[r][c] || !row[c].isValid())
+                continue;
+            try {
+                row[c] = platform::ConvertToFieldType(row[c], columns[c].type);
+            } catch (const platform::EConvertError& e) {
+                throw EDatabaseError(QStringLiteral("Column %1: %2").arg(columns[c].name, e.Message()));
+            }
+        }
+        if (!sink->Row(row.data()))
+            return -1;
+    }
+    std::vector<QVariant> row(static_cast<size_t>(ncol));
+    while (rc == SQLITE_ROW) {
+        for (int c = 0; c < ncol; ++c)
+            row[c] = ReadValue(s, c, columns[c].type);
+        if (!sink->Row(row.data()))
+            return -1;
+        rc = sqlite3_step(s);
+    }
+    if (rc != SQLITE_DONE)
+        Fail({});
+    return -1;
+}
+
+void SqliteConnection::BeginWrite()
+{
+    if (inTransaction_)
+        throw EDatabaseError(QStringLiteral("A writer transaction is already open on this connection"));
+    // IMMEDIATE takes the write lock now; a second workstation waits (busy timeout) here
+    // instead of failing later in the middle of its work.
+    Simple("BEGIN IMMEDIATE");
+    inTransaction_ = true;
+}
+
+void SqliteConnection::Commit()
+{
+    if (!inTransaction_)
+        throw EDatabaseError(QStringLiteral("No transaction to commit"));
+    char* err = nullptr;
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(db_));
+        sqlite3_free(err);
+        if (!sqlite3_get_autocommit(db_))
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        inTransaction_ = false;
+        throw EDatabaseError(QStringLiteral("The changes could not be committed: ") + msg);
+    }
+    inTransaction_ = false;
+}
+
+void SqliteConnection::Rollback()
+{
+    if (!inTransaction_)
+        return;
+    inTransaction_ = false;
+    if (!sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+qint64 SqliteConnection::SequenceStep(const QString& name)
+{
+    const QString key = name.trimmed().toUpper();
+    if (!sequenceStmt_) {
+        const char* sql = "UPDATE sys_sequence SET SequenceValue = SequenceValue + 1 WHERE SequenceName = ?1 RETURNING SequenceValue";
+        if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &sequenceStmt_, nullptr) != SQLITE_OK) {
+            sequenceStmt_ = nullptr;
+            Fail(QStringLiteral("Sequence %1").arg(key));
+        }
+    }
+    sqlite3_stmt* s = sequenceStmt_;
+    struct Reset {
+        sqlite3_stmt* s;
+        ~Reset() { sqlite3_reset(s); }
+    } reset{s};
+    const QByteArray k = key.toUtf8();
+    sqlite3_bind_text(s, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
+    int rc = sqlite3_step(s);
+    if (rc == SQLITE_DONE)
+        throw EDatabaseError(QStringLiteral("Sequence %1 does not exist").arg(key));
+    if (rc != SQLITE_ROW)
+        Fail(QStringLiteral("Sequence %1").arg(key));
+    const qint64 v = sqlite3_column_int64(s, 0);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE)
+        Fail(QStringLiteral("Sequence %1").arg(key));
+    current_[key] = v;
+    return v;
+}
+
+qint64 SqliteConnection::SequenceCurrent(const QString& name) const
+{
+    const QString key = name.trimmed().toUpper();
+    auto it = current_.find(key);
+    if (it == current_.end())
+        throw EDatabaseError(QStringLiteral("Sequence %1: currval is not yet defined in this session").arg(key));
+    return it.value();
+}
+
+qint64 SqliteConnection::NextSequenceValue(const QString& name)
+{
+    if (inTransaction_)
+        return SequenceStep(name);
+    BeginWrite();
+    try {
+        const qint64 v = SequenceStep(name);
+        Commit();
+        return v;
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+}
+
+} // namespace host::db

@@ -1,0 +1,53 @@
+#pragma once
+// The embedded engine: one SQLite file in WAL mode. Writer transactions are BEGIN IMMEDIATE
+// with a busy timeout, so two workstations' writers queue instead of interleaving. Sequences
+// live in the table sys_sequence and are advanced inside the writer's transaction.
+#include "host/db/Connection.h"
+
+#include <QHash>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace host::db {
+
+class SqliteConnection final : public Connection {
+public:
+    // Opens or creates the file. Throws EDatabaseError.
+    explicit SqliteConnection(const QString& path, int busyTimeoutMs = 30000);
+    ~SqliteConnection() override;
+
+    Engine GetEngine() const override { return Engine::SQLite; }
+    qint64 ExecNative(const QString& sql, const QVector<QVariant>& params, RowSink* sink) override;
+    void BeginWrite() override;
+    void Commit() override;
+    void Rollback() override;
+    bool InTransaction() const override { return inTransaction_; }
+    qint64 NextSequenceValue(const QString& name) override;
+
+    const QString& Path() const { return path_; }
+    sqlite3* Handle() const { return db_; }
+
+    // Used by the SQL functions registered on the handle.
+    qint64 SequenceStep(const QString& name);
+    qint64 SequenceCurrent(const QString& name) const;
+
+private:
+    struct Statement {
+        sqlite3_stmt* stmt = nullptr;
+        bool isDml = false;
+        bool busy = false; // stepping now: a nested call with the same text gets its own
+    };
+    Statement* Prepare(const QString& sql, bool& temporary);
+    void Simple(const char* sql);
+    [[noreturn]] void Fail(const QString& context) const;
+
+    sqlite3* db_ = nullptr;
+    QString path_;
+    bool inTransaction_ = false;
+    QHash<QString, Statement*> cache_;
+    sqlite3_stmt* sequenceStmt_ = nullptr;
+    QHash<QString, qint64> current_; // currval per sequence, as Oracle keeps it per session
+};
+
+} // namespace host::db
