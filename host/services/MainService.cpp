@@ -20,6 +20,12 @@ MainService::~MainService()
     delete hint_.data();
 }
 
+void MainService::SetHostWindow(QWidget* window) { hostWindow_ = window; }
+
+QWidget* MainService::HostWindow() const { return hostWindow_; }
+
+QLabel* MainService::WaitHint() const { return hint_; }
+
 void MainService::Notice(const QString& text)
 {
     lastNotice_ = text;

@@ -16,8 +16,8 @@ public:
     // styles: the host's repository, not owned; it must outlive the service's users.
     explicit MainService(platform::StyleRepository* styles = nullptr, QWidget* hostWindow = nullptr);
 
-    void SetHostWindow(QWidget* window) { hostWindow_ = window; }
-    QWidget* HostWindow() const { return hostWindow_; }
+    void SetHostWindow(QWidget* window);
+    QWidget* HostWindow() const;
 
     void JXC_STDCALL NotifySaved() override;
     void JXC_STDCALL NotifySaveFailed() override;
@@ -27,7 +27,7 @@ public:
     platform::StyleRepository* JXC_STDCALL StyleRepository() override { return styles_; }
 
     // The hint window (nullptr before the first ShowProgress) and the last status notice.
-    QLabel* WaitHint() const { return hint_; }
+    QLabel* WaitHint() const;
     bool ProgressVisible() const;
     const QString& LastNotice() const { return lastNotice_; }
 

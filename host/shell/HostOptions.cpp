@@ -1,0 +1,53 @@
+#include "host/shell/HostOptions.h"
+
+#include <QCommandLineParser>
+
+namespace host {
+
+std::optional<HostOptions> ParseHostOptions(const QStringList& arguments, QString* message)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("进销存管理系统 - 调拨单"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示帮助"));
+    const QCommandLineOption db(QStringLiteral("db"),
+                                QStringLiteral("数据库：sqlite:文件路径 或 postgresql://...（默认：演示数据库）"),
+                                QStringLiteral("target"));
+    const QCommandLineOption op(QStringLiteral("operator"), QStringLiteral("操作员编号（不显示登录窗口）"),
+                                QStringLiteral("code"));
+    const QCommandLineOption module(QStringLiteral("module"), QStringLiteral("模块库文件（默认：程序目录下的模块）"),
+                                    QStringLiteral("path"));
+    const QCommandLineOption shot(QStringLiteral("screenshot"), QStringLiteral("载入数据后把窗口保存为 PNG 并退出"),
+                                  QStringLiteral("file"));
+    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("配置文件夹"), QStringLiteral("dir"));
+    parser.addOptions({help, db, op, module, shot, config});
+
+    auto fail = [&](const QString& why) -> std::optional<HostOptions> {
+        if (message)
+            *message = why.isEmpty() ? parser.helpText() : why + QStringLiteral("\n\n") + parser.helpText();
+        return std::nullopt;
+    };
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("无法识别的参数：%1").arg(parser.positionalArguments().join(u' ')));
+
+    HostOptions o;
+    if (parser.isSet(help)) {
+        o.help = true;
+        if (message)
+            *message = parser.helpText();
+        return o;
+    }
+    o.database = parser.value(db).trimmed();
+    o.operatorCode = parser.value(op).trimmed();
+    o.modulePath = parser.value(module).trimmed();
+    o.screenshot = parser.value(shot).trimmed();
+    o.configDir = parser.value(config).trimmed();
+    for (const auto& [opt, value] : {std::pair{&db, &o.database}, {&op, &o.operatorCode}, {&module, &o.modulePath},
+                                     {&shot, &o.screenshot}, {&config, &o.configDir}})
+        if (parser.isSet(*opt) && value->isEmpty())
+            return fail(QStringLiteral("选项 --%1 需要一个值").arg(opt->names().constFirst()));
+    return o;
+}
+
+} // namespace host

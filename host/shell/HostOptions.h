@@ -1,0 +1,21 @@
+#pragma once
+// The command line of jxc-host.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace host {
+
+struct HostOptions {
+    QString database;     // --db: "sqlite:PATH", "postgresql://..."; empty: the demo database
+    QString operatorCode; // --operator: skips the login
+    QString modulePath;   // --module: empty: the module beside the executable
+    QString screenshot;   // --screenshot: PNG of the window after the first load, then exit
+    QString configDir;    // --config: folder of the ini files; empty: the user's
+    bool help = false;    // the usage text is in the error argument
+};
+
+// nullopt on a bad command line, with the reason (and the usage) in *message.
+std::optional<HostOptions> ParseHostOptions(const QStringList& arguments, QString* message);
+
+} // namespace host

@@ -1,0 +1,87 @@
+#pragma once
+// The host's main window: menus and a toolbar with the host commands, the module's window
+// docked in a tab of the central area with the plug-in toolbar merged into the host's toolbar
+// area, and a status bar with the operator and the database.
+#include "host/shell/ModuleLibrary.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QTabWidget;
+class QToolBar;
+
+namespace platform { class TApplication; class TScreen; }
+namespace plugin { class IFactoryIntf; class TDllWindowIntf; }
+
+namespace host {
+
+struct ModuleSpec {
+    QString path;
+    int pluginId = 0;
+    QString unitCode;
+};
+
+class HostWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    HostWindow(platform::TApplication* app, platform::TScreen* screen, QWidget* parent = nullptr);
+    ~HostWindow() override;
+
+    // Loads the module, creates and docks its window, merges its toolbar, runs InitWindow and
+    // then RefreshData. false with the reason in *error when the module cannot be used; the
+    // host is then as before.
+    bool OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factory, QString* error);
+    // DoneWindow, CloseWindow, unload. Does nothing when no module is open.
+    void CloseModule();
+    // Asks to save a modified window first; false when the user keeps the window open.
+    bool ConfirmClose();
+
+    plugin::TDllWindowIntf* Window() const { return window_; }
+    QWidget* Container() const { return container_; }
+    QTabWidget* Tabs() const { return tabs_; }
+    QToolBar* HostToolBar() const { return toolBar_; }
+    QToolBar* MergedToolBar() const { return merged_; }
+    QAction* Command(const QString& objectName) const;
+
+    void SetStatusInfo(const QString& operatorText, const QString& databaseText);
+
+    // The host commands: each runs one operation of the docked window under the guard.
+    void SaveCommand();
+    void RefreshCommand();
+    void ExportCommand();
+    void ImportCommand();
+    void PreviewCommand();
+    void PrintCommand();
+    void FindCommand();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* AddCommand(const QString& name, const QString& text, const QKeySequence& key, void (HostWindow::*slot)());
+    void Run(const std::function<void()>& body);
+    void UpdateTitle();
+    void UpdateCommands();
+    void MergeToolBar(QWidget* form);
+    void UnmergeToolBar();
+
+    platform::TApplication* app_;
+    platform::TScreen* screen_;
+    ModuleLibrary library_;
+    plugin::TDllWindowIntf* window_ = nullptr;
+    QPointer<QWidget> form_;
+    QPointer<QWidget> container_;
+    QTabWidget* tabs_;
+    QToolBar* toolBar_;
+    QPointer<QToolBar> merged_;
+    QPointer<QWidget> mergedHome_;
+    QList<QAction*> commands_;
+    QLabel* operatorLabel_;
+    QLabel* databaseLabel_;
+};
+
+} // namespace host

@@ -1,0 +1,64 @@
+// The command line of jxc-host.
+#include "host/shell/HostOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList Args(std::initializer_list<const char*> a)
+{
+    QStringList out{QStringLiteral("jxc-host")};
+    for (const char* s : a)
+        out << QString::fromUtf8(s);
+    return out;
+}
+
+TEST(HostOptions, ReadsEveryOption)
+{
+    QString msg;
+    auto o = host::ParseHostOptions(Args({"--db", "sqlite:/tmp/a b.sqlite", "--operator", " 001 ", "--module",
+                                          "/x/libjxc-transfer.so", "--screenshot=/tmp/s.png", "--config", "/tmp/cfg"}),
+                                    &msg);
+    ASSERT_TRUE(o) << msg.toStdString();
+    EXPECT_EQ(o->database, QStringLiteral("sqlite:/tmp/a b.sqlite"));
+    EXPECT_EQ(o->operatorCode, QStringLiteral("001"));
+    EXPECT_EQ(o->modulePath, QStringLiteral("/x/libjxc-transfer.so"));
+    EXPECT_EQ(o->screenshot, QStringLiteral("/tmp/s.png"));
+    EXPECT_EQ(o->configDir, QStringLiteral("/tmp/cfg"));
+    EXPECT_FALSE(o->help);
+}
+
+TEST(HostOptions, DefaultsAreEmpty)
+{
+    auto o = host::ParseHostOptions(Args({}), nullptr);
+    ASSERT_TRUE(o);
+    EXPECT_TRUE(o->database.isEmpty());
+    EXPECT_TRUE(o->operatorCode.isEmpty());
+    EXPECT_TRUE(o->modulePath.isEmpty());
+    EXPECT_TRUE(o->screenshot.isEmpty());
+}
+
+TEST(HostOptions, BadCommandLinesSayWhy)
+{
+    QString msg;
+    EXPECT_FALSE(host::ParseHostOptions(Args({"--bogus"}), &msg));
+    EXPECT_TRUE(msg.contains(QStringLiteral("bogus"))) << msg.toStdString();
+    EXPECT_TRUE(msg.contains(QStringLiteral("--db"))) << "the usage follows";
+
+    EXPECT_FALSE(host::ParseHostOptions(Args({"--db"}), &msg));
+    EXPECT_FALSE(host::ParseHostOptions(Args({"stray"}), &msg));
+    EXPECT_TRUE(msg.contains(QStringLiteral("stray")));
+    EXPECT_FALSE(host::ParseHostOptions(Args({"--operator", "  "}), &msg));
+    EXPECT_TRUE(msg.contains(QStringLiteral("--operator")));
+}
+
+TEST(HostOptions, HelpIsNotAnError)
+{
+    QString msg;
+    auto o = host::ParseHostOptions(Args({"--help"}), &msg);
+    ASSERT_TRUE(o);
+    EXPECT_TRUE(o->help);
+    EXPECT_TRUE(msg.contains(QStringLiteral("--screenshot")));
+}
+
+} // namespace

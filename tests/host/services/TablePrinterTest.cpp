@@ -1,0 +1,159 @@
+// What a printed grid holds and how it is cut into pages.
+#include "host/services/TablePrinter.h"
+
+#include <QBuffer>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStandardItemModel* MakeModel(int rows, QObject* parent)
+{
+    auto* m = new QStandardItemModel(rows, 4, parent);
+    m->setHorizontalHeaderLabels({QStringLiteral("订单号"), QStringLiteral("调出仓库"), QStringLiteral("隐藏"),
+                                  QStringLiteral("调拨数量")});
+    for (int r = 0; r < rows; ++r) {
+        m->setItem(r, 0, new QStandardItem(QStringLiteral("DB-%1").arg(r)));
+        m->setItem(r, 1, new QStandardItem(QStringLiteral("总仓库")));
+        m->setItem(r, 2, new QStandardItem(QStringLiteral("secret")));
+        m->setItem(r, 3, new QStandardItem(QString::number(r * 1.5)));
+    }
+    return m;
+}
+
+// Shows numbers the way a grid's display format does.
+class TwoDecimals : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& v, const QLocale&) const override
+    {
+        return QString::number(v.toDouble(), 'f', 2);
+    }
+};
+
+TEST(TablePrinter, CollectsVisibleColumnsInScreenOrderAndEveryRow)
+{
+    QWidget grid;
+    grid.setWindowTitle(QStringLiteral("调拨单"));
+    auto* view = new QTableView(&grid);
+    new QVBoxLayout(&grid);
+    grid.layout()->addWidget(view);
+    view->setModel(MakeModel(500, view));
+    view->setColumnHidden(2, true);
+    view->horizontalHeader()->moveSection(3, 0); // 调拨数量 first on screen
+    view->setItemDelegateForColumn(3, new TwoDecimals(view));
+
+    ASSERT_EQ(host::FindItemView(&grid), view);
+    const host::PrintTable t = host::CollectTable(view);
+    EXPECT_EQ(t.title, QStringLiteral("调拨单"));
+    EXPECT_EQ(t.headers, (QStringList{QStringLiteral("调拨数量"), QStringLiteral("订单号"), QStringLiteral("调出仓库")}));
+    ASSERT_EQ(t.rows.size(), 500); // far more than the screen shows
+    EXPECT_EQ(t.rows[3], (QStringList{QStringLiteral("4.50"), QStringLiteral("DB-3"), QStringLiteral("总仓库")}));
+    for (const QStringList& row : t.rows)
+        EXPECT_FALSE(row.contains(QStringLiteral("secret")));
+    EXPECT_EQ(t.weights.size(), 3);
+}
+
+TEST(TablePrinter, TreeRowsComeDepthFirstAndIndented)
+{
+    QTreeView tree;
+    auto* m = new QStandardItemModel(&tree);
+    m->setHorizontalHeaderLabels({QStringLiteral("仓库"), QStringLiteral("编号")});
+    auto* root = new QStandardItem(QStringLiteral("总仓"));
+    root->appendRow({new QStandardItem(QStringLiteral("一号库")), new QStandardItem(QStringLiteral("01"))});
+    root->appendRow({new QStandardItem(QStringLiteral("二号库")), new QStandardItem(QStringLiteral("02"))});
+    m->appendRow({root, new QStandardItem(QStringLiteral("00"))});
+    m->appendRow({new QStandardItem(QStringLiteral("门店")), new QStandardItem(QStringLiteral("10"))});
+    tree.setModel(m);
+
+    const host::PrintTable t = host::CollectTable(&tree);
+    ASSERT_EQ(t.rows.size(), 4);
+    EXPECT_EQ(t.rows[0][0], QStringLiteral("总仓"));
+    EXPECT_EQ(t.rows[1][0].trimmed(), QStringLiteral("一号库"));
+    EXPECT_TRUE(t.rows[1][0].startsWith(u' '));
+    EXPECT_EQ(t.rows[2][1], QStringLiteral("02"));
+    EXPECT_EQ(t.rows[3][0], QStringLiteral("门店"));
+}
+
+TEST(TablePrinter, NoViewNoTable)
+{
+    QWidget plain;
+    EXPECT_EQ(host::FindItemView(&plain), nullptr);
+    EXPECT_EQ(host::FindItemView(nullptr), nullptr);
+    EXPECT_TRUE(host::CollectTable(nullptr).headers.isEmpty());
+}
+
+host::PrintTable Rows(int n)
+{
+    host::PrintTable t;
+    t.title = QStringLiteral("调拨单");
+    t.headers = {QStringLiteral("商品编号"), QStringLiteral("商品名称")};
+    t.weights = {100, 200};
+    t.alignments = {Qt::AlignLeft, Qt::AlignLeft};
+    for (int i = 0; i < n; ++i)
+        t.rows << QStringList{QString::number(i), QStringLiteral("商品%1").arg(i)};
+    return t;
+}
+
+TEST(TablePrinter, PagesHoldEveryRowExactlyOnce)
+{
+    for (int n : {0, 1, 37, 400}) {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&out);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        host::TablePrinter printer(Rows(n));
+
+        QPainter probe(&pdf);
+        const QRectF page(QPointF(0, 0), pdf.pageLayout().paintRectPixels(pdf.resolution()).size());
+        const auto layout = printer.ComputeLayout(probe, page);
+        probe.end();
+
+        ASSERT_GE(layout.firstPageRows, 1);
+        ASSERT_GE(layout.otherPageRows, layout.firstPageRows); // the title takes room on page one
+        const int capacity = layout.firstPageRows + (layout.pageCount - 1) * layout.otherPageRows;
+        EXPECT_GE(capacity, n) << n;
+        if (layout.pageCount > 1) {
+            EXPECT_LT(capacity - layout.otherPageRows, n) << "a page too many for " << n;
+        }
+
+        QBuffer out2;
+        out2.open(QIODevice::WriteOnly);
+        QPdfWriter pdf2(&out2);
+        pdf2.setPageSize(QPageSize(QPageSize::A4));
+        EXPECT_EQ(printer.Render(pdf2), layout.pageCount) << n;
+        EXPECT_TRUE(out2.data().startsWith("%PDF"));
+    }
+}
+
+TEST(TablePrinter, ManyRowsNeedSeveralPagesAndRenderStopsWhenThePrinterRefusesAPage)
+{
+    QImage image(800, 1100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    host::TablePrinter printer(Rows(300));
+    const QRectF page(0, 0, 800, 1100);
+    const auto layout = printer.ComputeLayout(painter, page);
+    ASSERT_GT(layout.pageCount, 2);
+
+    int asked = 0;
+    EXPECT_EQ(printer.Render(painter, page, [&] { return ++asked < 2; }), 2);
+    EXPECT_EQ(asked, 2);
+    painter.end();
+
+    // Something was drawn: not every pixel is still white.
+    bool inked = false;
+    for (int y = 0; y < image.height() && !inked; y += 3)
+        for (int x = 0; x < image.width() && !inked; x += 3)
+            inked = image.pixel(x, y) != qRgb(255, 255, 255);
+    EXPECT_TRUE(inked);
+}
+
+} // namespace
