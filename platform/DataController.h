@@ -6,6 +6,7 @@
 //   RecordCount() - the dataset's records (the pending appended record is not one yet);
 //   RowCount()    - the rows the grid shows: RecordCount() plus 1 while a record is pending.
 // Record indexes are dataset row indexes; the pending record has index RecordCount().
+#include "platform/DataSource.h"
 #include "platform/FooterSummary.h"
 
 #include <QObject>

@@ -122,6 +122,10 @@ signals:
     void KeyDown(int& key, Qt::KeyboardModifiers shift);
     void EditKeyDown(platform::GridColumn* column, int& key, Qt::KeyboardModifiers shift);
 
+protected:
+    // Puts a strip (band captions) above the table.
+    void InsertStrip(QWidget* strip);
+
 private:
     friend class GridDelegate;
     friend class GridTableWidget;
@@ -132,6 +136,8 @@ private:
     void OnCurrentChanged(int previousRow, int currentRow, int previousColumn, int currentColumn);
     void OnSourceCurrentChanged(int row);
     void OnDataChanged();
+    void SyncFromSource();
+    void ShowError(const QString& text) const;
     void FocusRow(int row);
     int NextFocusableColumn(int from, int step) const;
     bool ColumnFocusable(int index) const;
@@ -155,6 +161,9 @@ private:
     GridDelegate* delegate_ = nullptr;
     int focusedRecord_ = -1;
     int syncing_ = 0;
+    bool relayouting_ = false;
+    quint64 dataVersion_ = 0;
+    QMetaObject::Connection sourceCurrent_;
 
     bool columnAutoWidth_ = false;
     bool footerVisible_ = false;
