@@ -168,6 +168,10 @@ QVariant ToVariant(const Value& v)
     case Value::Kind::Int:
         return QVariant(qlonglong(v.i));
     case Value::Kind::Num:
+        // Quantities and amounts (up to four decimals) travel as exact decimals, so engines
+        // with a decimal type add them without binary rounding.
+        if (std::fabs(v.d) < 9.0e14 && RoundDecimal(v.d, 4) == v.d)
+            return QVariant::fromValue(platform::Currency::FromDouble(v.d));
         return QVariant(v.d);
     case Value::Kind::Text:
         return QVariant(v.s);

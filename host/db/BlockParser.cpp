@@ -769,7 +769,8 @@ private:
         for (int i = from; i < to; ++i) {
             if (i == skipFrom) {
                 out.text += src.mid(last, Tok(i).pos - last);
-                out.text += u' ';
+                if (!out.text.isEmpty() && !out.text.back().isSpace())
+                    out.text += u' ';
                 last = Tok(skipTo).pos;
                 i = skipTo - 1;
                 continue;

@@ -1,0 +1,201 @@
+// The parser: what becomes a bind variable, what stays SQL, and how bad text is reported.
+#include "host/db/BlockParser.h"
+#include "host/db/Connection.h"
+#include "platform/Exception.h"
+
+#include "BlockTestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace host::db;
+using namespace host::db::plsql;
+
+namespace {
+
+const Stmt& Only(const Program& p)
+{
+    EXPECT_EQ(p.root.body.size(), 1u);
+    return *p.root.body.at(0);
+}
+
+QString ParseError(const QString& text)
+{
+    try {
+        ParseBlock(text);
+    } catch (const platform::EDatabaseError& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+std::vector<QString> Names(const Program& p, const QVector<int>& binds)
+{
+    std::vector<QString> out;
+    for (int s : binds)
+        out.push_back(p.vars[s].name.toLower());
+    return out;
+}
+
+} // namespace
+
+TEST(BlockIsBlock, FirstWordDecides)
+{
+    EXPECT_TRUE(IsBlock(QStringLiteral("begin null; end;")));
+    EXPECT_TRUE(IsBlock(QStringLiteral("  \r\n BEGIN update t set a=1; end;")));
+    EXPECT_TRUE(IsBlock(QStringLiteral("Declare n integer; begin null; end;")));
+    EXPECT_TRUE(IsBlock(QStringLiteral("-- note\n/* more */ begin null; end;")));
+    EXPECT_FALSE(IsBlock(QStringLiteral("select begin from t")));
+    EXPECT_FALSE(IsBlock(QStringLiteral("beginning")));
+    EXPECT_FALSE(IsBlock(QStringLiteral("declared_table")));
+    EXPECT_FALSE(IsBlock(QString()));
+    EXPECT_FALSE(IsBlock(QStringLiteral(" update Sto_AdjustBillMain set DELETED= 1")));
+}
+
+TEST(BlockParserSql, VariablesBecomeBindsInOrderOfOccurrence)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "declare a integer; sCode varchar(10); begin "
+        "update T set x = a + A, y = sCode where code=sCode and a>0; end;"));
+    const Stmt& s = Only(*p);
+    ASSERT_EQ(s.kind, Stmt::Kind::Sql);
+    EXPECT_EQ(s.sql.text, QStringLiteral("update T set x = :1 + :2, y = :3 where code=:4 and :5>0"));
+    EXPECT_EQ(Names(*p, s.sql.binds), (std::vector<QString>{"a", "a", "scode", "scode", "a"}));
+}
+
+TEST(BlockParserSql, ColumnPositionsAndQualifiedNamesStayColumns)
+{
+    // A variable that shares a column's name is still a column where SQL only allows columns.
+    const auto p = ParseBlock(QStringLiteral(
+        "declare GoodsCode varchar(32); LeftCount number; t integer; begin "
+        "insert into Gds_StockCount(GoodsCode,LeftCount) values (GoodsCode,LeftCount);"
+        "update Gds_StockCount set LeftCount = LeftCount + 1, GoodsCode=GoodsCode where a.GoodsCode = GoodsCode;"
+        "insert into t (x) select b.LeftCount as LeftCount from x b where b.GoodsCode=GoodsCode;"
+        "end;"));
+    ASSERT_EQ(p->root.body.size(), 3u);
+    EXPECT_EQ(p->root.body[0]->sql.text,
+              QStringLiteral("insert into Gds_StockCount(GoodsCode,LeftCount) values (:1,:2)"));
+    EXPECT_EQ(p->root.body[1]->sql.text,
+              QStringLiteral("update Gds_StockCount set LeftCount = :1 + 1, GoodsCode=:2 where a.GoodsCode = :3"));
+    // "insert into t": t names the table, not the variable.
+    EXPECT_EQ(p->root.body[2]->sql.text,
+              QStringLiteral("insert into t (x) select b.LeftCount as LeftCount from x b where b.GoodsCode=:1"));
+}
+
+TEST(BlockParserSql, SequencesFunctionsAndLiteralsAreLeftAlone)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "declare nextval integer; nvl integer; s varchar(5); begin "
+        "insert into t values (seq_jxcid.nextval, nvl(s,'s'), 's', 'nvl || s', sysdate);end;"));
+    EXPECT_EQ(Only(*p).sql.text,
+              QStringLiteral("insert into t values (seq_jxcid.nextval, nvl(:1,'s'), 's', 'nvl || s', sysdate)"));
+}
+
+TEST(BlockParserSql, SelectIntoLosesItsIntoClause)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "declare n integer; m integer; k integer; begin "
+        "select count(ID), max(x) into n, m from T where k = (select max(y) from U where z = k);end;"));
+    const Stmt& s = Only(*p);
+    ASSERT_EQ(s.kind, Stmt::Kind::SelectInto);
+    EXPECT_EQ(s.sql.text, QStringLiteral("select count(ID), max(x) from T where :1 = (select max(y) from U where z = :2)"));
+    EXPECT_EQ(Names(*p, QVector<int>(s.into.begin(), s.into.end())), (std::vector<QString>{"n", "m"}));
+}
+
+TEST(BlockParserSql, TextKeepsItsDoubledQuotes)
+{
+    const auto p = ParseBlock(QStringLiteral("begin insert into t(a) values ('it''s ''x''');end;"));
+    EXPECT_EQ(Only(*p).sql.text, QStringLiteral("insert into t(a) values ('it''s ''x''')"));
+}
+
+TEST(BlockParserStructure, NestedDeclareCursorFormOfThePostingBlock)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "declare n integer; begin declare cursor C is select a from t where b =5; begin open C;"
+        "Fetch C Into n; while C%FOUND loop Fetch C Into n; end loop; close C; end;"
+        "update t set s = 4 where ID = 5; end;"));
+    ASSERT_EQ(p->root.body.size(), 2u);
+    const Stmt& inner = *p->root.body[0];
+    ASSERT_EQ(inner.kind, Stmt::Kind::Block);
+    ASSERT_EQ(inner.block->cursors.size(), 1u);
+    EXPECT_EQ(inner.block->cursors[0].query.text, QStringLiteral("select a from t where b =5"));
+    const Block& body = *inner.block;
+    ASSERT_EQ(body.body.size(), 4u);
+    EXPECT_EQ(body.body[0]->kind, Stmt::Kind::Open);
+    EXPECT_EQ(body.body[1]->kind, Stmt::Kind::Fetch);
+    EXPECT_EQ(body.body[2]->kind, Stmt::Kind::While);
+    EXPECT_EQ(body.body[3]->kind, Stmt::Kind::Close);
+    EXPECT_EQ(p->root.body[1]->kind, Stmt::Kind::Sql);
+}
+
+TEST(BlockParserStructure, InnerDeclarationsShadowOuterOnes)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "declare x integer; begin declare x varchar(3); begin update t set a = x; end; update t set b = x; end;"));
+    const Stmt& inner = *p->root.body[0]->block->body[0];
+    const Stmt& outer = *p->root.body[1];
+    ASSERT_EQ(inner.sql.binds.size(), 1);
+    ASSERT_EQ(outer.sql.binds.size(), 1);
+    EXPECT_NE(inner.sql.binds[0], outer.sql.binds[0]);
+    EXPECT_EQ(p->vars[inner.sql.binds[0]].type.kind, VarType::Kind::Varchar);
+    EXPECT_EQ(p->vars[outer.sql.binds[0]].type.kind, VarType::Kind::Integer);
+}
+
+TEST(BlockParserStructure, TypesOfDeclarations)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "declare a decimal(10,2); b varchar(32); c number; d number(5); e integer; f char(3); g date;"
+        " h boolean; i t.col%type; j numeric; begin null; end;"));
+    ASSERT_EQ(p->vars.size(), 10u);
+    EXPECT_EQ(p->vars[0].type.kind, VarType::Kind::Number);
+    EXPECT_EQ(p->vars[0].type.precision, 10);
+    EXPECT_EQ(p->vars[0].type.scale, 2);
+    EXPECT_EQ(p->vars[1].type.length, 32);
+    EXPECT_EQ(p->vars[2].type.scale, -1);
+    EXPECT_EQ(p->vars[3].type.scale, 0);
+    EXPECT_EQ(p->vars[4].type.kind, VarType::Kind::Integer);
+    EXPECT_EQ(p->vars[5].type.kind, VarType::Kind::Char);
+    EXPECT_EQ(p->vars[6].type.kind, VarType::Kind::Date);
+    EXPECT_EQ(p->vars[7].type.kind, VarType::Kind::Boolean);
+    EXPECT_EQ(p->vars[8].type.kind, VarType::Kind::Any);
+    EXPECT_EQ(p->vars[9].type.scale, 0); // NUMERIC alone holds whole numbers, as in Oracle
+}
+
+TEST(BlockParserStructure, WhitespaceIsFree)
+{
+    // Pieces joined without blanks parse the same as spaced ones.
+    const auto a = ParseBlock(QStringLiteral("declare n integer;begin if n=0 then n:=1;elsif n>1 then null;else n:=2;end if;end;"));
+    const auto b = ParseBlock(QStringLiteral("declare\n  n integer;\nbegin\n  if n = 0 then\n    n := 1;\n  elsif n > 1 then\n    null;\n  else\n    n := 2;\n  end if;\nend;"));
+    for (const auto& p : {a, b}) {
+        const Stmt& s = Only(*p);
+        ASSERT_EQ(s.kind, Stmt::Kind::If);
+        EXPECT_EQ(s.exprs.size(), 2u);
+        EXPECT_EQ(s.branches.size(), 3u);
+    }
+}
+
+TEST(BlockParserErrors, ReportLineColumnAndReason)
+{
+    const QString undeclared = ParseError(QStringLiteral("begin\n  update t set a = 1;\n  x := 1;\nend;"));
+    EXPECT_TRUE(undeclared.startsWith(QStringLiteral("ORA-06550: line 3, column 3:"))) << undeclared.toStdString();
+    EXPECT_TRUE(undeclared.contains(QStringLiteral("identifier 'X' must be declared")));
+
+    EXPECT_TRUE(ParseError(QStringLiteral("begin select a from t; end;")).contains(QStringLiteral("PLS-00428")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin open nope; end;")).contains(QStringLiteral("'NOPE' must be declared")));
+    EXPECT_TRUE(ParseError(QStringLiteral("declare a integer; a integer; begin null; end;")).contains(QStringLiteral("PLS-00371")));
+    EXPECT_TRUE(ParseError(QStringLiteral("declare c constant integer := 1; begin c := 2; end;")).contains(QStringLiteral("PLS-00363")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin exit; end;")).contains(QStringLiteral("PLS-00376")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin update t set a = :1; end;")).contains(QStringLiteral("ORA-01008")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin commit; end;")).contains(QStringLiteral("COMMIT")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin null; exception when others then null; end;")).contains(QStringLiteral("exception")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin null; end; select 1 from dual")).contains(QStringLiteral("after the end")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin if 1 = 1 then null; end;")).contains(QStringLiteral("PLS-00103")));
+    EXPECT_TRUE(ParseError(QStringLiteral("begin update t set a = 'x; end;")).contains(QStringLiteral("unterminated")));
+    EXPECT_TRUE(ParseError(QStringLiteral("declare v varchar(0); begin null; end;")).contains(QStringLiteral("PLS-00215")));
+}
+
+TEST(BlockParserErrors, MissingSemicolonOfTheLastEndIsForgiven)
+{
+    EXPECT_NO_THROW(ParseBlock(QStringLiteral("begin null; end")));
+    EXPECT_NO_THROW(ParseBlock(QStringLiteral("begin null; end;\n/\n")));
+    EXPECT_FALSE(ParseError(QStringLiteral("begin begin null; end end;")).isEmpty());
+}
