@@ -1,0 +1,7 @@
+#include "platform/MaskEdit.h"
+
+namespace platform {
+
+MaskEdit::MaskEdit(QWidget* parent) : TextEdit(parent) {}
+
+} // namespace platform
