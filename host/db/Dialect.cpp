@@ -51,6 +51,9 @@ public:
             case TokenKind::Operator:
                 if (tok.text == QLatin1String("^=") || tok.text == QLatin1String("!="))
                     Emit(out, tok, QStringLiteral("<>"));
+                else if (tok.IsOp("/"))
+                    // Oracle divides exactly; both engines truncate integer by integer.
+                    Emit(out, tok, QStringLiteral("* 1.0 /"));
                 else if (tok.IsOp(";"))
                     Fail(QStringLiteral("Only one statement can be sent at a time (found ';' at position %1)").arg(tok.pos + 1));
                 else

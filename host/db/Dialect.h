@@ -8,6 +8,7 @@
 //   name.nextval / .currval     one value per row from the named sequence
 //   ... from dual               the from clause is dropped
 //   :1, :2 ...                  ?1 ... (SQLite) / $1 ... (PostgreSQL)
+//   a / b                       a * 1.0 / b: Oracle's division never truncates
 // Everything else (joins, sub-selects, aggregates, like, substr, upper, ||) is common SQL and
 // passes unchanged; unquoted identifiers stay case-insensitive on both engines.
 #include "host/db/Connection.h"
