@@ -95,6 +95,8 @@ HostWindow::HostWindow(platform::TApplication* app, platform::TScreen* screen, Q
 
 HostWindow::~HostWindow() { CloseModule(); }
 
+QToolBar* HostWindow::MergedToolBar() const { return merged_; }
+
 QAction* HostWindow::AddCommand(const QString& name, const QString& text, const QKeySequence& key,
                                 void (HostWindow::*slot)())
 {

@@ -43,7 +43,7 @@ public:
     QWidget* Container() const { return container_; }
     QTabWidget* Tabs() const { return tabs_; }
     QToolBar* HostToolBar() const { return toolBar_; }
-    QToolBar* MergedToolBar() const { return merged_; }
+    QToolBar* MergedToolBar() const;
     QAction* Command(const QString& objectName) const;
 
     void SetStatusInfo(const QString& operatorText, const QString& databaseText);

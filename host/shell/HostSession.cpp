@@ -1,0 +1,241 @@
+#include "host/shell/HostSession.h"
+
+#include "host/db/DemoData.h"
+#include "host/db/Schema.h"
+#include "host/services/DictService.h"
+#include "host/services/HostLook.h"
+#include "host/services/IniService.h"
+#include "host/services/MainService.h"
+#include "host/services/MessageService.h"
+#include "host/services/PrinterService.h"
+#include "host/services/RightsService.h"
+#include "platform/Application.h"
+#include "platform/Dataset.h"
+#include "platform/Exception.h"
+
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace host {
+
+QString SqliteFileOf(const QString& target)
+{
+    const QString t = target.trimmed();
+    if (t.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
+        QString path = t.mid(7);
+        if (path.startsWith(QLatin1String("//")))
+            path = path.mid(2);
+        return path;
+    }
+    if (t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+        t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive))
+        return {};
+    static const QRegularExpression keyValue(QStringLiteral("^[A-Za-z_]+\\s*="));
+    if (keyValue.match(t).hasMatch())
+        return {};
+    return t;
+}
+
+QString DisplayTarget(const QString& target)
+{
+    if (!SqliteFileOf(target).isEmpty())
+        return QFileInfo(SqliteFileOf(target)).fileName();
+    QString t = target;
+    if (t.contains(QLatin1String("://"))) {
+        QUrl url(t);
+        if (url.isValid()) {
+            url.setPassword(QString());
+            return url.toString();
+        }
+    }
+    static const QRegularExpression pw(QStringLiteral("password\\s*=\\s*('[^']*'|\\S+)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return t.replace(pw, QStringLiteral("password=***"));
+}
+
+HostSession::HostSession(platform::TApplication* app) : app_(app) {}
+
+HostSession::~HostSession() { Stop(); }
+
+void HostSession::OpenDatabase(const QString& target)
+{
+    target_ = target.trimmed().isEmpty() ? QStringLiteral("sqlite:") + db::DefaultDatabasePath() : target.trimmed();
+    const QString file = SqliteFileOf(target_);
+    const bool fresh = !file.isEmpty() && !QFileInfo::exists(file);
+    std::unique_ptr<db::Connection> c;
+    try {
+        c = db::Open(target_);
+        db::CreateSchema(*c);
+        if (fresh)
+            db::SeedDemo(*c);
+    } catch (...) {
+        c.reset();
+        // A half-made demo file would be taken for a real database next time.
+        if (fresh) {
+            QFile::remove(file);
+            QFile::remove(file + QStringLiteral("-wal"));
+            QFile::remove(file + QStringLiteral("-shm"));
+        }
+        throw;
+    }
+    createdDemo_ = fresh;
+    db_ = new db::DbService(std::move(c));
+}
+
+namespace {
+
+plugin::TOperator OperatorAt(platform::Dataset& ds)
+{
+    plugin::TOperator op;
+    op.OperatorId = int(ds.FieldByName(QStringLiteral("OperatorID")).AsInteger());
+    op.OperatorCode = ds.FieldByName(QStringLiteral("OperatorCode")).AsString();
+    op.OperatorName = ds.FieldByName(QStringLiteral("OperatorName")).AsString();
+    return op;
+}
+
+} // namespace
+
+plugin::TOperator HostSession::FindOperator(const QString& code) const
+{
+    if (!db_)
+        throw platform::Exception(QStringLiteral("没有打开数据库"));
+    std::unique_ptr<platform::Dataset> ds(db_->OpenQuery(
+        QStringLiteral("select OperatorID, OperatorCode, OperatorName from sys_operator where OperatorCode = :1"),
+        {code.trimmed()}));
+    if (!ds || ds->IsEmpty())
+        throw platform::Exception(QStringLiteral("操作员“%1”不存在").arg(code.trimmed()));
+    return OperatorAt(*ds);
+}
+
+QList<plugin::TOperator> HostSession::Operators() const
+{
+    QList<plugin::TOperator> out;
+    if (!db_)
+        return out;
+    std::unique_ptr<platform::Dataset> ds(
+        db_->OpenQuery(QStringLiteral("select OperatorID, OperatorCode, OperatorName from sys_operator order by OperatorCode")));
+    for (ds->First(); !ds->Eof(); ds->Next())
+        out << OperatorAt(*ds);
+    return out;
+}
+
+QString PasswordOf(const HostSession& session, const QString& operatorCode)
+{
+    if (!session.Db())
+        return {};
+    return session.Db()->QueryValue(QStringLiteral("select Password from sys_operator where OperatorCode = :1"),
+                                    {operatorCode});
+}
+
+bool PasswordMatches(const QString& stored, const QString& entered)
+{
+    if (stored.isEmpty())
+        return true;
+    if (stored.startsWith(QLatin1String("sha256:"), Qt::CaseInsensitive)) {
+        const QByteArray hash = QCryptographicHash::hash(entered.toUtf8(), QCryptographicHash::Sha256).toHex();
+        return QString::fromLatin1(hash).compare(stored.mid(7).trimmed(), Qt::CaseInsensitive) == 0;
+    }
+    return stored == entered;
+}
+
+void HostSession::Start(const plugin::TOperator& op, const QString& configFolder, QWidget* hostWindow)
+{
+    operator_ = op;
+    ApplyHostLook(styles_);
+
+    plugin::IntfPtr<IniService> ini(new IniService(configFolder));
+    // The host's own settings, written back so the user finds them.
+    const QString hostIni = QStringLiteral("Host.ini");
+    unitCode_ = ini->ReadString(QStringLiteral("Host"), QStringLiteral("UnitCode"), hostIni, QString());
+    if (unitCode_.isEmpty()) {
+        unitCode_ = QStringLiteral("0001");
+        try {
+            ini->WriteString(QStringLiteral("Host"), QStringLiteral("UnitCode"), unitCode_, hostIni);
+        } catch (const platform::Exception&) {
+            // A read-only configuration folder still lets the host run.
+        }
+    }
+    pluginId_ = db::TransferPluginId;
+
+    FactoryServices s;
+    s.log = new MessageService(app_);
+    s.ini = ini.Get();
+    s.printer = new PrinterService(app_);
+    s.ui = new MainService(&styles_, hostWindow);
+    s.db = db_.Get();
+    s.dict = new DictService(db_.Get());
+    s.rights = new RightsService(db_.Get(), op.OperatorId);
+    factory_ = new Factory(op, std::move(s));
+}
+
+void HostSession::Stop()
+{
+    factory_.Reset();
+    db_.Reset();
+}
+
+std::optional<plugin::TOperator> RunLogin(const HostSession& session, platform::TApplication* app)
+{
+    const QList<plugin::TOperator> operators = session.Operators();
+    if (operators.isEmpty())
+        throw platform::Exception(QStringLiteral("数据库中没有操作员，请先用 jxc-admin 添加操作员。"));
+
+    QDialog dialog;
+    dialog.setObjectName(QStringLiteral("LoginDialog"));
+    dialog.setWindowTitle(QStringLiteral("登录 - 进销存管理系统"));
+    auto* form = new QFormLayout(&dialog);
+    auto* title = new QLabel(QStringLiteral("请选择操作员登录"), &dialog);
+    QFont big = title->font();
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    big.setBold(true);
+    title->setFont(big);
+    form->addRow(title);
+    auto* who = new QComboBox(&dialog);
+    who->setObjectName(QStringLiteral("cbOperator"));
+    for (const plugin::TOperator& op : operators)
+        who->addItem(QStringLiteral("%1  %2").arg(op.OperatorCode, op.OperatorName), op.OperatorCode);
+    form->addRow(QStringLiteral("操作员(&U)："), who);
+    auto* password = new QLineEdit(&dialog);
+    password->setObjectName(QStringLiteral("edtPassword"));
+    password->setEchoMode(QLineEdit::Password);
+    form->addRow(QStringLiteral("密码(&P)："), password);
+    auto* error = new QLabel(&dialog);
+    error->setObjectName(QStringLiteral("lblError"));
+    error->setStyleSheet(QStringLiteral("color: #B00020;"));
+    form->addRow(error);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("登录"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        const QString code = who->currentData().toString();
+        if (!PasswordMatches(PasswordOf(session, code), password->text())) {
+            error->setText(QStringLiteral("密码不正确"));
+            password->selectAll();
+            password->setFocus();
+            return;
+        }
+        dialog.accept();
+    });
+    who->setFocus();
+    if (app->ExecModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    const QString code = who->currentData().toString();
+    for (const plugin::TOperator& op : operators)
+        if (op.OperatorCode == code)
+            return op;
+    return std::nullopt;
+}
+
+} // namespace host

@@ -1,0 +1,77 @@
+#pragma once
+// What one run of the host holds: the database service, the logged-in operator, the shared
+// styles and the factory with every service. No window here except the login dialog.
+#include "host/db/DbService.h"
+#include "host/services/Factory.h"
+#include "platform/StyleRepository.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace platform { class TApplication; }
+
+namespace host {
+
+class MainService;
+
+// The SQLite file a --db target names, or "" for a server target.
+QString SqliteFileOf(const QString& target);
+// The target with any password blanked, for the status bar.
+QString DisplayTarget(const QString& target);
+
+class HostSession {
+public:
+    explicit HostSession(platform::TApplication* app);
+    ~HostSession();
+
+    // Opens the database; empty target: the demo database. A SQLite file that does not exist
+    // yet is created with the schema and the demo data (and removed again when that fails).
+    // An existing database gets whatever host tables it lacks. Throws platform::Exception.
+    void OpenDatabase(const QString& target);
+    bool CreatedDemo() const { return createdDemo_; }
+    const QString& Target() const { return target_; }
+    db::DbService* Db() const { return db_.Get(); }
+
+    // The operator with this code; throws platform::Exception when there is none.
+    plugin::TOperator FindOperator(const QString& code) const;
+    // Every operator, by code.
+    QList<plugin::TOperator> Operators() const;
+
+    // Builds the services and the factory for the operator; config folder "" = the user's.
+    void Start(const plugin::TOperator& op, const QString& configFolder, QWidget* hostWindow);
+    host::Factory* GetFactory() const { return factory_.Get(); }
+    platform::StyleRepository& Styles() { return styles_; }
+    const plugin::TOperator& Operator() const { return operator_; }
+
+    // The host's own settings in Host.ini of the config folder (written back with defaults).
+    QString UnitCode() const { return unitCode_; }
+    int PluginId() const { return pluginId_; }
+
+    // Drops the services and the database (the module must be closed by now).
+    void Stop();
+
+private:
+    platform::TApplication* app_;
+    QString target_;
+    bool createdDemo_ = false;
+    plugin::IntfPtr<db::DbService> db_;
+    platform::StyleRepository styles_;
+    plugin::IntfPtr<host::Factory> factory_;
+    plugin::TOperator operator_;
+    QString unitCode_;
+    int pluginId_ = 0;
+};
+
+// The login: picks an operator (and checks the password when one is set). nullopt when the
+// user cancels.
+std::optional<plugin::TOperator> RunLogin(const HostSession& session, platform::TApplication* app);
+
+// Password check against sys_operator.Password: "" = none; "sha256:<hex>" = the SHA-256 of
+// the UTF-8 password; anything else is compared as written.
+bool PasswordMatches(const QString& stored, const QString& entered);
+QString PasswordOf(const HostSession& session, const QString& operatorCode);
+
+} // namespace host

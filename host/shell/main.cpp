@@ -1,0 +1,140 @@
+// jxc-host: the desktop shell that runs the transfer-bill module.
+#include "host/services/HostLook.h"
+#include "host/shell/DesktopApplication.h"
+#include "host/shell/HostOptions.h"
+#include "host/shell/HostSession.h"
+#include "host/shell/HostWindow.h"
+#include "platform/Exception.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPixmap>
+#include <QStatusBar>
+#include <QTimer>
+#include <cstdio>
+
+#ifndef JXC_MODULE_FILE
+#define JXC_MODULE_FILE "libjxc-transfer.so"
+#endif
+
+namespace {
+
+void Print(FILE* to, const QString& text)
+{
+    std::fprintf(to, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(to);
+}
+
+QString MessageOf(const std::exception& e)
+{
+    if (const auto* ex = dynamic_cast<const platform::Exception*>(&e))
+        return ex->Message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+// Lets layouts, the module's queued work and the first paints finish before the picture.
+void Settle()
+{
+    for (int i = 0; i < 10; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    host::HostApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("jxc"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("进销存管理系统"));
+    host::InstallChineseFonts();
+
+    QString message;
+    const auto options = host::ParseHostOptions(QCoreApplication::arguments(), &message);
+    if (!options) {
+        Print(stderr, message);
+        return 2;
+    }
+    if (options->help) {
+        Print(stdout, message);
+        return 0;
+    }
+    const bool screenshot = !options->screenshot.isEmpty();
+
+    host::DesktopApplication appObject;
+    host::DesktopScreen screenObject;
+    appObject.SetUnattended(screenshot);
+    platform::SetApplication(&appObject);
+    platform::SetScreen(&screenObject);
+    auto fatal = [&](const QString& text) {
+        appObject.MessageBox(text, appObject.Title(), platform::mbOK, platform::MessageIcon::Error);
+        return 1;
+    };
+    app.SetReporter([&](const QString& text) {
+        appObject.MessageBox(text, appObject.Title(), platform::mbOK, platform::MessageIcon::Error);
+    });
+
+    host::HostSession session(&appObject);
+    plugin::TOperator op;
+    try {
+        session.OpenDatabase(options->database);
+        if (!options->operatorCode.isEmpty()) {
+            op = session.FindOperator(options->operatorCode);
+        } else if (screenshot) {
+            const auto all = session.Operators();
+            if (all.isEmpty())
+                return fatal(QStringLiteral("数据库中没有操作员"));
+            op = all.first();
+        } else {
+            const auto chosen = host::RunLogin(session, &appObject);
+            if (!chosen)
+                return 0;
+            op = *chosen;
+        }
+    } catch (const std::exception& e) {
+        return fatal(QStringLiteral("无法打开数据库 %1：\n%2").arg(host::DisplayTarget(session.Target()), MessageOf(e)));
+    }
+
+    int result = 0;
+    {
+        host::HostWindow window(&appObject, &screenObject);
+        session.Start(op, options->configDir, &window);
+        window.SetStatusInfo(QStringLiteral("操作员：%1 %2").arg(op.OperatorCode, op.OperatorName),
+                             QStringLiteral("数据库：%1").arg(host::DisplayTarget(session.Target())));
+        if (session.CreatedDemo())
+            window.statusBar()->showMessage(QStringLiteral("已创建演示数据库"), 8000);
+        if (screenshot)
+            window.resize(1280, 800);
+        window.show();
+
+        host::ModuleSpec spec;
+        spec.path = options->modulePath.isEmpty() ? host::ModuleLibrary::DefaultPath(QStringLiteral(JXC_MODULE_FILE))
+                                                  : options->modulePath;
+        spec.pluginId = session.PluginId();
+        spec.unitCode = session.UnitCode();
+        QString error;
+        if (!window.OpenModule(spec, session.GetFactory(), &error))
+            return fatal(error);
+
+        if (screenshot) {
+            QTimer::singleShot(0, &window, [&] {
+                Settle();
+                const QPixmap picture = window.grab();
+                QImageWriter writer(options->screenshot, "png");
+                const bool saved = !picture.isNull() && writer.write(picture.toImage());
+                if (!saved)
+                    Print(stderr, QStringLiteral("无法保存截图 %1：%2").arg(options->screenshot, writer.errorString()));
+                window.CloseModule();
+                QCoreApplication::exit(saved ? 0 : 3);
+            });
+        }
+        result = app.exec();
+        window.CloseModule();
+    }
+    session.Stop();
+    platform::SetApplication(nullptr);
+    platform::SetScreen(nullptr);
+    return result;
+}
