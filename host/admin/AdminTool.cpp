@@ -1,0 +1,235 @@
+#include "host/admin/AdminTool.h"
+
+#include "host/admin/TextTable.h"
+#include "host/db/DbService.h"
+#include "host/db/DemoData.h"
+#include "host/db/Schema.h"
+#include "host/db/Transaction.h"
+#include "platform/Dataset.h"
+#include "platform/Exception.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+#include <memory>
+#include <optional>
+
+namespace host::admin {
+
+namespace {
+
+struct Options {
+    QString db;
+    QString command;
+    QStringList rest;
+    std::optional<int> bills, lines;
+    std::optional<quint64> seed;
+};
+
+struct UsageError {
+    QString message;
+};
+
+int ParseCount(const QString& option, const QString& value, int lo, int hi)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < lo || n > hi)
+        throw UsageError{QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\"").arg(option).arg(lo).arg(hi).arg(value)};
+    return n;
+}
+
+Options Parse(const QStringList& args)
+{
+    Options o;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&]() -> QString {
+            const int eq = a.indexOf(u'=');
+            if (a.startsWith(QLatin1String("--")) && eq > 0)
+                return a.mid(eq + 1);
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("%1 needs a value").arg(a)};
+            return args[++i];
+        };
+        const QString name = a.startsWith(QLatin1String("--")) ? a.section(u'=', 0, 0) : a;
+        if (name == QLatin1String("--db"))
+            o.db = value();
+        else if (name == QLatin1String("--bills"))
+            o.bills = ParseCount(QStringLiteral("--bills"), value(), 0, 1000000);
+        else if (name == QLatin1String("--lines"))
+            o.lines = ParseCount(QStringLiteral("--lines"), value(), 1, 100);
+        else if (name == QLatin1String("--seed")) {
+            bool ok = false;
+            const QString v = value();
+            o.seed = v.toULongLong(&ok);
+            if (!ok)
+                throw UsageError{QStringLiteral("--seed needs a whole number, not \"%1\"").arg(v)};
+        } else if (name == QLatin1String("--help") || name == QLatin1String("-h"))
+            o.command = QStringLiteral("help");
+        else if (a.startsWith(QLatin1String("--")))
+            throw UsageError{QStringLiteral("Unknown option %1").arg(a)};
+        else if (o.command.isEmpty())
+            o.command = a;
+        else
+            o.rest << a;
+    }
+    return o;
+}
+
+QString TargetOf(const Options& o)
+{
+    return o.db.isEmpty() ? QStringLiteral("sqlite:") + db::DefaultDatabasePath() : o.db;
+}
+
+plugin::IntfPtr<db::DbService> OpenService(const Options& o)
+{
+    return plugin::IntfPtr<db::DbService>(new db::DbService(db::Open(TargetOf(o))));
+}
+
+int Init(const Options& o, QTextStream& out)
+{
+    auto svc = OpenService(o);
+    db::CreateSchema(svc->GetConnection());
+    out << "Schema ready: " << db::SchemaTables(svc->GetConnection().GetEngine()).size() << " tables in " << TargetOf(o) << "\n";
+    return ExitOk;
+}
+
+int Seed(const Options& o, QTextStream& out)
+{
+    db::DemoOptions opts;
+    if (o.bills)
+        opts.bills = *o.bills;
+    if (o.lines)
+        opts.linesPerBill = *o.lines;
+    if (o.seed)
+        opts.seed = *o.seed;
+    auto svc = OpenService(o);
+    db::Connection& c = svc->GetConnection();
+    QElapsedTimer timer;
+    timer.start();
+    db::CreateSchema(c);
+    const db::DemoSummary s = db::SeedDemo(c, opts);
+    out << "Demo data written to " << TargetOf(o) << " in " << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s\n"
+        << "  storages        " << s.storages << "\n"
+        << "  goods           " << s.goods << "\n"
+        << "  operators       " << s.operators << " (001 all rights, 002 food and daily goods, 003 browse only)\n"
+        << "  stock rows      " << s.stockRows << "\n"
+        << "  transfer bills  " << s.bills << " with " << s.lines << " lines\n"
+        << "  stock bills     " << s.stockBills << " with " << s.stockBillLines << " lines\n";
+    return ExitOk;
+}
+
+int Sql(const Options& o, QTextStream& in, QTextStream& out)
+{
+    if (o.rest.size() != 1)
+        throw UsageError{QStringLiteral("sql takes exactly one argument: the statement, the block, or - for standard input")};
+    QString sql = o.rest.front();
+    if (sql == QLatin1String("-"))
+        sql = in.readAll();
+    if (sql.trimmed().isEmpty())
+        throw UsageError{QStringLiteral("No SQL given")};
+    auto svc = OpenService(o);
+    if (IsQuery(sql)) {
+        std::unique_ptr<platform::Dataset> ds(svc->OpenQuery(sql));
+        out << FormatTable(*ds);
+    } else if (db::IsBlock(sql)) {
+        svc->ExecSql(sql); // one transaction: all of the block or nothing
+        out << "Block executed and committed\n";
+    } else {
+        db::Connection& c = svc->GetConnection();
+        qint64 n = 0;
+        try {
+            db::WriteTransaction tx(c);
+            n = db::Execute(c, sql);
+            tx.Commit();
+        } catch (const platform::EDatabaseError&) {
+            throw;
+        } catch (const platform::Exception& e) {
+            throw platform::EDatabaseError(e.Message());
+        }
+        if (n >= 0)
+            out << n << (n == 1 ? " row affected\n" : " rows affected\n");
+        else
+            out << "Statement executed\n";
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+QString Usage()
+{
+    return QStringLiteral(
+        "Usage: jxc-admin [--db TARGET] COMMAND\n"
+        "Commands:\n"
+        "  init                         create the tables, sequence and counters (keeps existing data)\n"
+        "  seed-demo [--bills N] [--lines N] [--seed N]\n"
+        "                               fill an empty database with demo data (default 240 bills,\n"
+        "                               5 lines on average)\n"
+        "  sql \"SQL\"                    run one Oracle-dialect statement or anonymous block;\n"
+        "                               a select prints its rows, \"-\" reads the text from standard input\n"
+        "TARGET: sqlite:PATH, a file path, postgresql://... or a libpq \"key=value\" string.\n"
+        "Default: %1\n")
+        .arg(db::DefaultDatabasePath());
+}
+
+bool IsQuery(const QString& sql)
+{
+    int i = 0;
+    const int n = sql.size();
+    for (;;) {
+        while (i < n && (sql[i].isSpace() || sql[i] == u'('))
+            ++i;
+        if (sql.mid(i, 2) == QLatin1String("--")) {
+            while (i < n && sql[i] != u'\n')
+                ++i;
+        } else if (sql.mid(i, 2) == QLatin1String("/*")) {
+            const int end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else {
+            break;
+        }
+    }
+    auto word = [&](const char* w) {
+        const int len = int(qstrlen(w));
+        return sql.mid(i, len).compare(QLatin1String(w), Qt::CaseInsensitive) == 0
+            && (i + len >= n || !(sql[i + len].isLetterOrNumber() || sql[i + len] == u'_'));
+    };
+    return word("select") || word("with");
+}
+
+int RunAdmin(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QFile stdinFile;
+    try {
+        const Options o = Parse(args);
+        if (o.command.isEmpty() || o.command == QLatin1String("help")) {
+            (o.command.isEmpty() ? err : out) << Usage();
+            return o.command.isEmpty() ? ExitUsage : ExitOk;
+        }
+        if (o.command == QLatin1String("init") || o.command == QLatin1String("seed-demo")) {
+            if (!o.rest.isEmpty())
+                throw UsageError{QStringLiteral("%1 takes no argument \"%2\"").arg(o.command, o.rest.front())};
+            return o.command == QLatin1String("init") ? Init(o, out) : Seed(o, out);
+        }
+        if (o.command == QLatin1String("sql")) {
+            if (!stdinFile.open(stdin, QIODevice::ReadOnly))
+                stdinFile.setFileName(QString());
+            QTextStream in(&stdinFile);
+            return Sql(o, in, out);
+        }
+        throw UsageError{QStringLiteral("Unknown command \"%1\"").arg(o.command)};
+    } catch (const UsageError& e) {
+        err << "jxc-admin: " << e.message << "\n\n" << Usage();
+        return ExitUsage;
+    } catch (const platform::Exception& e) {
+        err << "jxc-admin: " << e.Message() << "\n";
+        return ExitFailed;
+    } catch (const std::exception& e) {
+        err << "jxc-admin: " << QString::fromLocal8Bit(e.what()) << "\n";
+        return ExitFailed;
+    }
+}
+
+} // namespace host::admin

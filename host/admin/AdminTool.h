@@ -1,0 +1,26 @@
+#pragma once
+// jxc-admin's commands, callable without a process:
+//   jxc-admin [--db TARGET] init
+//   jxc-admin [--db TARGET] seed-demo [--bills N] [--lines N] [--seed N]
+//   jxc-admin [--db TARGET] sql "<Oracle SQL or anonymous block>"   ("-" reads standard input)
+// TARGET is sqlite:PATH, a file path, postgresql://... or a libpq "key=value" string; the
+// default is the host's own SQLite file (host::db::DefaultDatabasePath).
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace host::admin {
+
+enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+
+// args without the program name. Results go to out, errors and usage to err.
+int RunAdmin(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// The usage text.
+QString Usage();
+
+// True when the text is a query (select / with) rather than a statement or a block.
+bool IsQuery(const QString& sql);
+
+} // namespace host::admin
