@@ -4,6 +4,7 @@
 // node images from an image list, a style sheet (the host's sheet 1). BeginUpdate / EndUpdate
 // bracket bulk changes: the view is told once at the end. Exact class identity:
 // IsExactly<TreeList>.
+#include "platform/ImageList.h"
 #include "platform/TreeListColumn.h"
 #include "platform/TreeListNode.h"
 #include "platform/TreeListNodes.h"
@@ -18,7 +19,6 @@ class QTreeView;
 namespace platform {
 
 class GridStyleSheet;
-class ImageList;
 class TreeListModel;
 
 class TreeList : public QWidget {
@@ -73,12 +73,17 @@ public:
 
     QTreeView* Tree() const { return view_; }
 
-    // Internal: called by nodes and columns.
+    // Internal: called by nodes, the node collection and columns.
     void NodeChanged(TreeListNode* node);
+    void NodeAboutToBeAdded(TreeListNode* parent, int row);
     void NodeAdded(TreeListNode* node);
     void NodeExpandChanged(TreeListNode* node, bool recursive);
-    void NodesRemoved();
+    void NodesAboutToBeRemoved(TreeListNode* parent, int first, int last, bool all);
+    void NodesRemoved(bool all);
     void ColumnsChanged();
+    // The model index of a node (column 0), invalid for nullptr.
+    QModelIndex IndexOf(const TreeListNode* node) const;
+    TreeListNode* NodeAt(const QModelIndex& index) const;
 
 signals:
     void DblClick();

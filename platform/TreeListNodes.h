@@ -37,6 +37,7 @@ public:
 private:
     friend class TreeListNode;
     friend class TreeListModel;
+    friend class TreeList;
     TreeListNode* Root() const { return root_.get(); }
     void StructureChanged();
     void EnsureFlat() const;
