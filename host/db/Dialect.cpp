@@ -5,7 +5,9 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QFile>
 #include <cmath>
+#include <mutex>
 #include <unordered_map>
 
 namespace host::db {
@@ -389,6 +391,18 @@ QDateTime ParseCanonicalDate(const char* s, int len)
     if (!date.isValid() || !time.isValid())
         return {};
     return QDateTime(date, time);
+}
+
+void KeepLocalZoneLoaded()
+{
+#if defined(Q_OS_UNIX)
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (qEnvironmentVariableIsSet("TZ") || !QFile::exists(QStringLiteral("/etc/localtime")))
+            return;
+        qputenv("TZ", ":/etc/localtime");
+    });
+#endif
 }
 
 QString PlainNumberText(double v)

@@ -53,6 +53,19 @@ std::optional<FieldType> TypeFromDecl(const char* decl)
     return std::nullopt;
 }
 
+// Money stored as a double: the scaled value rounds straight to the nearest 0.0001 while the
+// double is precise enough; near ties and huge values take the exact decimal route.
+Currency MoneyFromDouble(double v)
+{
+    const double scaled = v * double(Currency::Scale);
+    if (std::fabs(scaled) < 1e13) {
+        const double frac = std::fabs(scaled - std::trunc(scaled));
+        if (std::fabs(frac - 0.5) > 1e-3)
+            return Currency::FromRaw(std::llround(scaled));
+    }
+    return Currency::FromDouble(v);
+}
+
 bool LooksLikeDate(const unsigned char* s, int n)
 {
     // Only the full canonical form: shorter texts are too often something else.
@@ -116,7 +129,7 @@ QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type)
         if (storage == SQLITE_INTEGER)
             return QVariant::fromValue(Currency::FromInt(sqlite3_column_int64(s, c)));
         if (storage == SQLITE_FLOAT)
-            return QVariant::fromValue(Currency::FromDouble(sqlite3_column_double(s, c)));
+            return QVariant::fromValue(MoneyFromDouble(sqlite3_column_double(s, c)));
         if (auto v = Currency::Parse(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
                                                          sqlite3_column_bytes(s, c))))
             return QVariant::fromValue(*v);
@@ -286,6 +299,7 @@ void ToDateFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 
 SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : path_(path)
 {
+    KeepLocalZoneLoaded();
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
