@@ -431,7 +431,7 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
 
     // Bills: dated over the past days and today, numbered in creation order.
     const int n = std::clamp(o.bills, 0, 1000000);
-    const int onToday = std::min(n, o.todayBills >= 0 ? o.todayBills : std::max(6, n / 100));
+    const int onToday = std::min(n, o.todayBills >= 0 ? o.todayBills : std::max(10, n / 100));
     const int days = o.days > 0 ? o.days : std::clamp(n / 40, 60, 365);
     const int avgLines = std::max(1, o.linesPerBill);
     struct Stamp {

@@ -25,7 +25,7 @@ struct DemoOptions {
     int linesPerBill = 5;  // average; a bill gets 1 .. 2*average-1 lines
     quint64 seed = 20240601;
     QDate today = QDate::currentDate(); // bills of this day show on the list's first start
-    int todayBills = -1;   // bills dated today; -1: max(6, bills/100)
+    int todayBills = -1;   // bills dated today; -1: max(10, bills/100)
     int days = 0;          // bills spread over this many days before today; 0: by size
 };
 
