@@ -1,0 +1,273 @@
+#include "lookup/FrmQryStorageList.h"
+
+#include "lookup/LookupLayout.h"
+#include "lookup/rframebottom3.h"
+#include "model/SqlText.h"
+#include "platform/Application.h"
+#include "platform/ImageList.h"
+#include "platform/SlotGuard.h"
+#include "platform/StyleRepository.h"
+#include "platform/TextEdit.h"
+#include "platform/TreeList.h"
+#include "plugin/Host.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+TQryStorageListFrm::TQryStorageListFrm(QWidget* parent) : platform::Form(parent)
+{
+    setObjectName(QStringLiteral("QryStorageListFrm"));
+    setWindowTitle(QStringLiteral("仓库检索"));
+    lookup::FixDialogSize(this, 434, 442);
+    SetKeyPreview(true);
+    InstallKeyPreview();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    pnlTitle = Own(lookup::MakeTitlePanel(this, QStringLiteral("【仓库选择】"),
+                                          QStringLiteral("输入仓库编号或仓库名称检索仓库信息。"), lblTitle, lblHint));
+    layout->addWidget(pnlTitle);
+    pnlSearch = Own(lookup::MakeSearchPanel(this, lblCondition, edtCondition, BtnQry));
+    Own(edtCondition);
+    Own(BtnQry);
+    layout->addWidget(pnlSearch);
+
+    ImageList1 = Own(platform::ImageList::BuiltIn(this), QStringLiteral("ImageList1"));
+    tlTypeList = Own(new platform::TreeList(this), QStringLiteral("tlTypeList"));
+    ColDeptName_list = Own(tlTypeList->CreateColumn(QStringLiteral("ColDeptName_list")));
+    colID_List = Own(tlTypeList->CreateColumn(QStringLiteral("colID_List")));
+    colID_List->SetCaption(QStringLiteral("ID"));
+    colID_List->SetVisible(false);
+    colDeptShotCode_list = Own(tlTypeList->CreateColumn(QStringLiteral("colDeptShotCode_list")));
+    colDeptShotCode_list->SetVisible(false);
+    tlTypeList->SetHeadersVisible(false);
+    tlTypeList->SetGridLines(platform::TreeList::GridLineKind::Both);
+    tlTypeList->SetRowSelect(true);
+    tlTypeList->SetColumnAutoWidth(true);
+    tlTypeList->SetImages(ImageList1);
+    tlTypeList->SetStateImages(ImageList1);
+    layout->addWidget(tlTypeList, 1);
+
+    Frame31 = Own(new TFrame3(this));
+    layout->addWidget(Frame31);
+
+    setTabOrder(edtCondition, BtnQry);
+    setTabOrder(BtnQry, tlTypeList);
+    setTabOrder(tlTypeList, Frame31->bbtnEnter);
+
+    connect(BtnQry, &QPushButton::clicked, this, platform::Guard(this, &TQryStorageListFrm::BtnQryClick));
+    connect(edtCondition, &platform::TextEdit::KeyDown, this,
+            platform::Guard(this, &TQryStorageListFrm::edtConditionKeyDown));
+    connect(tlTypeList, &platform::TreeList::KeyDown, this, platform::Guard(this, &TQryStorageListFrm::tlTypeListKeyDown));
+    connect(tlTypeList, &platform::TreeList::DblClick, this, platform::Guard(this, &TQryStorageListFrm::tlTypeListDblClick));
+    connect(Frame31->bbtnEnter, &QPushButton::clicked, this,
+            platform::Guard(this, &TQryStorageListFrm::Frame31bbtnEnterClick));
+    connect(Frame31->bbtnClose, &QPushButton::clicked, this,
+            platform::Guard(this, &TQryStorageListFrm::Frame31bbtnCloseClick));
+
+    // Creation steps.
+    tlTypeList->SetStyleSheet(plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TreeListSheet));
+    records_.push_back(std::make_unique<Tbas_Storage>());
+    StorageInfo = records_.back().get();
+}
+
+TQryStorageListFrm::~TQryStorageListFrm()
+{
+    // The nodes die with the tree; no record may keep pointing at one.
+    for (const auto& r : records_)
+        r->SetTreeNode(nullptr);
+}
+
+std::unique_ptr<Tbas_Storage> TQryStorageListFrm::TakeStorageInfo()
+{
+    auto it = std::find_if(records_.begin(), records_.end(), [this](const auto& r) { return r.get() == StorageInfo; });
+    if (it == records_.end())
+        return nullptr;
+    std::unique_ptr<Tbas_Storage> taken = std::move(*it);
+    records_.erase(it);
+    StorageInfo = nullptr;
+    // Leaving the dialog: its node is not the caller's.
+    if (platform::TreeListNode* node = taken->TreeNode())
+        node->SetData(nullptr);
+    taken->SetTreeNode(nullptr);
+    return taken;
+}
+
+void TQryStorageListFrm::ClearTree()
+{
+    tlTypeList->Clear();
+    // The records of the previous query go with their nodes; the result record stays.
+    std::erase_if(records_, [this](const auto& r) { return r.get() != StorageInfo; });
+    if (StorageInfo)
+        StorageInfo->SetTreeNode(nullptr);
+}
+
+void TQryStorageListFrm::QueryStorages(const QString& condition)
+{
+    tlTypeList->BeginUpdate();
+    // Painting resumes on every way out, errors included.
+    struct EndUpdate {
+        platform::TreeList* tree;
+        ~EndUpdate()
+        {
+            if (tree)
+                tree->EndUpdate();
+        }
+    } endUpdate{tlTypeList};
+
+    ClearTree();
+    const QString c = model::SqlEsc(condition.toUpper());
+    const QString sql = QStringLiteral(" select * from bas_Storage where useflag = 1 and  (upper(storageCode) like '%") + c
+                        + QStringLiteral("%' ") + QStringLiteral(" or upper(StorageName) like '%") + c
+                        + QStringLiteral("%') order by ID");
+    std::unique_ptr<plugin::ObjectList> list(plugin::HostDb()->LoadObjects(&Tbas_Storage::staticMetaObject, sql));
+    if (!list)
+        return;
+
+    // Take every record over first, so none leaks if anything below fails.
+    std::vector<Tbas_Storage*> loaded;
+    loaded.reserve(size_t(list->Count()));
+    for (int i = 0; i < list->Count(); ++i) {
+        QObject* o = list->Item(i);
+        if (auto* r = qobject_cast<Tbas_Storage*>(o)) {
+            records_.push_back(std::unique_ptr<Tbas_Storage>(r));
+            loaded.push_back(r);
+        } else {
+            delete o;
+        }
+    }
+    list.reset();
+
+    const int idColumn = colID_List->Index();
+    for (Tbas_Storage* r : loaded) {
+        // The first node of the whole tree whose ID is the parent id; the tree keeps an index of
+        // the texts, so this stays cheap however many storages there are.
+        platform::TreeListNode* parent = tlTypeList->FindNodeByText(idColumn, QString::number(r->StoragePID));
+        platform::TreeListNode* node;
+        if (parent) {
+            node = tlTypeList->AddChild(parent);
+            node->SetImageIndex(1);
+            node->SetSelectedIndex(2);
+        } else {
+            node = tlTypeList->AddRoot();
+        }
+        node->SetTexts(idColumn, r->ID);
+        node->SetTexts(colDeptShotCode_list->Index(), r->StorageCode);
+        node->SetTexts(ColDeptName_list->Index(), QStringLiteral("[") + r->StorageCode + QStringLiteral("]") + r->StorageName);
+        node->SetData(static_cast<QObject*>(r));
+        r->SetTreeNode(node);
+    }
+    if (platform::TreeListNode* top = tlTypeList->TopNode()) {
+        top->Expand(false);
+        top->Expand(true);
+    }
+    endUpdate.tree = nullptr;
+    tlTypeList->EndUpdate();
+
+    tlTypeList->FullCollapse();
+    if (platform::TreeListNode* top = tlTypeList->TopNode()) {
+        top->Expand(false);
+        tlTypeList->SetFocusedNode(top);
+    }
+}
+
+void TQryStorageListFrm::showEvent(QShowEvent* event)
+{
+    platform::Form::showEvent(event);
+    if (!event->spontaneous()) {
+        lookup::CentreOnScreen(this);
+        platform::Guarded([this] { FormShow(); });
+    }
+}
+
+void TQryStorageListFrm::FormShow()
+{
+    if (tlTypeList->Count() > 0)
+        tlTypeList->setFocus();
+    else
+        edtCondition->setFocus();
+}
+
+void TQryStorageListFrm::BtnQryClick()
+{
+    QueryStorages(edtCondition->text().trimmed());
+    if (tlTypeList->Count() > 0) {
+        tlTypeList->setFocus();
+        return;
+    }
+    edtCondition->setFocus();
+    platform::Application()->MessageBox(QStringLiteral("未查询到仓库信息!"), QStringLiteral("提示"), platform::mbOK,
+                                        platform::MessageIcon::Information);
+}
+
+void TQryStorageListFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    const bool plainTab = key == Qt::Key_Tab && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    const bool enter = (key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier);
+    if (plainTab || enter) {
+        key = 0;
+        BtnQryClick();
+    }
+}
+
+void TQryStorageListFrm::tlTypeListKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    if (key != Qt::Key_Tab && key != Qt::Key_Return && key != Qt::Key_Enter)
+        return;
+    if (key == Qt::Key_Tab && (shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+        return;
+    QPushButton* ok = Frame31->bbtnEnter;
+    if (ok->isEnabled() && ok->isVisible() && ok->focusPolicy() != Qt::NoFocus) {
+        ok->setFocus(Qt::TabFocusReason);
+        // Consumed: the focus has moved, and the key must not act again on the button or
+        // move the focus on from it.
+        key = 0;
+    }
+}
+
+void TQryStorageListFrm::tlTypeListDblClick() { Frame31bbtnEnterClick(); }
+
+void TQryStorageListFrm::Frame31bbtnEnterClick()
+{
+    if (tlTypeList->Count() == 0)
+        return;
+    platform::TreeListNode* node = tlTypeList->FocusedNode();
+    auto* record = node ? node->DataAs<Tbas_Storage>() : nullptr;
+    if (!record)
+        return;
+    StorageInfo = record;
+    Selected = true;
+    accept();
+}
+
+void TQryStorageListFrm::Frame31bbtnCloseClick()
+{
+    Selected = false;
+    reject();
+}
+
+bool TQryStorageListFrm::FormKeyDown(QKeyEvent* e)
+{
+    // Esc presses the cancel button, wherever the focus is.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        Frame31->bbtnClose->click();
+        return true;
+    }
+    return false;
+}
+
+bool SelectStorage(const QString& condition, std::unique_ptr<Tbas_Storage>& storage)
+{
+    TQryStorageListFrm dialog;
+    dialog.edtCondition->setText(condition);
+    dialog.QueryStorages(condition);
+    dialog.ShowModal();
+    storage = dialog.TakeStorageInfo();
+    return dialog.IsSelected();
+}
