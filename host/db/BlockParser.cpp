@@ -78,6 +78,9 @@ bool IsEngineWord(const Token& t)
         || t.IsWord("current_timestamp") || t.IsWord("user") || t.IsWord("uid");
 }
 
+// Deeper nesting than any real block is refused before it can exhaust the stack.
+constexpr int MaxNesting = 200;
+
 struct Scope {
     QHash<QString, int> vars;
     QHash<QString, int> cursors;
@@ -110,6 +113,20 @@ public:
     }
 
 private:
+    // Counts one level of nesting for the scope of a parse function.
+    class Nest {
+    public:
+        Nest(Parser& p) : p_(p)
+        {
+            if (++p_.depth_ > MaxNesting)
+                p_.Fail(p_.p_, QStringLiteral("PLS-00123: program too large (nested more than %1 levels deep)").arg(MaxNesting));
+        }
+        ~Nest() { --p_.depth_; }
+
+    private:
+        Parser& p_;
+    };
+
     // ---- tokens
 
     const Token& At(int ahead = 0) const
@@ -433,6 +450,7 @@ private:
 
     std::unique_ptr<Stmt> ParseStatement()
     {
+        const Nest nest(*this);
         const int start = p_;
         if (Word("begin") || Word("declare")) {
             auto s = NewStmt(Stmt::Kind::Block, start);
@@ -846,6 +864,7 @@ private:
 
     ExprPtr ParseExpr()
     {
+        const Nest nest(*this);
         ExprPtr l = ParseAnd();
         while (Word("or")) {
             ++p_;
@@ -864,6 +883,7 @@ private:
     }
     ExprPtr ParseNot()
     {
+        const Nest nest(*this);
         if (Word("not")) {
             ++p_;
             auto e = Node(Expr::Kind::Unary, QStringLiteral("not"));
@@ -966,6 +986,7 @@ private:
     }
     ExprPtr ParseUnary()
     {
+        const Nest nest(*this);
         if (Op("-") || Op("+")) {
             const QString op = At().text;
             ++p_;
@@ -1146,6 +1167,7 @@ private:
     std::vector<Scope> scopes_;
     QSet<int> forCounters_;
     int loopDepth_ = 0;
+    int depth_ = 0;
 };
 
 } // namespace

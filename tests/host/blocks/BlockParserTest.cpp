@@ -193,6 +193,29 @@ TEST(BlockParserErrors, ReportLineColumnAndReason)
     EXPECT_TRUE(ParseError(QStringLiteral("declare v varchar(0); begin null; end;")).contains(QStringLiteral("PLS-00215")));
 }
 
+TEST(BlockParserErrors, DeepNestingIsRefusedNotOverflowed)
+{
+    QString deep = QStringLiteral("begin ");
+    for (int i = 0; i < 5000; ++i)
+        deep += QStringLiteral("begin ");
+    for (int i = 0; i < 5000; ++i)
+        deep += QStringLiteral("end; ");
+    deep += QStringLiteral("end;");
+    EXPECT_TRUE(ParseError(deep).contains(QStringLiteral("PLS-00123")));
+    const QString parens = QStringLiteral("declare n integer; begin n := ") + QString(5000, u'(') + u'1'
+        + QString(5000, u')') + QStringLiteral("; end;");
+    EXPECT_TRUE(ParseError(parens).contains(QStringLiteral("PLS-00123")));
+    // Ordinary depths still parse.
+    QString fine = QStringLiteral("declare n integer := 0; begin ");
+    for (int i = 0; i < 20; ++i)
+        fine += QStringLiteral("if n >= 0 then ");
+    fine += QStringLiteral("n := ((((n + 1)))); ");
+    for (int i = 0; i < 20; ++i)
+        fine += QStringLiteral("end if; ");
+    fine += QStringLiteral("end;");
+    EXPECT_NO_THROW(ParseBlock(fine));
+}
+
 TEST(BlockParserErrors, MissingSemicolonOfTheLastEndIsForgiven)
 {
     EXPECT_NO_THROW(ParseBlock(QStringLiteral("begin null; end")));
