@@ -342,10 +342,16 @@ private:
         return Flow::Normal;
     }
 
+    // The error, the block's line and the statement as the block wrote it (variables by name,
+    // not the bind variables the engine saw).
     QString Context(const Stmt& s, const QString& message) const
     {
-        QString out = message + QStringLiteral("\nORA-06512: at line %1").arg(p_.LineOf(s.pos));
-        if (s.kind != Stmt::Kind::Raise && !message.contains(QLatin1String("\nSQL: ")))
+        QString out = message;
+        const int sql = out.indexOf(QLatin1String("\nSQL: "));
+        if (sql >= 0)
+            out.truncate(sql);
+        out += QStringLiteral("\nORA-06512: at line %1").arg(p_.LineOf(s.pos));
+        if (s.kind != Stmt::Kind::Raise)
             out += QStringLiteral("\nSQL: ") + p_.Excerpt(s.pos, s.length);
         return out;
     }
