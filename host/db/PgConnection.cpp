@@ -252,24 +252,35 @@ qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& par
     }
 
     PGresult* raw = nullptr;
+    QByteArray key;
     if (IsPreparable(text)) {
-        QByteArray key = text;
+        key = text;
         key += '\0';
         key.append(reinterpret_cast<const char*>(types.data()), int(types.size() * sizeof(Oid)));
-        auto it = prepared_.constFind(key);
-        if (it == prepared_.constEnd()) {
-            if (prepared_.size() >= MaxPrepared && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
-                Simple("DEALLOCATE ALL");
-                prepared_.clear();
-            }
-            const QByteArray name = "jxc_" + QByteArray::number(++nextName_);
-            Result prep{PQprepare(conn_, name.constData(), text.constData(), n, types.data())};
-            if (PQresultStatus(prep.r) != PGRES_COMMAND_OK)
-                Fail(prep.r);
-            it = prepared_.insert(key, name);
+    }
+    auto it = key.isEmpty() ? prepared_.constEnd() : prepared_.constFind(key);
+    if (it == prepared_.constEnd() && !key.isEmpty() && seen_.contains(key)) {
+        // Prepared on the second use: most statements carry their values as literals and are
+        // sent once, where preparing would only cost a round trip.
+        if (prepared_.size() >= MaxPrepared && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
+            Simple("DEALLOCATE ALL");
+            prepared_.clear();
         }
+        const QByteArray name = "jxc_" + QByteArray::number(++nextName_);
+        Result prep{PQprepare(conn_, name.constData(), text.constData(), n, types.data())};
+        if (PQresultStatus(prep.r) != PGRES_COMMAND_OK)
+            Fail(prep.r);
+        it = prepared_.insert(key, name);
+        seen_.remove(key);
+    }
+    if (it != prepared_.constEnd()) {
         raw = PQexecPrepared(conn_, it.value().constData(), n, ptrs.data(), nullptr, nullptr, 0);
     } else {
+        if (!key.isEmpty()) {
+            if (seen_.size() >= MaxPrepared * 4)
+                seen_.clear();
+            seen_.insert(key);
+        }
         raw = PQexecParams(conn_, text.constData(), n, types.data(), ptrs.data(), nullptr, nullptr, 0);
     }
     Result r{raw};

@@ -1,10 +1,11 @@
 #pragma once
 // The server engine: PostgreSQL through libpq. Statements are prepared once per text and
-// parameter types; results come back as text and are typed from the column's type OID and
+// parameter types (from its second use); results come back as text and are typed from the column's type OID and
 // numeric scale. Writer transactions are serialised by a transaction-level advisory lock.
 #include "host/db/Connection.h"
 
 #include <QHash>
+#include <QSet>
 
 struct pg_conn;
 struct pg_result;
@@ -34,6 +35,7 @@ private:
     pg_conn* conn_ = nullptr;
     bool inTransaction_ = false;
     QHash<QByteArray, QByteArray> prepared_; // text + parameter types -> statement name
+    QSet<QByteArray> seen_;                   // sent once, not prepared yet
     int nextName_ = 0;
 };
 

@@ -16,6 +16,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include <ostream>
+
+namespace host::db {
+// Readable parameter values in test output.
+inline void PrintTo(Engine e, std::ostream* os) { *os << (e == Engine::SQLite ? "SQLite" : "PostgreSQL"); }
+} // namespace host::db
+
 namespace jxctest {
 
 class DbTest : public ::testing::TestWithParam<host::db::Engine> {

@@ -227,6 +227,12 @@ TEST_P(DialectDb, BindVariables)
     EXPECT_EQ(Db().QueryValue("select count(*) from bas_Storage where ID = :2 and StorageCode = :1",
                               {QStringLiteral("S'5"), qlonglong(5)}),
               "1");
+    // The same text again and again (sent once, then prepared and reused) with new values.
+    for (int i = 6; i <= 9; ++i)
+        Db().ExecSql("insert into bas_Storage (ID, StorageCode, UseFlag) values (:1, :2, 1)", {qlonglong(i), QString("S%1").arg(i)});
+    for (int i = 6; i <= 9; ++i)
+        EXPECT_EQ(Db().QueryValue("select StorageCode from bas_Storage where ID = :1", {qlonglong(i)}), QString("S%1").arg(i));
+    EXPECT_EQ(Db().QueryValue("select count(*) from bas_Storage where UseFlag = 1"), "5");
     EXPECT_THROW(Db().QueryValue("select :1 || :2 from dual", {QStringLiteral("x")}), EDatabaseError);
     EXPECT_THROW(Db().QueryValue("select :name from dual", {QStringLiteral("x")}), EDatabaseError);
 }
