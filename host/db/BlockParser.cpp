@@ -797,8 +797,10 @@ private:
             if (t.kind == TokenKind::Bind)
                 Fail(i, QStringLiteral("ORA-01008: not all variables bound (:%1 has no value in a block)").arg(t.text));
             if (t.IsOp("(")) {
+                // A function's arguments, unless a subquery opens there: "exists (select ...)".
                 parens.push_back(i > from && Tok(i - 1).kind == TokenKind::Identifier
-                                 && !Reserved().contains(Tok(i - 1).text.toLower()));
+                                 && !Reserved().contains(Tok(i - 1).text.toLower()) && !Tok(i + 1).IsWord("select")
+                                 && !Tok(i + 1).IsWord("with"));
                 continue;
             }
             if (t.IsOp(")")) {
@@ -832,6 +834,11 @@ private:
                     || prev.IsWord("table") || (prev.IsWord("delete") && i - 1 == from)))
                 continue;
             if (inSet && parens.empty() && next.IsOp("=") && (prev.IsWord("set") || prev.IsOp(",")))
+                continue;
+            // A table's alias: "from Sto_AdjustBillDetail a", "update T x set ..."
+            const Token& prev2 = Tok(i - 2);
+            if (i - 2 >= from && !inCall && prev.kind == TokenKind::Identifier && !Reserved().contains(prev.text.toLower())
+                && (prev2.IsWord("from") || prev2.IsWord("join") || prev2.IsWord("update") || prev2.IsWord("into")))
                 continue;
             out.text += src.mid(last, t.pos - last);
             out.binds.push_back(slot);

@@ -76,7 +76,13 @@ TEST(BlockParserSql, ColumnPositionsAndQualifiedNamesStayColumns)
               QStringLiteral("insert into Gds_StockCount(GoodsCode,LeftCount) values (:1,:2)"));
     EXPECT_EQ(p->root.body[1]->sql.text,
               QStringLiteral("update Gds_StockCount set LeftCount = :1 + 1, GoodsCode=:2 where a.GoodsCode = :3"));
-    // "insert into t": t names the table, not the variable.
+    // "insert into t": t names the table, not the variable; so do aliases after table names.
+    const auto q = ParseBlock(QStringLiteral(
+        "declare a integer; b integer; begin update T a set x = b where a.y = a;"
+        " delete from U b where b.z = a and exists (select 1 from V a where a.k = b);end;"));
+    EXPECT_EQ(q->root.body[0]->sql.text, QStringLiteral("update T a set x = :1 where a.y = :2"));
+    EXPECT_EQ(q->root.body[1]->sql.text,
+              QStringLiteral("delete from U b where b.z = :1 and exists (select 1 from V a where a.k = :2)"));
     EXPECT_EQ(p->root.body[2]->sql.text,
               QStringLiteral("insert into t (x) select b.LeftCount as LeftCount from x b where b.GoodsCode=:1"));
 }
