@@ -1,0 +1,114 @@
+#pragma once
+// Shared pieces of the database benchmarks: a seeded SQLite file in a temporary folder, the raw
+// handle behind the service, and the ratio of a benchmark to its raw baseline of the same run.
+#include "host/db/DbService.h"
+#include "host/db/DemoData.h"
+#include "host/db/Schema.h"
+#include "host/db/SqliteConnection.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace jxcbench {
+
+class SeededSqlite {
+public:
+    explicit SeededSqlite(const host::db::DemoOptions& options)
+    {
+        if (!dir_.isValid())
+            throw std::runtime_error("no temporary folder");
+        auto c = host::db::Open(QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("bench.sqlite")));
+        host::db::CreateSchema(*c);
+        const auto t0 = std::chrono::steady_clock::now();
+        summary_ = host::db::SeedDemo(*c, options);
+        seedSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        svc_ = plugin::IntfPtr<host::db::DbService>(new host::db::DbService(std::move(c)));
+    }
+    host::db::DbService& Service() { return *svc_; }
+    sqlite3* Raw() { return dynamic_cast<host::db::SqliteConnection&>(svc_->GetConnection()).Handle(); }
+    const host::db::DemoSummary& Summary() const { return summary_; }
+    double SeedSeconds() const { return seedSeconds_; }
+
+private:
+    QTemporaryDir dir_;
+    plugin::IntfPtr<host::db::DbService> svc_;
+    host::db::DemoSummary summary_;
+    double seedSeconds_ = 0;
+};
+
+class IterationClock;
+
+// Mean wall time per iteration of a benchmark, kept so that its counterpart can report a ratio.
+class Ratios {
+public:
+    static std::map<std::string, double>& Means()
+    {
+        static std::map<std::string, double> m;
+        return m;
+    }
+    static void Record(const std::string& name, const IterationClock& clock);
+    static double Get(const std::string& name)
+    {
+        auto it = Means().find(name);
+        return it == Means().end() ? 0 : it->second;
+    }
+    // Sets the counters x_raw (wall time) and x_raw_cpu (process CPU time, steadier when the
+    // machine is busy) of a benchmark against its baseline.
+    static void Counters(benchmark::State& state, const IterationClock& clock, const std::string& baseline);
+    // "what: 2.10 x the raw baseline (...)", after the run.
+    static void Print(const char* what, const std::string& measured, const std::string& baseline)
+    {
+        const double a = Get(measured), b = Get(baseline);
+        const double ac = Get(measured + "/cpu"), bc = Get(baseline + "/cpu");
+        if (a > 0 && b > 0)
+            std::printf("%s: %.2f x the raw baseline in wall time (%.3f ms vs %.3f ms), %.2f x in CPU time\n", what,
+                        a / b, a * 1e3, b * 1e3, bc > 0 ? ac / bc : 0.0);
+    }
+};
+
+// Times the measured part of each iteration on the wall clock and in process CPU time.
+class IterationClock {
+public:
+    void Start()
+    {
+        t0_ = std::chrono::steady_clock::now();
+        c0_ = std::clock();
+    }
+    void Stop()
+    {
+        total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0_).count();
+        cpu_ += double(std::clock() - c0_) / CLOCKS_PER_SEC;
+        ++n_;
+    }
+    double Mean() const { return n_ ? total_ / double(n_) : 0; }
+    double CpuMean() const { return n_ ? cpu_ / double(n_) : 0; }
+
+private:
+    std::chrono::steady_clock::time_point t0_;
+    std::clock_t c0_ = 0;
+    double total_ = 0, cpu_ = 0;
+    long n_ = 0;
+};
+
+inline void Ratios::Record(const std::string& name, const IterationClock& clock)
+{
+    Means()[name] = clock.Mean();
+    Means()[name + "/cpu"] = clock.CpuMean();
+}
+
+inline void Ratios::Counters(benchmark::State& state, const IterationClock& clock, const std::string& baseline)
+{
+    if (const double raw = Get(baseline); raw > 0)
+        state.counters["x_raw"] = clock.Mean() / raw;
+    if (const double raw = Get(baseline + "/cpu"); raw > 0)
+        state.counters["x_raw_cpu"] = clock.CpuMean() / raw;
+}
+
+} // namespace jxcbench
