@@ -111,9 +111,19 @@ void DataSource::DatasetChanged(Dataset& ds, Change change, int row)
         emit DataChanged();
         break;
     }
+    case Change::RowAboutToBeRemoved:
+        if (row >= 0 && row < rows_ && removing_ < 0) {
+            removing_ = row;
+            beginRemoveRows({}, row, row);
+        }
+        break;
     case Change::RowRemoved: {
         const int target = CountRows();
-        if (target < rows_) {
+        if (removing_ >= 0) {
+            rows_ = target;
+            removing_ = -1;
+            endRemoveRows();
+        } else if (target < rows_) {
             const int first = std::clamp(row, 0, rows_ - 1);
             const int last = std::min(rows_ - 1, first + (rows_ - target) - 1);
             beginRemoveRows({}, first, last);

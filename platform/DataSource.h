@@ -51,6 +51,7 @@ private:
 
     Dataset* dataset_ = nullptr;
     int rows_ = 0; // the row count the model has announced
+    int removing_ = -1; // row between RowAboutToBeRemoved and RowRemoved
     int columns_ = 0;
 };
 

@@ -91,8 +91,13 @@ QVariant ConvertToFieldType(const QVariant& value, FieldType type)
                 return i;
             throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(t));
         }
-        if (value.metaType().id() == QMetaType::Double)
-            return qlonglong(std::llround(value.toDouble()));
+        if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float) {
+            // Out of range or not a number has no integer value; llround would make one up.
+            const double d = value.toDouble();
+            if (!std::isfinite(d) || std::fabs(d) >= 9.2e18)
+                throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+            return qlonglong(std::llround(d));
+        }
         bool ok = false;
         const qlonglong i = value.toLongLong(&ok);
         if (!ok)
@@ -112,7 +117,7 @@ QVariant ConvertToFieldType(const QVariant& value, FieldType type)
         }
         bool ok = false;
         const double d = value.toDouble(&ok);
-        if (!ok)
+        if (!ok || !std::isfinite(d))
             throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
         return d;
     }
@@ -127,11 +132,18 @@ QVariant ConvertToFieldType(const QVariant& value, FieldType type)
                 return QVariant::fromValue(*c);
             throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(t));
         }
-        if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float)
-            return QVariant::fromValue(Currency::FromDouble(value.toDouble()));
+        if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float) {
+            // Currency::FromDouble maps what it cannot hold to 0; a field must not take that silently.
+            const double d = value.toDouble();
+            if (!std::isfinite(d) || std::fabs(d) >= 9.2e14)
+                throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
+            return QVariant::fromValue(Currency::FromDouble(d));
+        }
         bool ok = false;
         const qlonglong i = value.toLongLong(&ok);
         if (!ok)
+            throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
+        if (i > 922337203685477 || i < -922337203685477)
             throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
         return QVariant::fromValue(Currency::FromInt(i));
     }
@@ -390,6 +402,8 @@ void Dataset::Cancel()
         return;
     const bool wasInsert = state_ == State::Insert;
     const int pending = current_;
+    if (wasInsert)
+        Notify(DatasetObserver::Change::RowAboutToBeRemoved, pending);
     state_ = State::Browse;
     modified_ = false;
     buffer_.clear();
@@ -424,6 +438,7 @@ void Dataset::Delete()
     CheckActiveRecord();
     const int n = fields_.size();
     const int row = current_;
+    Notify(DatasetObserver::Change::RowAboutToBeRemoved, row);
     rows_.erase(rows_.begin() + ptrdiff_t(row) * n, rows_.begin() + ptrdiff_t(row + 1) * n);
     const int count = RecordCount();
     current_ = count == 0 ? -1 : std::min(row, count - 1);

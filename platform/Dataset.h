@@ -33,6 +33,7 @@ public:
     enum class Change {
         Reset,          // structure or all rows changed
         RowInserted,    // row index given
+        RowAboutToBeRemoved, // row index given; the row is still there (views need the old state)
         RowRemoved,     // row index given
         RowChanged,     // row index given (a post, or an edit buffer change)
         CurrentChanged, // current record moved

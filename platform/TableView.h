@@ -6,6 +6,7 @@
 // when GoToNextCellOnEnter is set), typing starts editing where allowed, F2 edits, Esc cancels
 // the editor or the pending record, Down on the last row appends when appending is allowed,
 // Insert inserts (appends) and Ctrl+Delete deletes when allowed.
+#include "platform/DataController.h"
 #include "platform/GridColumn.h"
 #include "platform/GridStyle.h"
 #include "platform/GridStyleSheet.h"
@@ -20,7 +21,6 @@ class QWidget;
 
 namespace platform {
 
-class DataController;
 class Grid;
 class GridDelegate;
 class GridFooter;

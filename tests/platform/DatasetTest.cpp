@@ -1,0 +1,283 @@
+// Dataset states, navigation, the pending appended record, conversions and observers.
+#include "TestPrint.h"
+#include "platform/Dataset.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+std::unique_ptr<Dataset> Lines()
+{
+    auto ds = std::make_unique<Dataset>(QVector<FieldDef>{{"GoodsCode", FieldType::Text},
+                                                          {"GoodsCount", FieldType::Float},
+                                                          {"PaySum", FieldType::Currency},
+                                                          {"Sort", FieldType::Integer},
+                                                          {"BillDate", FieldType::DateTime}});
+    for (const char* code : {"A01", "b02", "C03"}) {
+        ds->Append();
+        ds->FieldByName("GoodsCode").SetValue(QString::fromLatin1(code));
+        ds->Post();
+    }
+    ds->First();
+    return ds;
+}
+
+struct Recorder : DatasetObserver {
+    std::vector<std::pair<Change, int>> log;
+    void DatasetChanged(Dataset&, Change c, int row) override { log.emplace_back(c, row); }
+    bool Saw(Change c, int row) const
+    {
+        for (const auto& [cc, r] : log)
+            if (cc == c && r == row)
+                return true;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(DatasetStates, AppendPostAndCancel)
+{
+    auto ds = Lines();
+    ASSERT_EQ(ds->RecordCount(), 3);
+
+    ds->Append();
+    EXPECT_EQ(ds->GetState(), Dataset::State::Insert);
+    // The pending record is not a record yet, but has a row index after the last one.
+    EXPECT_EQ(ds->RecordCount(), 3);
+    EXPECT_EQ(ds->PendingRow(), 3);
+    EXPECT_EQ(ds->RecNo(), 3);
+    EXPECT_FALSE(ds->Modified());
+    ds->FieldByName("goodscode").SetValue(QStringLiteral("D04"));
+    EXPECT_TRUE(ds->Modified());
+    EXPECT_EQ(ds->DisplayValue(3, 0).toString(), "D04");
+    ds->Post();
+    EXPECT_EQ(ds->GetState(), Dataset::State::Browse);
+    EXPECT_EQ(ds->RecordCount(), 4);
+    EXPECT_EQ(ds->RecNo(), 3);
+    EXPECT_EQ(ds->At(3, 0).toString(), "D04");
+    EXPECT_EQ(ds->PendingRow(), -1);
+
+    ds->Append();
+    ds->FieldByName("GoodsCode").SetValue(QStringLiteral("X"));
+    ds->Cancel();
+    EXPECT_EQ(ds->RecordCount(), 4);
+    EXPECT_EQ(ds->RecNo(), 3);
+    EXPECT_EQ(ds->GetState(), Dataset::State::Browse);
+}
+
+TEST(DatasetStates, EditKeepsTheStoredRowUntilPost)
+{
+    auto ds = Lines();
+    ds->SetRecNo(1);
+    ds->Edit();
+    ds->FieldByName("GoodsCode").SetValue(QStringLiteral("B99"));
+    EXPECT_EQ(ds->At(1, 0).toString(), "b02");            // stored row untouched
+    EXPECT_EQ(ds->DisplayValue(1, 0).toString(), "B99");   // the view shows the buffer
+    EXPECT_EQ(ds->FieldByName("GoodsCode").AsString(), "B99");
+    ds->Cancel();
+    EXPECT_EQ(ds->FieldByName("GoodsCode").AsString(), "b02");
+    ds->Edit();
+    ds->FieldByName("GoodsCode").SetValue(QStringLiteral("B99"));
+    ds->Post();
+    EXPECT_EQ(ds->At(1, 0).toString(), "B99");
+}
+
+TEST(DatasetStates, SettingAValueOutsideEditIsRefused)
+{
+    auto ds = Lines();
+    EXPECT_THROW(ds->FieldByName("GoodsCode").SetValue(QStringLiteral("Z")), Exception);
+    EXPECT_EQ(ds->At(0, 0).toString(), "A01");
+    EXPECT_THROW(ds->FieldByName("NoSuchField"), Exception);
+}
+
+TEST(DatasetStates, CheckBrowseModePostsAModifiedInsertAndDropsAnUntouchedOne)
+{
+    auto ds = Lines();
+    ds->Append();
+    ds->CheckBrowseMode();
+    EXPECT_EQ(ds->RecordCount(), 3);
+    EXPECT_EQ(ds->GetState(), Dataset::State::Browse);
+
+    ds->Append();
+    ds->FieldByName("Sort").SetValue(7);
+    ds->CheckBrowseMode();
+    EXPECT_EQ(ds->RecordCount(), 4);
+    EXPECT_EQ(ds->At(3, 3).toLongLong(), 7);
+
+    // Navigation does the same: moving away from an untouched new record drops it.
+    ds->Append();
+    ds->First();
+    EXPECT_EQ(ds->RecordCount(), 4);
+    EXPECT_EQ(ds->RecNo(), 0);
+}
+
+TEST(DatasetStates, DeleteCurrentAndPending)
+{
+    auto ds = Lines();
+    ds->SetRecNo(1);
+    ds->Delete();
+    EXPECT_EQ(ds->RecordCount(), 2);
+    EXPECT_EQ(ds->RecNo(), 1);
+    EXPECT_EQ(ds->FieldByName("GoodsCode").AsString(), "C03");
+    ds->Delete();
+    EXPECT_EQ(ds->RecNo(), 0); // the last went: the one before takes the place
+    ds->Append();
+    ds->Delete(); // cancels the pending record only
+    EXPECT_EQ(ds->RecordCount(), 1);
+    ds->Delete();
+    EXPECT_TRUE(ds->IsEmpty());
+    EXPECT_EQ(ds->RecNo(), -1);
+    EXPECT_THROW(ds->Delete(), Exception);
+    EXPECT_THROW(ds->Edit(), Exception);
+}
+
+TEST(DatasetNavigation, EofBofAndWalks)
+{
+    auto ds = Lines();
+    QStringList seen;
+    for (ds->First(); !ds->Eof(); ds->Next())
+        seen << ds->FieldByName("GoodsCode").AsString();
+    EXPECT_EQ(seen, (QStringList{"A01", "b02", "C03"}));
+    EXPECT_EQ(ds->RecNo(), 2);
+    ds->Last();
+    EXPECT_TRUE(ds->Eof());
+    ds->Prior();
+    EXPECT_FALSE(ds->Eof());
+    EXPECT_EQ(ds->RecNo(), 1);
+    ds->First();
+    ds->Prior();
+    EXPECT_TRUE(ds->Bof());
+    EXPECT_EQ(ds->RecNo(), 0);
+
+    Dataset empty({{"A", FieldType::Text}});
+    empty.First();
+    EXPECT_TRUE(empty.Eof());
+    EXPECT_TRUE(empty.Bof());
+    EXPECT_EQ(empty.RecNo(), -1);
+    EXPECT_FALSE(empty.FieldByName("A").Value().isValid());
+}
+
+TEST(DatasetNavigation, LocateIgnoresCaseOnTextAndComparesNumbersAsNumbers)
+{
+    auto ds = Lines();
+    EXPECT_TRUE(ds->Locate("goodscode", QStringLiteral("B02")));
+    EXPECT_EQ(ds->RecNo(), 1);
+    EXPECT_FALSE(ds->Locate("GoodsCode", QStringLiteral("B02"), false));
+    EXPECT_EQ(ds->RecNo(), 1); // a failed locate leaves the record
+    EXPECT_FALSE(ds->Locate("GoodsCode", QStringLiteral("Z")));
+
+    ds->SetRecNo(2);
+    ds->Edit();
+    ds->FieldByName("Sort").SetValue(QStringLiteral("12"));
+    ds->Post();
+    EXPECT_TRUE(ds->Locate("Sort", 12.0));
+    EXPECT_EQ(ds->RecNo(), 2);
+    EXPECT_FALSE(ds->Locate("Sort", QStringLiteral("twelve"))); // not a number: no match, no error
+    EXPECT_THROW(ds->Locate("Missing", 1), Exception);
+}
+
+TEST(DatasetConversions, ValuesTakeTheFieldType)
+{
+    auto ds = Lines();
+    ds->Edit();
+    ds->FieldByName("GoodsCount").SetValue(QStringLiteral(" 2.5 "));
+    ds->FieldByName("PaySum").SetValue(8.3325);
+    ds->FieldByName("Sort").SetValue(QStringLiteral("42"));
+    ds->FieldByName("BillDate").SetValue(QStringLiteral("2024-03-05"));
+    ds->Post();
+    EXPECT_EQ(ds->At(0, 1).metaType().id(), QMetaType::Double);
+    EXPECT_DOUBLE_EQ(ds->FieldByName("GoodsCount").AsFloat(), 2.5);
+    EXPECT_EQ(ds->At(0, 2).value<Currency>().Raw(), 83325);
+    EXPECT_EQ(ds->FieldByName("PaySum").AsString(), "8.3325");
+    EXPECT_EQ(ds->FieldByName("Sort").AsInteger(), 42);
+    EXPECT_EQ(ds->FieldByName("BillDate").AsDateTime(), QDateTime(QDate(2024, 3, 5), QTime(0, 0)));
+    EXPECT_EQ(ds->FieldByName("BillDate").AsString(), "2024-03-05");
+    // Reading a text field as a number converts, or fails clearly.
+    EXPECT_THROW(ds->FieldByName("GoodsCode").AsInteger(), EConvertError);
+    // Null reads as zero / empty.
+    ds->SetRecNo(1);
+    EXPECT_TRUE(ds->FieldByName("PaySum").IsNull());
+    EXPECT_EQ(ds->FieldByName("PaySum").AsCurrency(), Currency());
+    EXPECT_EQ(ds->FieldByName("GoodsCount").AsFloat(), 0.0);
+}
+
+TEST(DatasetConversions, BadValuesAreRefusedAndNothingChanges)
+{
+    auto ds = Lines();
+    ds->Edit();
+    EXPECT_THROW(ds->FieldByName("GoodsCount").SetValue(QStringLiteral("abc")), EConvertError);
+    EXPECT_THROW(ds->FieldByName("PaySum").SetValue(QStringLiteral("1,5")), EConvertError);
+    EXPECT_THROW(ds->FieldByName("Sort").SetValue(QStringLiteral("4.5x")), EConvertError);
+    EXPECT_THROW(ds->FieldByName("BillDate").SetValue(QStringLiteral("31/31/2024")), EConvertError);
+    EXPECT_THROW(ds->FieldByName("Sort").SetValue(1e30), EConvertError);
+    EXPECT_THROW(ds->FieldByName("PaySum").SetValue(std::numeric_limits<double>::quiet_NaN()), EConvertError);
+    EXPECT_FALSE(ds->Modified());
+    ds->Post();
+    EXPECT_FALSE(ds->At(0, 1).isValid());
+    // Empty text clears a numeric field.
+    ds->Edit();
+    ds->FieldByName("GoodsCount").SetValue(3);
+    ds->FieldByName("GoodsCount").SetValue(QString());
+    EXPECT_TRUE(ds->FieldByName("GoodsCount").IsNull());
+}
+
+TEST(DatasetStructure, FieldsAndRawLoading)
+{
+    Dataset ds;
+    ds.AddField("ID", FieldType::Integer);
+    ds.AddField("Name", FieldType::Text);
+    EXPECT_THROW(ds.AddField("id", FieldType::Text), Exception);
+    EXPECT_EQ(ds.FieldIndex("NAME"), 1);
+    EXPECT_EQ(ds.FieldIndex("none"), -1);
+    ds.Reserve(2);
+    QVariant* r = ds.AppendRawRow();
+    r[0] = qlonglong(1);
+    r[1] = QStringLiteral("one");
+    r = ds.AppendRawRow();
+    r[0] = qlonglong(2);
+    ds.EndLoad();
+    EXPECT_EQ(ds.RecordCount(), 2);
+    EXPECT_EQ(ds.RecNo(), 0);
+    EXPECT_THROW(ds.AddField("Late", FieldType::Text), Exception);
+    ds.EmptyDataset();
+    EXPECT_TRUE(ds.IsEmpty());
+    EXPECT_EQ(ds.RecNo(), -1);
+}
+
+TEST(DatasetObservers, AreToldOfEveryChange)
+{
+    auto ds = Lines();
+    Recorder rec;
+    ds->AddObserver(&rec);
+    ds->AddObserver(&rec); // once only
+    ds->Append();
+    EXPECT_TRUE(rec.Saw(DatasetObserver::Change::RowInserted, 3));
+    EXPECT_TRUE(rec.Saw(DatasetObserver::Change::CurrentChanged, 3));
+    rec.log.clear();
+    ds->FieldByName("Sort").SetValue(1);
+    EXPECT_TRUE(rec.Saw(DatasetObserver::Change::RowChanged, 3));
+    ASSERT_EQ(rec.log.size(), 1u);
+    rec.log.clear();
+    ds->Cancel();
+    EXPECT_TRUE(rec.Saw(DatasetObserver::Change::RowRemoved, 3));
+    rec.log.clear();
+    ds->SetRecNo(0);
+    ds->Delete();
+    EXPECT_TRUE(rec.Saw(DatasetObserver::Change::RowRemoved, 0));
+    rec.log.clear();
+    ds->EmptyDataset();
+    EXPECT_TRUE(rec.Saw(DatasetObserver::Change::Reset, -1));
+    ds->RemoveObserver(&rec);
+    rec.log.clear();
+    ds->Append();
+    EXPECT_TRUE(rec.log.empty());
+    ds->Cancel();
+
+    ds->AddObserver(&rec);
+    ds.reset();
+    EXPECT_TRUE(rec.Saw(DatasetObserver::Change::Destroyed, -1));
+}
