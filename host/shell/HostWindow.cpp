@@ -196,12 +196,31 @@ bool HostWindow::OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factor
         library_.Unload();
         return fail(QStringLiteral("模块没有返回窗口"));
     }
+    Dock(w, spec.pluginId, spec.unitCode);
+
+    try {
+        window_->InitWindow();
+    } catch (const platform::EAbort&) {
+    } catch (const std::exception& e) {
+        const auto* ex = dynamic_cast<const platform::Exception*>(&e);
+        const QString why = QStringLiteral("模块窗口初始化失败：%1").arg(ex ? ex->Message() : QString::fromLocal8Bit(e.what()));
+        CloseModule();
+        return fail(why);
+    }
+    Run([this] { window_->RefreshData(); });
+    return true;
+}
+
+void HostWindow::Dock(plugin::TDllWindowIntf* w, int pluginId, const QString& unitCode)
+{
+    if (window_ || !w || !w->Widget())
+        return;
     window_ = w;
     form_ = w->Widget();
-    platform::SetTag(form_, spec.pluginId);
-    form_->setProperty("UnitCode", spec.unitCode);
+    platform::SetTag(form_, pluginId);
+    form_->setProperty("UnitCode", unitCode);
 
-    // Dock: the form becomes a plain child of a container in the central area. The container's
+    // The form becomes a plain child of a container in the central area. The container's
     // title is the window's caption; the window marks it "*" while modified.
     container_ = new QWidget;
     container_->setObjectName(QStringLiteral("ModuleContainer"));
@@ -217,18 +236,31 @@ bool HostWindow::OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factor
     MergeToolBar(form_);
     UpdateTitle();
     UpdateCommands();
+    tabs_->setCurrentWidget(container_);
+}
 
-    try {
-        window_->InitWindow();
-    } catch (const platform::EAbort&) {
-    } catch (const std::exception& e) {
-        const auto* ex = dynamic_cast<const platform::Exception*>(&e);
-        const QString why = QStringLiteral("模块窗口初始化失败：%1").arg(ex ? ex->Message() : QString::fromLocal8Bit(e.what()));
-        CloseModule();
-        return fail(why);
+plugin::TDllWindowIntf* HostWindow::Undock()
+{
+    plugin::TDllWindowIntf* w = window_;
+    if (!w)
+        return nullptr;
+    Run([w] { w->DoneWindow(); });
+    UnmergeToolBar();
+    if (form_) {
+        form_->removeEventFilter(this);
+        // Out of the container, hidden, parentless: its maker frees it.
+        form_->hide();
+        form_->setParent(nullptr);
     }
-    Run([this] { window_->RefreshData(); });
-    return true;
+    window_ = nullptr;
+    if (container_) {
+        tabs_->removeTab(tabs_->indexOf(container_));
+        delete container_.data();
+    }
+    form_ = nullptr;
+    UpdateCommands();
+    UpdateTitle();
+    return w;
 }
 
 void HostWindow::MergeToolBar(QWidget* form)
@@ -278,31 +310,19 @@ bool HostWindow::eventFilter(QObject* watched, QEvent* event)
 
 void HostWindow::CloseModule()
 {
-    if (!window_) {
-        library_.Unload();
+    const bool fromLibrary = library_.IsLoaded();
+    if (!Undock() && !fromLibrary)
         return;
+    if (fromLibrary) {
+        try {
+            library_.Close()();
+        } catch (const std::exception& e) {
+            app_->HandleException(e);
+        }
+        // Whatever the module queued for deletion goes before its code does.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        library_.Unload();
     }
-    plugin::TDllWindowIntf* w = window_;
-    Run([w] { w->DoneWindow(); });
-    UnmergeToolBar();
-    if (form_)
-        form_->removeEventFilter(this);
-    window_ = nullptr;
-    UpdateCommands();
-    try {
-        library_.Close()();
-    } catch (const std::exception& e) {
-        app_->HandleException(e);
-    }
-    // Whatever the module queued for deletion goes before its code does.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (container_) {
-        tabs_->removeTab(tabs_->indexOf(container_));
-        delete container_.data();
-    }
-    form_ = nullptr;
-    library_.Unload();
-    UpdateTitle();
 }
 
 bool HostWindow::ConfirmClose()

@@ -36,6 +36,13 @@ public:
     bool OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factory, QString* error);
     // DoneWindow, CloseWindow, unload. Does nothing when no module is open.
     void CloseModule();
+
+    // Docks a window (the module's, or any other implementation): sets its plug-in id and unit
+    // code, puts it in a tab and merges its toolbar. Runs none of its operations.
+    void Dock(plugin::TDllWindowIntf* window, int pluginId, const QString& unitCode);
+    // DoneWindow, then the toolbar goes back to the form and the tab goes away. The window
+    // object stays its maker's. Returns it (nullptr when none was docked).
+    plugin::TDllWindowIntf* Undock();
     // Asks to save a modified window first; false when the user keeps the window open.
     bool ConfirmClose();
 
