@@ -336,7 +336,12 @@ void TreeList::SetGridLines(GridLineKind kind)
         css += QStringLiteral("border-bottom: 1px solid #d4d4d4;");
     if (kind == GridLineKind::Vertical || kind == GridLineKind::Both)
         css += QStringLiteral("border-right: 1px solid #d4d4d4;");
-    view_->setStyleSheet(css.isEmpty() ? QString() : QStringLiteral("QTreeView::item { %1 }").arg(css));
+    // Item rules replace the style's own painting, so the selected look is given with them.
+    view_->setStyleSheet(css.isEmpty() ? QString()
+                                       : QStringLiteral("QTreeView::item { %1 }"
+                                                        " QTreeView::item:selected { background: palette(highlight);"
+                                                        " color: palette(highlighted-text); }")
+                                             .arg(css));
 }
 
 void TreeList::SetRowSelect(bool on)
