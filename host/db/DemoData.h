@@ -21,7 +21,7 @@ constexpr int TransferPluginId = 2001;
 QString DefaultDatabasePath();
 
 struct DemoOptions {
-    int bills = 240;       // transfer bills, up to 100,000
+    int bills = 240;       // transfer bills, 0 to 1,000,000
     int linesPerBill = 5;  // average; a bill gets 1 .. 2*average-1 lines
     quint64 seed = 20240601;
     QDate today = QDate::currentDate(); // bills of this day show on the list's first start
@@ -44,8 +44,8 @@ struct DemoSummary {
 };
 
 // Seeds a database on which CreateSchema has run, in one writer transaction: all rows or
-// none. Refuses (EDatabaseError) a database that already holds storages, goods or bills, so
-// nothing there is mixed up or lost.
+// none. Refuses (EDatabaseError) a database that already holds storages, goods, bills or
+// operators, so nothing there is mixed up or lost.
 DemoSummary SeedDemo(Connection& c, const DemoOptions& options = {});
 
 } // namespace host::db
