@@ -258,7 +258,13 @@ void TQryGoodsListFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift
     }
 }
 
-void TQryGoodsListFrm::TableGoodsListCellDblClick() { Frame31bbtnEnterClick(); }
+void TQryGoodsListFrm::TableGoodsListCellDblClick(int recordIndex, platform::GridColumn*)
+{
+    // The row clicked is the row taken, whichever cell of it was hit.
+    if (GoodsData && recordIndex >= 0 && recordIndex < GoodsData->RecordCount())
+        TableGoodsList->DataController()->SetFocusedRecordIndex(recordIndex);
+    Frame31bbtnEnterClick();
+}
 
 void TQryGoodsListFrm::tmr1Timer()
 {

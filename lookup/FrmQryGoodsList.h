@@ -68,7 +68,7 @@ public:
     void FormShow();
     void BtnQryClick();
     void edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift);
-    void TableGoodsListCellDblClick();
+    void TableGoodsListCellDblClick(int recordIndex, platform::GridColumn* column);
     void tmr1Timer();
     void Frame31bbtnEnterClick();
     void Frame31bbtnCloseClick();
