@@ -1,10 +1,22 @@
 #include "plugin/DllWindow.h"
 
 #include "platform/Application.h"
+#include "platform/BandedTableView.h"
+#include "platform/ButtonEdit.h"
+#include "platform/CurrencyEdit.h"
+#include "platform/ImageComboBox.h"
+#include "platform/MaskEdit.h"
+#include "platform/Memo.h"
+#include "platform/PopupEdit.h"
 #include "platform/SlotGuard.h"
+#include "platform/SpinEdit.h"
+#include "platform/StyleRepository.h"
+#include "platform/TableView.h"
+#include "platform/TextEdit.h"
 #include "plugin/Host.h"
 
 #include <QApplication>
+#include <QToolTip>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -12,6 +24,32 @@
 namespace {
 
 const QString kPreviewTitle = QStringLiteral("打印预览");
+
+// The host's sheet, fetched anew for each use: the repository belongs to the host's main window.
+const platform::GridStyleSheet* HostSheet(int index)
+{
+    platform::StyleRepository* repository = plugin::HostUi()->StyleRepository();
+    return repository ? repository->StyleSheet(index) : nullptr;
+}
+
+template <class Editor>
+bool SetFocusedColor(QObject* c, const QColor& color)
+{
+    if (!platform::IsExactly<Editor>(c))
+        return false;
+    static_cast<Editor*>(c)->SetFocusedColor(color);
+    return true;
+}
+
+// The editors whose focused style takes the given colour; false for anything else.
+bool ApplyEditorFocus(QObject* c, const QColor& color)
+{
+    using namespace platform;
+    return SetFocusedColor<TextEdit>(c, color) || SetFocusedColor<ButtonEdit>(c, color) ||
+           SetFocusedColor<ImageComboBox>(c, color) || SetFocusedColor<SpinEdit>(c, color) ||
+           SetFocusedColor<CurrencyEdit>(c, color) || SetFocusedColor<Memo>(c, color) ||
+           SetFocusedColor<MaskEdit>(c, color) || SetFocusedColor<PopupEdit>(c, color);
+}
 
 } // namespace
 
@@ -151,9 +189,16 @@ void TDllWindowForm::ApplyHostStyles(QObject* container)
     platform::ComponentOwner* owner = platform::AsOwner(container);
     if (!owner)
         return;
+    const QColor focused = QToolTip::palette().color(QPalette::ToolTipBase);
     for (QObject* c : owner->Components()) {
-        if (platform::IsOrDerived<platform::Frame>(c) || platform::IsExactly<platform::TabSheet>(c) ||
-            platform::IsOrDerived<platform::Form>(c))
+        if (platform::IsExactly<platform::BandedTableView>(c)) {
+            static_cast<platform::BandedTableView*>(c)->SetStyleSheet(HostSheet(platform::StyleRepository::BandedTableViewSheet));
+        } else if (platform::IsExactly<platform::TableView>(c)) {
+            static_cast<platform::TableView*>(c)->SetStyleSheet(HostSheet(platform::StyleRepository::TableViewSheet));
+        } else if (!ApplyEditorFocus(c, focused) &&
+                   (platform::IsOrDerived<platform::Frame>(c) || platform::IsExactly<platform::TabSheet>(c) ||
+                    platform::IsOrDerived<platform::Form>(c))) {
             ApplyHostStyles(c);
+        }
     }
 }

@@ -1,4 +1,5 @@
 // The real library, loaded and driven through its two exports only, as a host does.
+#include "platform/Exception.h"
 #include "tests/support/ModuleHarness.h"
 
 #include <QAction>
@@ -152,11 +153,18 @@ TEST_F(LibraryTest, EAbortFromTheHostIsCaughtInsideTheLibrary)
 TEST_F(LibraryTest, UnloadReleasesAHostReferenceStillHeld)
 {
     // A host that destroyed the window itself and never called CloseWindow.
-    LoadedModule own;
-    ASSERT_TRUE(own.IsLoaded());
-    plugin::TDllWindowIntf* intf = own.Create(app, &host);
+    plugin::TDllWindowIntf* intf = module.Create(app, &host);
     delete intf->Widget();
-    module.Unload();
-    ASSERT_TRUE(own.Unload()) << "library still loaded";
+    EXPECT_EQ(host.RefCount(), 1u);
+    ASSERT_TRUE(module.Unload()) << "library still loaded";
     EXPECT_EQ(host.RefCount(), 0u);
+
+    // Loaded again, it starts from nothing.
+    LoadedModule again;
+    ASSERT_TRUE(again.IsLoaded()) << again.ErrorString().toStdString();
+    again.Close();
+    EXPECT_EQ(host.RefCount(), 0u);
+    intf = again.Create(app, &host);
+    EXPECT_EQ(host.RefCount(), 1u);
+    again.Close();
 }

@@ -59,12 +59,21 @@ TEST(VtableSlots, FactoryGettersSitAtTheirNumbers)
     auto* ui = CallSlot<plugin::IMainIntf*()>(f, 10);
     EXPECT_EQ(ui, &host.Ui);
     auto* db = CallSlot<plugin::IDbIntf*()>(f, 12);
+    ASSERT_NE(db, nullptr);
     EXPECT_EQ(db, host.GetDb());
-    if (db) {
-        db->Release();
-        db->Release();
-    }
+    db->Release();
     EXPECT_EQ(host.Calls(QStringLiteral("GetDb")), 2);
+
+    // The database service answers at its own numbers: 14 ExecSql, 30 QueryValue, 11 OpenQuery.
+    CallSlot<void(Text)>(db, 14, QStringLiteral("insert into Sto_AdjustBillMain (ID, BillNo, DELETED) values (7, 'DB-1', 0)"));
+    EXPECT_EQ((CallSlot<QString(Text)>(db, 30, QStringLiteral("select count(*) from Sto_AdjustBillMain where DELETED= 0"))),
+              QStringLiteral("1"));
+    std::unique_ptr<platform::Dataset> ds(
+        CallSlot<platform::Dataset*(Text)>(db, 11, QStringLiteral("select ID, BillNo from Sto_AdjustBillMain")));
+    ASSERT_NE(ds, nullptr);
+    EXPECT_EQ(ds->RecordCount(), 1);
+    EXPECT_EQ(ds->FieldByName(QStringLiteral("billno")).AsString(), QStringLiteral("DB-1"));
+    db->Release();
     auto* dict = CallSlot<plugin::IDictIntf*()>(f, 14);
     auto* rights = CallSlot<plugin::IRightManagerIntf*()>(f, 15);
     EXPECT_EQ(host.Calls(QStringLiteral("GetDict")), 1);

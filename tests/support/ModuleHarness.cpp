@@ -61,11 +61,10 @@ void LoadedModule::Close()
 
 bool LoadedModule::Unload()
 {
-    if (!library_.isLoaded())
-        return false;
     createWindow_ = nullptr;
     closeWindow_ = nullptr;
-    return library_.unload();
+    open_ = false;
+    return library_.isLoaded() && library_.unload();
 }
 
 } // namespace testsupport

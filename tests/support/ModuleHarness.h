@@ -44,7 +44,8 @@ public:
         return Create(&app, &app, host);
     }
     void Close();
-    // Unloads the library (its unit finalization runs); false when it could not be unloaded.
+    // Unloads the library (its unit finalization runs) unless another LoadedModule still holds
+    // it; true when it is gone. The exports are unusable afterwards either way.
     bool Unload();
 
 private:

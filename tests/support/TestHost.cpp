@@ -1,8 +1,10 @@
 #include "tests/support/TestHost.h"
 
+#include "host/db/DbService.h"
 #include "host/services/DictService.h"
 #include "host/services/RightsService.h"
 #include "platform/Exception.h"
+#include "tests/support/DbTestEnv.h"
 
 namespace testsupport {
 
@@ -76,13 +78,18 @@ QString TestRights::GoodsTypeList(int operatorId)
     return GoodsTypes;
 }
 
-struct TestHost::DbEnv {};
+struct TestHost::DbEnv {
+    jxctest::TempSqliteDb db;
+};
 
-TestHost::TestHost()
+TestHost::TestHost() : env_(std::make_unique<DbEnv>())
 {
     Operator.OperatorId = 1;
     Operator.OperatorCode = QStringLiteral("001");
     Operator.OperatorName = QStringLiteral("系统管理员");
+    dbFile_ = env_->db.Path();
+    plugin::IntfPtr<host::db::DbService> service = env_->db.NewService();
+    db_ = service.Get();
     RebuildHostServices();
 }
 

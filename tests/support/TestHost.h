@@ -121,7 +121,7 @@ public:
 class TestHost : public Counted<plugin::IFactoryIntf> {
 public:
     // Database, dictionary and rights as the real host has them, over a new temporary SQLite
-    // database built from the host's schema (when the database support is linked in).
+    // database built from the host's schema.
     TestHost();
     ~TestHost();
     TestHost(const TestHost&) = delete;
