@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace host {
 
@@ -95,7 +96,22 @@ HostWindow::HostWindow(platform::TApplication* app, platform::TScreen* screen, Q
 
 HostWindow::~HostWindow() { CloseModule(); }
 
-QToolBar* HostWindow::MergedToolBar() const { return merged_; }
+QToolBar* HostWindow::MergedToolBar() const
+{
+    for (const Merged& m : merged_)
+        if (m.bar && m.bar->objectName() == QLatin1String("dxToolBar"))
+            return m.bar;
+    return nullptr;
+}
+
+QList<QToolBar*> HostWindow::MergedToolBars() const
+{
+    QList<QToolBar*> out;
+    for (const Merged& m : merged_)
+        if (m.bar)
+            out << m.bar;
+    return out;
+}
 
 QAction* HostWindow::AddCommand(const QString& name, const QString& text, const QKeySequence& key,
                                 void (HostWindow::*slot)())
@@ -265,41 +281,52 @@ plugin::TDllWindowIntf* HostWindow::Undock()
 
 void HostWindow::MergeToolBar(QWidget* form)
 {
-    QToolBar* bar = form->findChild<QToolBar*>(QStringLiteral("dxToolBar"));
-    if (!bar)
+    // The form's bar manager keeps its bars as direct children of the form: "dxToolBar" first,
+    // then the window's own bars, all on one row of the host's toolbar area below its own.
+    QList<QToolBar*> bars = form->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly);
+    std::stable_partition(bars.begin(), bars.end(),
+                          [](QToolBar* b) { return b->objectName() == QLatin1String("dxToolBar"); });
+    if (bars.isEmpty())
         return;
-    mergedHome_ = bar->parentWidget();
-    merged_ = bar;
-    bar->setMovable(false);
-    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    addToolBar(Qt::TopToolBarArea, bar);
-    bar->installEventFilter(this);
-    // An empty bar would only show its handle.
-    bar->setVisible(!bar->actions().isEmpty());
+    addToolBarBreak(Qt::TopToolBarArea);
+    for (QToolBar* bar : bars) {
+        merged_ << Merged{bar, bar->parentWidget()};
+        bar->setMovable(false);
+        addToolBar(Qt::TopToolBarArea, bar);
+        bar->installEventFilter(this);
+        // An empty bar would only show its handle.
+        bar->setVisible(!bar->actions().isEmpty());
+    }
 }
 
 void HostWindow::UnmergeToolBar()
 {
-    if (!merged_)
-        return;
-    merged_->removeEventFilter(this);
-    removeToolBar(merged_);
-    // Back to the form, which owns and frees it.
-    if (mergedHome_)
-        merged_->setParent(mergedHome_);
-    merged_->hide();
-    merged_ = nullptr;
-    mergedHome_ = nullptr;
+    for (const Merged& m : std::as_const(merged_)) {
+        if (!m.bar)
+            continue;
+        m.bar->removeEventFilter(this);
+        removeToolBar(m.bar);
+        // Back to the form, which owns and frees it.
+        if (m.home)
+            m.bar->setParent(m.home);
+        m.bar->hide();
+    }
+    // Qt drops the toolbar row once its last bar is gone.
+    merged_.clear();
 }
 
 bool HostWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == merged_ && (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved)) {
-        QToolBar* bar = merged_;
-        QMetaObject::invokeMethod(this, [bar = QPointer<QToolBar>(bar), this] {
-            if (bar && bar == merged_)
-                bar->setVisible(!bar->actions().isEmpty());
-        }, Qt::QueuedConnection);
+    if ((event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved)) {
+        for (const Merged& m : std::as_const(merged_)) {
+            if (m.bar != watched)
+                continue;
+            // After the change is complete: the action list is updated once the event is done.
+            QMetaObject::invokeMethod(this, [this, bar = m.bar] {
+                if (bar && bar->parentWidget() == this)
+                    bar->setVisible(!bar->actions().isEmpty());
+            }, Qt::QueuedConnection);
+        }
     }
     // The docked form is a dialog underneath: Escape would hide it out of the host.
     if (watched == form_ && event->type() == QEvent::KeyPress &&

@@ -50,7 +50,9 @@ public:
     QWidget* Container() const { return container_; }
     QTabWidget* Tabs() const { return tabs_; }
     QToolBar* HostToolBar() const { return toolBar_; }
+    // The plug-in toolbar "dxToolBar" once merged, and every bar of the form merged with it.
     QToolBar* MergedToolBar() const;
+    QList<QToolBar*> MergedToolBars() const;
     QAction* Command(const QString& objectName) const;
 
     void SetStatusInfo(const QString& operatorText, const QString& databaseText);
@@ -84,8 +86,11 @@ private:
     QPointer<QWidget> container_;
     QTabWidget* tabs_;
     QToolBar* toolBar_;
-    QPointer<QToolBar> merged_;
-    QPointer<QWidget> mergedHome_;
+    struct Merged {
+        QPointer<QToolBar> bar;
+        QPointer<QWidget> home;
+    };
+    QList<Merged> merged_;
     QList<QAction*> commands_;
     QLabel* operatorLabel_;
     QLabel* databaseLabel_;

@@ -30,6 +30,9 @@ public:
         bar->setObjectName(QStringLiteral("dxToolBar"));
         bar->addAction(QStringLiteral("审核"));
         layout->addWidget(bar);
+        ownBar = new QToolBar(QStringLiteral("工具栏"), this);
+        ownBar->setObjectName(QStringLiteral("BillBar"));
+        layout->addWidget(ownBar);
         layout->addWidget(new QWidget(this), 1);
     }
     void SetModified(bool value) override
@@ -71,6 +74,7 @@ public:
     QString failing;
     QString aborting;
     QToolBar* bar;
+    QToolBar* ownBar; // starts empty
 };
 
 class HostWindowTest : public ::testing::Test {
@@ -115,7 +119,19 @@ TEST_F(HostWindowTest, ThePluginToolbarJoinsTheHostToolbarArea)
     EXPECT_TRUE(bar->isVisible());
     EXPECT_FALSE(win->isAncestorOf(bar));
 
+    // The window's other bars join on the same row; an empty one stays out of sight until it
+    // gets buttons.
+    EXPECT_EQ(host.MergedToolBars(), (QList<QToolBar*>{bar, win->ownBar}));
+    EXPECT_EQ(win->ownBar->parentWidget(), &host);
+    EXPECT_FALSE(win->ownBar->isVisible());
+    win->ownBar->addAction(QStringLiteral("增加"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(win->ownBar->isVisible());
+    EXPECT_FALSE(host.toolBarBreak(win->ownBar)) << "one row for the window's bars";
+    EXPECT_TRUE(host.toolBarBreak(bar)) << "below the host's own row";
+
     host.Undock();
+    EXPECT_EQ(win->ownBar->parentWidget(), win);
     EXPECT_EQ(bar->parentWidget(), win) << "the bar goes back to its form, which frees it";
     EXPECT_EQ(host.MergedToolBar(), nullptr);
     EXPECT_FALSE(host.findChildren<QToolBar*>().contains(bar));
