@@ -13,6 +13,7 @@
 #include "platform/StyleRepository.h"
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
+#include "platform/TreeList.h"
 #include "plugin/Host.h"
 
 #include <QApplication>
@@ -195,6 +196,8 @@ void TDllWindowForm::ApplyHostStyles(QObject* container)
             static_cast<platform::BandedTableView*>(c)->SetStyleSheet(HostSheet(platform::StyleRepository::BandedTableViewSheet));
         } else if (platform::IsExactly<platform::TableView>(c)) {
             static_cast<platform::TableView*>(c)->SetStyleSheet(HostSheet(platform::StyleRepository::TableViewSheet));
+        } else if (platform::IsExactly<platform::TreeList>(c)) {
+            static_cast<platform::TreeList*>(c)->SetStyleSheet(HostSheet(platform::StyleRepository::TreeListSheet));
         } else if (!ApplyEditorFocus(c, focused) &&
                    (platform::IsOrDerived<platform::Frame>(c) || platform::IsExactly<platform::TabSheet>(c) ||
                     platform::IsOrDerived<platform::Form>(c))) {

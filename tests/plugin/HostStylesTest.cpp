@@ -8,6 +8,7 @@
 #include "platform/Memo.h"
 #include "platform/SpinEdit.h"
 #include "platform/TextEdit.h"
+#include "platform/TreeList.h"
 #include "plugin/DllWindow.h"
 #include "plugin/Host.h"
 #include "tests/support/ModuleHarness.h"
@@ -66,13 +67,15 @@ TEST_F(HostStylesTest, ViewsTakeTheirSheetsByExactClassEachFetchingTheUiAnew)
     auto* table = w.Own(grid->CreateTableView(), QStringLiteral("TableBillInfo"));
     auto* banded = w.Own(grid->CreateBandedTableView(), QStringLiteral("cxGrid1DBBandedTableView1"));
     auto* derived = w.Own(grid->CreateView<DerivedTableView>(), QStringLiteral("derived"));
+    auto* tree = w.Own(new platform::TreeList(&w), QStringLiteral("tlGoodsType"));
 
     w.InitWindow();
     EXPECT_EQ(table->StyleSheet(), Sheet(0));
     EXPECT_EQ(banded->StyleSheet(), Sheet(2));
+    EXPECT_EQ(tree->StyleSheet(), Sheet(1));
     EXPECT_EQ(derived->StyleSheet(), nullptr);
-    EXPECT_EQ(host.Calls(QStringLiteral("GetUi")), 2);
-    EXPECT_EQ(host.Ui.StyleRepositoryCalls, 2);
+    EXPECT_EQ(host.Calls(QStringLiteral("GetUi")), 3);
+    EXPECT_EQ(host.Ui.StyleRepositoryCalls, 3);
     EXPECT_EQ(host.Ui.RefCount(), 0u);
 }
 
