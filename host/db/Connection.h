@@ -26,6 +26,8 @@ public:
     virtual void Columns(const QVector<ResultColumn>& columns) = 0;
     // false stops the statement early.
     virtual bool Row(QVariant* values) = 0;
+    // The number of rows to come, when the engine knows it before the first (after Columns).
+    virtual void SizeHint(qint64 rows) {}
 };
 
 class Connection {

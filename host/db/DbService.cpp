@@ -69,6 +69,8 @@ public:
         ds = std::make_unique<platform::Dataset>(std::move(defs));
     }
 
+    void SizeHint(qint64 rows) override { ds->Reserve(int(std::min<qint64>(rows, 1 << 24))); }
+
     bool Row(QVariant* values) override
     {
         QVariant* dst = ds->AppendRawRow();

@@ -7,6 +7,8 @@
 #include <QMutex>
 #include <QFile>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <mutex>
 #include <unordered_map>
 
@@ -403,6 +405,22 @@ void KeepLocalZoneLoaded()
         qputenv("TZ", ":/etc/localtime");
     });
 #endif
+}
+
+QDateTime DateTextCache::Parse(const char* text, int length)
+{
+    for (const Entry& e : entries_)
+        if (e.length == length && std::memcmp(e.text, text, size_t(length)) == 0)
+            return e.value;
+    QDateTime dt = ParseCanonicalDate(text, length);
+    if (length <= int(sizeof(Entry::text))) {
+        Entry& e = entries_[next_];
+        next_ = (next_ + 1) % int(std::size(entries_));
+        std::memcpy(e.text, text, size_t(length));
+        e.length = length;
+        e.value = dt;
+    }
+    return dt;
 }
 
 QString PlainNumberText(double v)

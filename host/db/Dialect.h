@@ -44,6 +44,23 @@ QDateTime ParseCanonicalDate(const char* text, int length);
 // the re-reads. Does nothing when TZ is set already or elsewhere.
 void KeepLocalZoneLoaded();
 
+// ParseCanonicalDate remembering the last few texts: the dates of one row are often the same
+// stamp (a bill's BillDate, Create_time and modified_time), and making a local date-time is
+// the dearest part of reading a row. One per reading loop; not shared between threads.
+class DateTextCache {
+public:
+    QDateTime Parse(const char* text, int length);
+
+private:
+    struct Entry {
+        char text[32];
+        int length = -1;
+        QDateTime value;
+    };
+    Entry entries_[4];
+    int next_ = 0;
+};
+
 // Plain decimal text of a number: no exponent, no trailing zeros, "0" for zero.
 QString PlainNumberText(double value);
 // Plain decimal text of an exact decimal string ("12.5000" -> "12.5", "-0.00" -> "0").

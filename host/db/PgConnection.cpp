@@ -83,7 +83,7 @@ std::optional<Currency> ParseCurrency(const char* s, int n)
     return Currency::FromRaw(neg ? -raw : raw);
 }
 
-QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* column)
+QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* column, DateTextCache& dates)
 {
     auto bad = [&]() -> QVariant {
         throw EDatabaseError(QStringLiteral("Column %1 holds '%2', which is not a valid %3 value")
@@ -116,7 +116,7 @@ QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* co
             return QVariant::fromValue(*c);
         return bad();
     case FieldType::DateTime: {
-        QDateTime dt = ParseCanonicalDate(s, n);
+        QDateTime dt = dates.Parse(s, n);
         if (dt.isValid())
             return dt;
         // timestamptz carries its offset: show it in local time.
@@ -307,13 +307,15 @@ qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& par
     }
     sink->Columns(columns);
     const int rows = PQntuples(r.r);
+    sink->SizeHint(rows);
+    DateTextCache dates;
     std::vector<QVariant> row(static_cast<size_t>(ncol));
     for (int i = 0; i < rows; ++i) {
         for (int c = 0; c < ncol; ++c) {
             if (PQgetisnull(r.r, i, c))
                 row[c] = QVariant();
             else
-                row[c] = ReadValue(PQgetvalue(r.r, i, c), PQgetlength(r.r, i, c), columns[c].type, oids[c], PQfname(r.r, c));
+                row[c] = ReadValue(PQgetvalue(r.r, i, c), PQgetlength(r.r, i, c), columns[c].type, oids[c], PQfname(r.r, c), dates);
         }
         if (!sink->Row(row.data()))
             break;

@@ -91,7 +91,7 @@ bool LooksLikeDate(const unsigned char* s, int n)
                              .arg(QString::fromUtf8(sqlite3_column_name(s, c)), value, platform::FieldTypeName(type)));
 }
 
-QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type)
+QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type, DateTextCache& dates)
 {
     const int storage = sqlite3_column_type(s, c);
     if (storage == SQLITE_NULL)
@@ -150,7 +150,7 @@ QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type)
         }
         const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
         const int n = sqlite3_column_bytes(s, c);
-        QDateTime dt = ParseCanonicalDate(t, n);
+        QDateTime dt = dates.Parse(t, n);
         if (dt.isValid())
             return dt;
         try {
@@ -449,6 +449,7 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
             ++unknown;
         }
     }
+    DateTextCache dates;
     // Expression columns take the type of their first value; rows read meanwhile wait here.
     std::vector<std::vector<QVariant>> ahead;
     std::vector<std::vector<char>> aheadRaw;
@@ -457,7 +458,7 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
         std::vector<char> raw(size_t(ncol), 0);
         for (int c = 0; c < ncol; ++c) {
             if (known[c]) {
-                row[c] = ReadValue(s, c, columns[c].type);
+                row[c] = ReadValue(s, c, columns[c].type, dates);
                 continue;
             }
             raw[c] = 1;
@@ -490,7 +491,7 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
     std::vector<QVariant> row(static_cast<size_t>(ncol));
     while (rc == SQLITE_ROW) {
         for (int c = 0; c < ncol; ++c)
-            row[c] = ReadValue(s, c, columns[c].type);
+            row[c] = ReadValue(s, c, columns[c].type, dates);
         if (!sink->Row(row.data()))
             return -1;
         rc = sqlite3_step(s);

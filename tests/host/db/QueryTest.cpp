@@ -159,6 +159,29 @@ TEST_P(QueryDb, ManyRowsInOrder)
     EXPECT_EQ(total, Currency::FromInt(576));
 }
 
+TEST_P(QueryDb, RepeatedAndDifferentStampsReadBackExactly)
+{
+    // Rows whose stamps repeat across columns and rows, and some that differ by a second.
+    QVector<QDateTime> expected;
+    for (int i = 0; i < 12; ++i) {
+        const QDateTime a(QDate(2026, 12, 8 + i % 3), QTime(10, 0, i % 2));
+        const QDateTime b = i % 4 == 0 ? a : a.addSecs(i);
+        expected << a << b;
+        Db().ExecSql(QStringLiteral("insert into Sto_AdjustBillMain (ID, BillDate, Create_time, modified_time) values (%1, "
+                                    "to_date('%2','YYYY-MM-DD HH24:MI:SS'), to_date('%3','YYYY-MM-DD HH24:MI:SS'), "
+                                    "to_date('%2','YYYY-MM-DD HH24:MI:SS'))")
+                         .arg(i)
+                         .arg(a.toString("yyyy-MM-dd HH:mm:ss"), b.toString("yyyy-MM-dd HH:mm:ss")));
+    }
+    auto ds = Open("select BillDate, Create_time, modified_time from Sto_AdjustBillMain order by ID");
+    ASSERT_EQ(ds->RecordCount(), 12);
+    for (int i = 0; i < 12; ++i, ds->Next()) {
+        EXPECT_EQ(ds->FieldByName("BillDate").AsDateTime(), expected[2 * i]) << i;
+        EXPECT_EQ(ds->FieldByName("Create_time").AsDateTime(), expected[2 * i + 1]) << i;
+        EXPECT_EQ(ds->FieldByName("modified_time").AsDateTime(), expected[2 * i]) << i;
+    }
+}
+
 JXC_INSTANTIATE_DB_TEST(QueryDb);
 
 } // namespace
