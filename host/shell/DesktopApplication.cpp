@@ -77,19 +77,32 @@ void HostApplication::Report(const QString& text)
     reporting_ = false;
 }
 
-bool HostApplication::notify(QObject* receiver, QEvent* event)
+bool DeliverGuarded(const std::function<bool()>& deliver, const std::function<void(const QString&)>& report) noexcept
 {
+    QString text;
     try {
-        return QApplication::notify(receiver, event);
+        return deliver();
     } catch (const platform::EAbort&) {
+        return false;
     } catch (const platform::Exception& e) {
-        Report(e.Message());
+        text = e.Message();
     } catch (const std::exception& e) {
-        Report(QString::fromLocal8Bit(e.what()));
+        text = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        Report(QStringLiteral("未知错误"));
+        text = QStringLiteral("未知错误");
+    }
+    try {
+        report(text);
+    } catch (...) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     }
     return false;
+}
+
+bool HostApplication::notify(QObject* receiver, QEvent* event)
+{
+    return DeliverGuarded([&] { return QApplication::notify(receiver, event); },
+                          [this](const QString& text) { Report(text); });
 }
 
 } // namespace host

@@ -31,6 +31,10 @@ private:
 
 class DesktopScreen : public platform::QtScreen {};
 
+// Runs one delivery; an exception is reported (EAbort silently) and the event counts as not
+// handled. What HostApplication::notify does around every event.
+bool DeliverGuarded(const std::function<bool()>& deliver, const std::function<void(const QString&)>& report) noexcept;
+
 // The last-resort guard: no exception leaves an event handler into Qt. EAbort ends the event
 // silently; anything else goes to the report (a message box by default).
 class HostApplication : public QApplication {

@@ -1,0 +1,164 @@
+// The host's run: database opening with the demo on first start, operators, login, the
+// unattended application object and the last-resort guard.
+#include "host/shell/DesktopApplication.h"
+#include "host/shell/HostSession.h"
+#include "platform/Exception.h"
+#include "tests/support/ScriptedApplication.h"
+
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class HostSessionTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    testsupport::ScriptedApplication app;
+    QString Target() const { return QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("demo.sqlite")); }
+};
+
+TEST_F(HostSessionTest, FirstOpenCreatesTheDemoLaterOpensKeepIt)
+{
+    {
+        host::HostSession s(&app);
+        s.OpenDatabase(Target());
+        EXPECT_TRUE(s.CreatedDemo());
+        EXPECT_GT(s.Db()->QueryValue(QStringLiteral("select count(*) from Sto_AdjustBillMain")).toInt(), 0);
+        s.Db()->ExecSql(QStringLiteral("update sys_operator set OperatorName='改过' where OperatorCode='001'"));
+    }
+    host::HostSession s(&app);
+    s.OpenDatabase(Target());
+    EXPECT_FALSE(s.CreatedDemo());
+    EXPECT_EQ(s.FindOperator(QStringLiteral(" 001 ")).OperatorName, QStringLiteral("改过"));
+    EXPECT_THROW(s.FindOperator(QStringLiteral("nobody")), platform::Exception);
+    EXPECT_THROW(s.FindOperator(QStringLiteral("001' or '1'='1")), platform::Exception);
+    const auto ops = s.Operators();
+    ASSERT_GE(ops.size(), 2);
+    EXPECT_LT(ops[0].OperatorCode, ops[1].OperatorCode);
+}
+
+TEST_F(HostSessionTest, AFailedCreationLeavesNoFile)
+{
+    host::HostSession s(&app);
+    const QString bad = dir.filePath(QStringLiteral("missing/folder/x.sqlite"));
+    EXPECT_THROW(s.OpenDatabase(QStringLiteral("sqlite:") + bad), platform::Exception);
+    EXPECT_FALSE(QFileInfo::exists(bad));
+    EXPECT_EQ(s.Db(), nullptr);
+}
+
+TEST_F(HostSessionTest, StartBuildsEveryServiceForTheOperator)
+{
+    host::HostSession s(&app);
+    s.OpenDatabase(Target());
+    s.Start(s.FindOperator(QStringLiteral("003")), dir.filePath(QStringLiteral("cfg")), nullptr);
+    host::Factory* f = s.GetFactory();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->GetOperator()->OperatorCode, QStringLiteral("003"));
+    const auto& sv = f->Services();
+    EXPECT_TRUE(sv.log && sv.ini && sv.printer && sv.ui && sv.db && sv.dict && sv.rights);
+    // Rights are the logged-in operator's: 003 may look but not operate.
+    const QString id = QString::number(s.PluginId());
+    EXPECT_GT(sv.rights->CanBrowse(id), 0);
+    EXPECT_EQ(sv.rights->CanOperate(id), 0);
+    EXPECT_EQ(sv.ui->StyleRepository(), &s.Styles());
+    EXPECT_EQ(s.UnitCode(), QStringLiteral("0001"));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("cfg/Host.ini"))));
+}
+
+TEST(HostTarget, FilesAndServersAreToldApartAndPasswordsHidden)
+{
+    EXPECT_EQ(host::SqliteFileOf(QStringLiteral("sqlite:/a/b.sqlite")), QStringLiteral("/a/b.sqlite"));
+    EXPECT_EQ(host::SqliteFileOf(QStringLiteral("/a/b.sqlite")), QStringLiteral("/a/b.sqlite"));
+    EXPECT_TRUE(host::SqliteFileOf(QStringLiteral("postgresql://u@h/db")).isEmpty());
+    EXPECT_TRUE(host::SqliteFileOf(QStringLiteral("dbname=jxc host=x")).isEmpty());
+    EXPECT_FALSE(host::DisplayTarget(QStringLiteral("postgresql://u:secret@h/db")).contains(QStringLiteral("secret")));
+    EXPECT_FALSE(host::DisplayTarget(QStringLiteral("dbname=jxc password=secret")).contains(QStringLiteral("secret")));
+}
+
+TEST(HostLogin, PasswordsPlainOrHashed)
+{
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash("口令1", QCryptographicHash::Sha256).toHex());
+    EXPECT_TRUE(host::PasswordMatches(QString(), QStringLiteral("anything")));
+    EXPECT_TRUE(host::PasswordMatches(QStringLiteral("abc"), QStringLiteral("abc")));
+    EXPECT_FALSE(host::PasswordMatches(QStringLiteral("abc"), QStringLiteral("abd")));
+    EXPECT_TRUE(host::PasswordMatches(QStringLiteral("sha256:") + hash, QStringLiteral("口令1")));
+    EXPECT_FALSE(host::PasswordMatches(QStringLiteral("sha256:") + hash, QStringLiteral("口令2")));
+}
+
+TEST_F(HostSessionTest, LoginPicksAnOperatorAndRefusesAWrongPassword)
+{
+    host::HostSession s(&app);
+    s.OpenDatabase(Target());
+    s.Db()->ExecSql(QStringLiteral("update sys_operator set Password='pw' where OperatorCode='002'"));
+
+    QString errorShown;
+    app.QueueDialog([&](QDialog& d) {
+        auto* who = d.findChild<QComboBox*>(QStringLiteral("cbOperator"));
+        auto* pw = d.findChild<QLineEdit*>(QStringLiteral("edtPassword"));
+        auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        who->setCurrentIndex(who->findData(QStringLiteral("002")));
+        pw->setText(QStringLiteral("wrong"));
+        ok->click();
+        errorShown = d.findChild<QLabel*>(QStringLiteral("lblError"))->text();
+        EXPECT_TRUE(d.isVisible()) << "a wrong password keeps the dialog open";
+        pw->setText(QStringLiteral("pw"));
+        ok->click();
+    });
+    const auto op = host::RunLogin(s, &app);
+    ASSERT_TRUE(op);
+    EXPECT_EQ(op->OperatorCode, QStringLiteral("002"));
+    EXPECT_GT(op->OperatorId, 0);
+    EXPECT_EQ(errorShown, QStringLiteral("密码不正确"));
+
+    app.QueueDialog(testsupport::ScriptedApplication::Reject());
+    EXPECT_FALSE(host::RunLogin(s, &app));
+    EXPECT_TRUE(app.Clean()) << app.Failures().join(u'\n').toStdString();
+}
+
+TEST(DesktopApplication, UnattendedNothingWaitsAndNothingIsChanged)
+{
+    host::DesktopApplication a;
+    a.SetUnattended(true);
+    EXPECT_EQ(a.MessageBox(QStringLiteral("确定删除？"), QStringLiteral("提示 "), platform::mbYesNo, platform::MessageIcon::Question),
+              platform::mbNo);
+    EXPECT_EQ(a.MessageBox(QStringLiteral("x"), QStringLiteral("提示"), platform::mbOKCancel, platform::MessageIcon::None),
+              platform::mbCancel);
+    EXPECT_EQ(a.MessageBox(QStringLiteral("完成"), QStringLiteral("提示"), platform::mbOK, platform::MessageIcon::None),
+              platform::mbOK);
+    QDialog d;
+    d.setWindowTitle(QStringLiteral("商品检索"));
+    EXPECT_EQ(a.ExecModal(d), QDialog::Rejected);
+    platform::FileDialogOptions o;
+    EXPECT_FALSE(a.ExecSaveDialog(o));
+    EXPECT_FALSE(a.ExecOpenDialog(o));
+    ASSERT_EQ(a.UnattendedLog().size(), 6);
+    EXPECT_EQ(a.UnattendedLog()[0], QStringLiteral("[提示 ] 确定删除？"));
+    EXPECT_TRUE(a.UnattendedLog()[3].contains(QStringLiteral("商品检索")));
+    EXPECT_EQ(a.Title(), QStringLiteral("进销存管理系统"));
+}
+
+TEST(LastResortGuard, NoExceptionLeavesADelivery)
+{
+    QStringList reports;
+    auto report = [&](const QString& t) { reports << t; };
+    EXPECT_TRUE(host::DeliverGuarded([] { return true; }, report));
+    EXPECT_FALSE(host::DeliverGuarded([]() -> bool { throw platform::EAbort(); }, report));
+    EXPECT_TRUE(reports.isEmpty()) << "an abort is silent";
+    EXPECT_FALSE(host::DeliverGuarded([]() -> bool { throw platform::EDatabaseError(QStringLiteral("表不存在")); }, report));
+    EXPECT_FALSE(host::DeliverGuarded([]() -> bool { throw std::runtime_error("boom"); }, report));
+    EXPECT_FALSE(host::DeliverGuarded([]() -> bool { throw 42; }, report));
+    EXPECT_EQ(reports, (QStringList{QStringLiteral("表不存在"), QStringLiteral("boom"), QStringLiteral("未知错误")}));
+    // A report that fails itself is not the end either.
+    EXPECT_NO_THROW(host::DeliverGuarded([]() -> bool { throw std::runtime_error("x"); },
+                                         [](const QString&) { throw std::runtime_error("report"); }));
+}
+
+} // namespace
