@@ -34,7 +34,6 @@ public:
         QString out;
         for (int i = b; i < e; ++i) {
             const Token& tok = t_[i];
-            const Token* next = i + 1 < e ? &t_[i + 1] : nullptr;
             switch (tok.kind) {
             case TokenKind::End:
                 return out;
@@ -67,7 +66,6 @@ public:
                 Emit(out, tok, TokenText(tok));
                 break;
             }
-            (void)next;
         }
         return out;
     }
