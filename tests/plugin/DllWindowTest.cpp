@@ -181,16 +181,3 @@ TEST_F(DllWindowTest, CaptionTimerSearchesTheModulesScreenOnly)
     app.UseRealTopLevelWindows();
     QTRY_VERIFY_WITH_TIMEOUT(!w.CaptionTimer->isActive(), 1000);
 }
-
-TEST_F(DllWindowTest, DestroyedWithoutDoneWindowLeavesNoTimer)
-{
-    QPointer<QTimer> timer;
-    {
-        TDllWindowForm w;
-        w.InitWindow();
-        timer = w.CaptionTimer;
-        w.CaptionTimer->start();
-    }
-    EXPECT_TRUE(timer.isNull());
-    QTest::qWait(5);
-}
