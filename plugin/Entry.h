@@ -20,7 +20,7 @@ TDllWindowIntf* EnterCreateWindow(platform::TApplication* application, platform:
 // Safe without EnterCreateWindow and when called again.
 void EnterCloseWindow() noexcept;
 
-// The module-wide references, for inspection.
+// The module-wide references, for tests and diagnostics.
 TDllWindowForm* MainWindow();
 platform::TApplication* SavedApplication();
 platform::TScreen* SavedScreen();
