@@ -173,7 +173,8 @@ bool GridDelegate::eventFilter(QObject* object, QEvent* event)
             // Commit first; the view then moves.
             QPointer<QWidget> guard(editor);
             emit commitData(editor);
-            if (guard)
+            // A handler may have removed the row: the view has then let go of the editor.
+            if (guard && open_ == editor)
                 emit closeEditor(editor, QAbstractItemDelegate::NoHint);
             view_->HandleKey(key, ke->modifiers(), true);
             return true;

@@ -3,6 +3,7 @@
 #include "platform/SlotGuard.h"
 #include "platform/TableView.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -26,7 +27,8 @@ void GridTableWidget::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
-    if (!hasFocus() && !isAncestorOf(focusWidget()))
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != this && !isAncestorOf(focus))
         return; // a handler moved the focus away
     if (view_->HandleKey(key, e->modifiers(), false)) {
         e->accept();

@@ -3,6 +3,7 @@
 #include "TestPrint.h"
 #include "RecordingApp.h"
 
+#include "platform/ButtonEdit.h"
 #include "platform/Component.h"
 #include "platform/DataSource.h"
 #include "platform/Grid.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 
+#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -657,4 +659,75 @@ TEST(GridLarge, HundredThousandRowsWithoutAWidgetPerRow)
     view->Table()->viewport()->repaint();
     // Virtual: the view holds a handful of widgets, not one per row.
     EXPECT_LT(grid.findChildren<QWidget*>().size(), 60);
+}
+
+TEST(GridEditing, ButtonEditCellsUpperCaseAndReportTheirButton)
+{
+    BillGrid g;
+    g.colBillNo->Properties().SetKind(EditorKind::ButtonEdit);
+    g.colBillNo->Properties().SetUpperCase(true);
+    int buttons = 0;
+    g.colBillNo->Properties().OnButtonClick = [&](GridColumn* column, int index) {
+        EXPECT_EQ(column, g.colBillNo);
+        EXPECT_EQ(index, 0);
+        ++buttons;
+    };
+    g.table()->setFocus();
+    g.view->SetFocusedColumn(g.colBillNo);
+    QTest::keyClick(g.table(), 'd');
+    auto* editor = qobject_cast<ButtonEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "b-7");
+    EXPECT_EQ(editor->text(), "DB-7");
+    editor->ButtonAction()->trigger();
+    EXPECT_EQ(buttons, 1);
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(g.data.FieldByName("BillNo").AsString(), "DB-7");
+}
+
+TEST(GridEditing, AlwaysShowEditorOpensTheEditorOnTheFocusedCell)
+{
+    BillGrid g;
+    g.view->SetAlwaysShowEditor(true);
+    g.table()->setFocus();
+    g.view->SetFocusedColumn(g.colBillNo);
+    g.view->DataController()->SetFocusedRecordIndex(1);
+    EXPECT_TRUE(g.view->IsEditing());
+    g.view->HideEditor(false);
+    EXPECT_FALSE(g.view->IsEditing());
+    g.colCount->SetEditing(false);
+    g.view->SetFocusedColumn(g.colCount);
+    EXPECT_FALSE(g.view->IsEditing()); // not where editing is not allowed
+}
+
+TEST(GridEditing, HandlerReplacingThePendingLineWhileItsEditorIsOpen)
+{
+    // The bill editor's code column: the typed code removes the empty new line and a new,
+    // complete line is appended and posted in its place.
+    BillGrid g;
+    g.view->SetAllowAppend(true);
+    g.colBillNo->Properties().OnValidate = [&](GridColumn*, QVariant& value, QString&, bool&) {
+        const QString code = value.toString();
+        g.data.Delete(); // the pending line
+        g.data.Append();
+        g.data.FieldByName("BillNo").SetValue(code + QStringLiteral("-OK"));
+        g.data.FieldByName("BillStatus").SetValue(1);
+        g.data.Post();
+    };
+    g.table()->setFocus();
+    g.data.Append();
+    g.view->SetFocusedColumn(g.colBillNo);
+    EXPECT_EQ(g.view->DataController()->RowCount(), 4);
+    QTest::keyClick(g.table(), 'N');
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_TRUE(g.view->IsEditing());
+    QTest::keyClicks(editor, "EW");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(g.data.RecordCount(), 4);
+    EXPECT_EQ(g.data.GetState(), Dataset::State::Browse);
+    EXPECT_EQ(g.data.At(3, 0).toString(), "NEW-OK");
+    EXPECT_EQ(g.view->DataController()->RowCount(), 4);
+    EXPECT_EQ(g.view->DataController()->FocusedRecordIndex(), 3);
+    EXPECT_FALSE(g.view->IsEditing());
 }
