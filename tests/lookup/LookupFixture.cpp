@@ -65,12 +65,4 @@ void LookupTest::Activate(QWidget& dialog)
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
 }
 
-QStringList LookupTest::BoxTexts() const
-{
-    QStringList out;
-    for (const auto& b : app.Boxes())
-        out << b.text;
-    return out;
-}
-
 } // namespace lookuptest

@@ -52,8 +52,6 @@ protected:
     // Makes a shown dialog the active window, as the user's desktop would: keys reach the
     // focused control and the form's key preview.
     static void Activate(QWidget& dialog);
-    // Texts of the message boxes shown so far.
-    QStringList BoxTexts() const;
 };
 
 } // namespace lookuptest
