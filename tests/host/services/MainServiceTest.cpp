@@ -59,16 +59,6 @@ TEST(MainService, WaitHintPaintsAtOnceCentredOnTheHostWindowAndHides)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(MainService, WithoutAHostWindowTheHintStillShows)
-{
-    IntfPtr<host::MainService> ui(new host::MainService());
-    ui->HideProgress(); // before any hint: nothing to do
-    ui->ShowProgress(QStringLiteral("请稍候"));
-    EXPECT_TRUE(ui->ProgressVisible());
-    ui->HideProgress();
-    EXPECT_FALSE(ui->ProgressVisible());
-}
-
 TEST(MainService, SaveNoticesGoToTheStatusBar)
 {
     QMainWindow host;
@@ -114,15 +104,6 @@ TEST(HostLook, ChineseFormsRender)
     for (QChar c : QStringLiteral("调拨单审核"))
         EXPECT_TRUE(fm.inFont(c)) << int(c.unicode());
     EXPECT_TRUE(QFontMetrics(QApplication::font()).inFont(QChar(0x8C03)));
-}
-
-TEST(HostLook, OwnCopyDoesNotShareStorage)
-{
-    const QString literal = QStringLiteral("调拨单");
-    const QString copy = host::OwnCopy(literal);
-    EXPECT_EQ(copy, literal);
-    EXPECT_NE(copy.constData(), literal.constData());
-    EXPECT_TRUE(host::OwnCopy(QString()).isEmpty());
 }
 
 } // namespace

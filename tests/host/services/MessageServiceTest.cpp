@@ -42,15 +42,4 @@ TEST(MessageService, ShowErrorShowsAnErrorAndReturns)
     EXPECT_EQ(app.Boxes()[1].text, QStringLiteral("第二条"));
 }
 
-TEST(MessageService, WithoutAnObjectUsesTheCurrentApplication)
-{
-    testsupport::ScriptedApplication app;
-    platform::SetApplication(&app);
-    IntfPtr<plugin::ILogIntf> log(new host::MessageService());
-    EXPECT_THROW(log->ShowMessage(QStringLiteral("x"), 0), platform::EAbort);
-    platform::SetApplication(nullptr);
-    ASSERT_EQ(app.Boxes().size(), 1);
-    EXPECT_EQ(app.Boxes()[0].text, QStringLiteral("x"));
-}
-
 } // namespace

@@ -1,6 +1,5 @@
 // The printer service prints what a grid shows, through dialogs run by the application object.
 #include "host/services/PrinterService.h"
-#include "platform/Exception.h"
 #include "tests/support/ScriptedApplication.h"
 
 #include <QPrintPreviewDialog>
@@ -64,15 +63,6 @@ TEST(PrinterService, PrintWithoutPrintersSaysSoAndShowsNoDialog)
     ASSERT_EQ(app.Boxes().size(), 1);
     EXPECT_EQ(app.Boxes()[0].icon, platform::MessageIcon::Warning);
     EXPECT_EQ(printer->LastPageCount(), 0);
-}
-
-TEST(PrinterService, NoComponentIsAnError)
-{
-    testsupport::ScriptedApplication app;
-    IntfPtr<host::PrinterService> printer(new host::PrinterService(&app));
-    EXPECT_THROW(printer->PreviewComponent(nullptr, 0, {}, {}), platform::Exception);
-    EXPECT_THROW(printer->PrintComponent(nullptr, 0, {}, {}), platform::Exception);
-    EXPECT_TRUE(app.Dialogs().isEmpty());
 }
 
 } // namespace

@@ -114,15 +114,4 @@ TEST_P(RightsServiceTest, GoodsTypeListNamesTheOperatorAskedFor)
 
 JXC_INSTANTIATE_DB_TEST(RightsServiceTest);
 
-TEST(RightsService, ParsePluginId)
-{
-    EXPECT_EQ(host::ParsePluginId(QStringLiteral("2001")), 2001);
-    EXPECT_EQ(host::ParsePluginId(QStringLiteral(" 7 ")), 7);
-    EXPECT_EQ(host::ParsePluginId(QStringLiteral("0")), 0);
-    EXPECT_EQ(host::ParsePluginId(QStringLiteral("")), -1);
-    EXPECT_EQ(host::ParsePluginId(QStringLiteral("+1")), -1);
-    EXPECT_EQ(host::ParsePluginId(QStringLiteral("1e3")), -1);
-    EXPECT_EQ(host::ParsePluginId(QStringLiteral("99999999999999999999")), -1);
-}
-
 } // namespace

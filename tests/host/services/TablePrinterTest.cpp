@@ -82,14 +82,6 @@ TEST(TablePrinter, TreeRowsComeDepthFirstAndIndented)
     EXPECT_EQ(t.rows[3][0], QStringLiteral("门店"));
 }
 
-TEST(TablePrinter, NoViewNoTable)
-{
-    QWidget plain;
-    EXPECT_EQ(host::FindItemView(&plain), nullptr);
-    EXPECT_EQ(host::FindItemView(nullptr), nullptr);
-    EXPECT_TRUE(host::CollectTable(nullptr).headers.isEmpty());
-}
-
 host::PrintTable Rows(int n)
 {
     host::PrintTable t;
