@@ -41,7 +41,7 @@ int RightsService::CanBrowse(const QString& pluginId)
 int RightsService::CanOperate(const QString& pluginId)
 {
     bool ok = false;
-    const double flag = ReadRight(QStringLiteral("OperateFlag"), pluginId).toDouble(&ok);
+    const double flag = ReadRight(QStringLiteral("OperateRight"), pluginId).toDouble(&ok);
     return ok && flag != 0 ? 1 : 0;
 }
 

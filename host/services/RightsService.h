@@ -10,7 +10,7 @@ namespace host {
 
 // Where the rights live; one place, so the service and the schema agree.
 struct RightsTables {
-    static QString RightTable();     // operator, plug-in id, browse level, operate flag
+    static QString RightTable();     // operator, plug-in id, browse level, operate right
     static QString GoodsTypeTable(); // operator, goods type
 };
 
