@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -22,8 +23,14 @@ int PrinterService::RenderComponent(QWidget* component, const QString& unitCode,
 {
     if (QAbstractItemView* view = FindItemView(component)) {
         PrintTable table = CollectTable(view);
+        // A grid shows its level's caption in a label above the rows: it names what is printed.
+        QStringList sub;
+        for (QLabel* label : component->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            if (label->isVisibleTo(component) && !label->text().trimmed().isEmpty())
+                sub << label->text().trimmed();
         if (!unitCode.isEmpty())
-            table.subtitle = QStringLiteral("单位：%1").arg(unitCode);
+            sub << QStringLiteral("单位：%1").arg(unitCode);
+        table.subtitle = sub.join(QStringLiteral("    "));
         return lastPages_ = TablePrinter(std::move(table)).Render(printer);
     }
     // Nothing tabular inside: print the component's picture, scaled to the page width.

@@ -133,7 +133,10 @@ PrintTable CollectTable(QAbstractItemView* view)
         Qt::Alignment a = Qt::AlignLeft;
         if (model->rowCount() > 0) {
             const QVariant v = model->index(0, c).data(Qt::TextAlignmentRole);
-            if (v.isValid())
+            // Models hand the alignment over as flags or as a plain number.
+            if (v.metaType() == QMetaType::fromType<Qt::Alignment>())
+                a = v.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+            else if (v.isValid())
                 a = Qt::Alignment(v.toInt()) & Qt::AlignHorizontal_Mask;
         }
         t.alignments << (a ? a : Qt::AlignLeft);

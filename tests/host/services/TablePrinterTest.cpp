@@ -1,5 +1,8 @@
 // What a printed grid holds and how it is cut into pages.
 #include "host/services/TablePrinter.h"
+#include "platform/DataSource.h"
+#include "platform/Dataset.h"
+#include "platform/Grid.h"
 
 #include <QBuffer>
 #include <QHeaderView>
@@ -59,6 +62,46 @@ TEST(TablePrinter, CollectsVisibleColumnsInScreenOrderAndEveryRow)
     for (const QStringList& row : t.rows)
         EXPECT_FALSE(row.contains(QStringLiteral("secret")));
     EXPECT_EQ(t.weights.size(), 3);
+}
+
+TEST(TablePrinter, APlatformGridPrintsItsDisplayTexts)
+{
+    platform::Dataset ds({{QStringLiteral("Src_StorageCode"), platform::FieldType::Text},
+                          {QStringLiteral("GoodsCount"), platform::FieldType::Float},
+                          {QStringLiteral("Remark"), platform::FieldType::Text}});
+    for (auto [code, count] : {std::pair{"01", 12.5}, {"02", 3.0}}) {
+        ds.Append();
+        ds.FieldByName(QStringLiteral("Src_StorageCode")).SetValue(QString::fromLatin1(code));
+        ds.FieldByName(QStringLiteral("GoodsCount")).SetValue(count);
+        ds.Post();
+    }
+    platform::DataSource source;
+    source.SetDataSet(&ds);
+    platform::Grid grid;
+    grid.setWindowTitle(QStringLiteral("调拨单"));
+    platform::TableView* view = grid.CreateTableView();
+    auto* storage = view->CreateColumn(QStringLiteral("colSrc_StorageCode"));
+    storage->SetCaption(QStringLiteral("调出仓库"));
+    storage->SetFieldName(QStringLiteral("Src_StorageCode"));
+    storage->Properties().SetKind(platform::EditorKind::ImageCombo);
+    storage->Properties().AddItem(QStringLiteral("01"), QStringLiteral("北京总仓"));
+    storage->Properties().AddItem(QStringLiteral("02"), QStringLiteral("上海分仓"));
+    auto* count = view->CreateColumn(QStringLiteral("colCount"));
+    count->SetCaption(QStringLiteral("调拨数量"));
+    count->SetFieldName(QStringLiteral("GoodsCount"));
+    count->Properties().SetKind(platform::EditorKind::Currency);
+    count->Properties().SetDisplayFormat(QStringLiteral("0.00"));
+    auto* remark = view->CreateColumn(QStringLiteral("colRemark"));
+    remark->SetFieldName(QStringLiteral("Remark"));
+    remark->SetVisible(false);
+    view->DataController()->SetDataSource(&source);
+
+    const host::PrintTable t = host::CollectTable(host::FindItemView(&grid));
+    EXPECT_EQ(t.headers, (QStringList{QStringLiteral("调出仓库"), QStringLiteral("调拨数量")}));
+    ASSERT_EQ(t.rows.size(), 2);
+    EXPECT_EQ(t.rows[0], (QStringList{QStringLiteral("北京总仓"), QStringLiteral("12.50")}));
+    EXPECT_EQ(t.rows[1], (QStringList{QStringLiteral("上海分仓"), QStringLiteral("3.00")}));
+    EXPECT_EQ(t.alignments.value(1), Qt::AlignRight) << "amounts print right-aligned as shown";
 }
 
 TEST(TablePrinter, TreeRowsComeDepthFirstAndIndented)
