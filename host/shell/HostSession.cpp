@@ -94,6 +94,12 @@ void HostSession::OpenDatabase(const QString& target)
 
 namespace {
 
+// A new server database starts empty; the admin tool fills it.
+QString NoOperatorsText()
+{
+    return QStringLiteral("数据库中还没有操作员。\n请先运行 “jxc-admin --db 数据库 seed-demo” 填入演示数据，或添加操作员。");
+}
+
 plugin::TOperator OperatorAt(platform::Dataset& ds)
 {
     plugin::TOperator op;
@@ -112,8 +118,11 @@ plugin::TOperator HostSession::FindOperator(const QString& code) const
     std::unique_ptr<platform::Dataset> ds(db_->OpenQuery(
         QStringLiteral("select OperatorID, OperatorCode, OperatorName from sys_operator where OperatorCode = :1"),
         {code.trimmed()}));
-    if (!ds || ds->IsEmpty())
+    if (!ds || ds->IsEmpty()) {
+        if (db_->QueryValue(QStringLiteral("select count(*) from sys_operator")) == u"0")
+            throw platform::Exception(NoOperatorsText());
         throw platform::Exception(QStringLiteral("操作员“%1”不存在").arg(code.trimmed()));
+    }
     return OperatorAt(*ds);
 }
 
@@ -188,7 +197,7 @@ std::optional<plugin::TOperator> RunLogin(const HostSession& session, platform::
 {
     const QList<plugin::TOperator> operators = session.Operators();
     if (operators.isEmpty())
-        throw platform::Exception(QStringLiteral("数据库中没有操作员，请先用 jxc-admin 添加操作员。"));
+        throw platform::Exception(NoOperatorsText());
 
     QDialog dialog;
     dialog.setObjectName(QStringLiteral("LoginDialog"));

@@ -80,12 +80,16 @@ int main(int argc, char** argv)
     plugin::TOperator op;
     try {
         session.OpenDatabase(options->database);
+    } catch (const std::exception& e) {
+        return fatal(QStringLiteral("无法打开数据库 %1：\n%2").arg(host::DisplayTarget(session.Target()), MessageOf(e)));
+    }
+    try {
         if (!options->operatorCode.isEmpty()) {
             op = session.FindOperator(options->operatorCode);
         } else if (screenshot) {
             const auto all = session.Operators();
             if (all.isEmpty())
-                return fatal(QStringLiteral("数据库中没有操作员"));
+                return fatal(QStringLiteral("数据库中还没有操作员"));
             op = all.first();
         } else {
             const auto chosen = host::RunLogin(session, &appObject);
@@ -94,7 +98,7 @@ int main(int argc, char** argv)
             op = *chosen;
         }
     } catch (const std::exception& e) {
-        return fatal(QStringLiteral("无法打开数据库 %1：\n%2").arg(host::DisplayTarget(session.Target()), MessageOf(e)));
+        return fatal(MessageOf(e));
     }
 
     int result = 0;
