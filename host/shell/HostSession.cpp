@@ -162,7 +162,8 @@ void HostSession::Start(const plugin::TOperator& op, const QString& configFolder
     operator_ = op;
     ApplyHostLook(styles_);
 
-    plugin::IntfPtr<IniService> ini(new IniService(configFolder));
+    ini_ = new IniService(configFolder);
+    IniService* ini = ini_.Get();
     // The host's own settings, written back so the user finds them.
     const QString hostIni = QStringLiteral("Host.ini");
     unitCode_ = ini->ReadString(QStringLiteral("Host"), QStringLiteral("UnitCode"), hostIni, QString());
@@ -178,7 +179,7 @@ void HostSession::Start(const plugin::TOperator& op, const QString& configFolder
 
     FactoryServices s;
     s.log = new MessageService(app_);
-    s.ini = ini.Get();
+    s.ini = ini_.Get();
     s.printer = new PrinterService(app_);
     s.ui = new MainService(&styles_, hostWindow);
     s.db = db_.Get();
@@ -190,6 +191,7 @@ void HostSession::Start(const plugin::TOperator& op, const QString& configFolder
 void HostSession::Stop()
 {
     factory_.Reset();
+    ini_.Reset();
     db_.Reset();
 }
 

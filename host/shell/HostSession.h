@@ -15,6 +15,7 @@ namespace platform { class TApplication; }
 
 namespace host {
 
+class IniService;
 class MainService;
 
 // The SQLite file a --db target names, or "" for a server target.
@@ -46,6 +47,8 @@ public:
     platform::StyleRepository& Styles() { return styles_; }
     const plugin::TOperator& Operator() const { return operator_; }
 
+    // The host's own ini service (Host.ini holds the host's settings).
+    IniService* Ini() const { return ini_.Get(); }
     // The host's own settings in Host.ini of the config folder (written back with defaults).
     QString UnitCode() const { return unitCode_; }
     int PluginId() const { return pluginId_; }
@@ -60,6 +63,7 @@ private:
     plugin::IntfPtr<db::DbService> db_;
     platform::StyleRepository styles_;
     plugin::IntfPtr<host::Factory> factory_;
+    plugin::IntfPtr<IniService> ini_;
     plugin::TOperator operator_;
     QString unitCode_;
     int pluginId_ = 0;

@@ -1,5 +1,6 @@
 // jxc-host: the desktop shell that runs the transfer-bill module.
 #include "host/services/HostLook.h"
+#include "host/services/IniService.h"
 #include "host/shell/DesktopApplication.h"
 #include "host/shell/HostOptions.h"
 #include "host/shell/HostSession.h"
@@ -109,8 +110,15 @@ int main(int argc, char** argv)
                              QStringLiteral("数据库：%1").arg(host::DisplayTarget(session.Target())));
         if (session.CreatedDemo())
             window.statusBar()->showMessage(QStringLiteral("已创建演示数据库"), 8000);
-        if (screenshot)
+        const QString hostIni = QStringLiteral("Host.ini");
+        if (screenshot) {
             window.resize(1280, 800);
+        } else {
+            // Where the user left the window last time.
+            const QString saved = session.Ini()->ReadString(QStringLiteral("Window"), QStringLiteral("Geometry"), hostIni, {});
+            if (!saved.isEmpty())
+                window.restoreGeometry(QByteArray::fromBase64(saved.toLatin1()));
+        }
         window.show();
 
         host::ModuleSpec spec;
@@ -136,6 +144,14 @@ int main(int argc, char** argv)
         }
         result = app.exec();
         window.CloseModule();
+        if (!screenshot) {
+            try {
+                session.Ini()->WriteString(QStringLiteral("Window"), QStringLiteral("Geometry"),
+                                           QString::fromLatin1(window.saveGeometry().toBase64()), hostIni);
+            } catch (const platform::Exception&) {
+                // Not being able to remember the window is no reason to fail the exit.
+            }
+        }
     }
     session.Stop();
     platform::SetApplication(nullptr);
