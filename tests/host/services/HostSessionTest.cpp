@@ -73,16 +73,6 @@ TEST_F(HostSessionTest, StartBuildsEveryServiceForTheOperator)
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("cfg/Host.ini"))));
 }
 
-TEST(HostTarget, FilesAndServersAreToldApartAndPasswordsHidden)
-{
-    EXPECT_EQ(host::SqliteFileOf(QStringLiteral("sqlite:/a/b.sqlite")), QStringLiteral("/a/b.sqlite"));
-    EXPECT_EQ(host::SqliteFileOf(QStringLiteral("/a/b.sqlite")), QStringLiteral("/a/b.sqlite"));
-    EXPECT_TRUE(host::SqliteFileOf(QStringLiteral("postgresql://u@h/db")).isEmpty());
-    EXPECT_TRUE(host::SqliteFileOf(QStringLiteral("dbname=jxc host=x")).isEmpty());
-    EXPECT_FALSE(host::DisplayTarget(QStringLiteral("postgresql://u:secret@h/db")).contains(QStringLiteral("secret")));
-    EXPECT_FALSE(host::DisplayTarget(QStringLiteral("dbname=jxc password=secret")).contains(QStringLiteral("secret")));
-}
-
 TEST(HostLogin, PasswordsPlainOrHashed)
 {
     const QString hash = QString::fromLatin1(QCryptographicHash::hash("口令1", QCryptographicHash::Sha256).toHex());
@@ -121,28 +111,6 @@ TEST_F(HostSessionTest, LoginPicksAnOperatorAndRefusesAWrongPassword)
     app.QueueDialog(testsupport::ScriptedApplication::Reject());
     EXPECT_FALSE(host::RunLogin(s, &app));
     EXPECT_TRUE(app.Clean()) << app.Failures().join(u'\n').toStdString();
-}
-
-TEST(DesktopApplication, UnattendedNothingWaitsAndNothingIsChanged)
-{
-    host::DesktopApplication a;
-    a.SetUnattended(true);
-    EXPECT_EQ(a.MessageBox(QStringLiteral("确定删除？"), QStringLiteral("提示 "), platform::mbYesNo, platform::MessageIcon::Question),
-              platform::mbNo);
-    EXPECT_EQ(a.MessageBox(QStringLiteral("x"), QStringLiteral("提示"), platform::mbOKCancel, platform::MessageIcon::None),
-              platform::mbCancel);
-    EXPECT_EQ(a.MessageBox(QStringLiteral("完成"), QStringLiteral("提示"), platform::mbOK, platform::MessageIcon::None),
-              platform::mbOK);
-    QDialog d;
-    d.setWindowTitle(QStringLiteral("商品检索"));
-    EXPECT_EQ(a.ExecModal(d), QDialog::Rejected);
-    platform::FileDialogOptions o;
-    EXPECT_FALSE(a.ExecSaveDialog(o));
-    EXPECT_FALSE(a.ExecOpenDialog(o));
-    ASSERT_EQ(a.UnattendedLog().size(), 6);
-    EXPECT_EQ(a.UnattendedLog()[0], QStringLiteral("[提示 ] 确定删除？"));
-    EXPECT_TRUE(a.UnattendedLog()[3].contains(QStringLiteral("商品检索")));
-    EXPECT_EQ(a.Title(), QStringLiteral("进销存管理系统"));
 }
 
 TEST(LastResortGuard, NoExceptionLeavesADelivery)
