@@ -185,7 +185,7 @@ void HostWindow::UpdateTitle()
     }
 }
 
-bool HostWindow::OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factory, QString* error)
+bool HostWindow::OpenModule(const ModuleLaunch& launch, plugin::IFactoryIntf* factory, QString* error)
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -194,7 +194,7 @@ bool HostWindow::OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factor
     };
     if (window_)
         return fail(QStringLiteral("已经打开了一个模块窗口"));
-    if (!library_.Load(spec.path))
+    if (!library_.Load(launch.path))
         return fail(library_.ErrorText());
 
     plugin::TDllWindowIntf* w = nullptr;
@@ -212,7 +212,7 @@ bool HostWindow::OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factor
         library_.Unload();
         return fail(QStringLiteral("模块没有返回窗口"));
     }
-    Dock(w, spec.pluginId, spec.unitCode);
+    Dock(w, launch.pluginId, launch.unitCode);
 
     try {
         window_->InitWindow();

@@ -18,7 +18,7 @@ namespace plugin { class IFactoryIntf; class TDllWindowIntf; }
 
 namespace host {
 
-struct ModuleSpec {
+struct ModuleLaunch {
     QString path;
     int pluginId = 0;
     QString unitCode;
@@ -33,7 +33,7 @@ public:
     // Loads the module, creates and docks its window, merges its toolbar, runs InitWindow and
     // then RefreshData. false with the reason in *error when the module cannot be used; the
     // host is then as before.
-    bool OpenModule(const ModuleSpec& spec, plugin::IFactoryIntf* factory, QString* error);
+    bool OpenModule(const ModuleLaunch& launch, plugin::IFactoryIntf* factory, QString* error);
     // DoneWindow, CloseWindow, unload. Does nothing when no module is open.
     void CloseModule();
 

@@ -121,13 +121,13 @@ int main(int argc, char** argv)
         }
         window.show();
 
-        host::ModuleSpec spec;
-        spec.path = options->modulePath.isEmpty() ? host::ModuleLibrary::DefaultPath(QStringLiteral(JXC_MODULE_FILE))
+        host::ModuleLaunch launch;
+        launch.path = options->modulePath.isEmpty() ? host::ModuleLibrary::DefaultPath(QStringLiteral(JXC_MODULE_FILE))
                                                   : options->modulePath;
-        spec.pluginId = session.PluginId();
-        spec.unitCode = session.UnitCode();
+        launch.pluginId = session.PluginId();
+        launch.unitCode = session.UnitCode();
         QString error;
-        if (!window.OpenModule(spec, session.GetFactory(), &error))
+        if (!window.OpenModule(launch, session.GetFactory(), &error))
             return fatal(error);
 
         if (screenshot) {
