@@ -336,6 +336,43 @@ std::optional<QDateTime> ParseOracleDate(const QString& text, const QString& for
     return QDateTime(d, t);
 }
 
+ParamKind KindOfParam(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return ParamKind::Null;
+    if (v.metaType() == QMetaType::fromType<platform::Currency>())
+        return ParamKind::Currency;
+    switch (v.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return ParamKind::Integer;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return ParamKind::Float;
+    case QMetaType::QDateTime:
+    case QMetaType::QDate:
+        return ParamKind::DateTime;
+    case QMetaType::QByteArray:
+        return ParamKind::Bytes;
+    default:
+        return ParamKind::Text;
+    }
+}
+
+QString ParamDateText(const QVariant& v)
+{
+    if (v.metaType().id() == QMetaType::QDate)
+        return CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0)));
+    return CanonicalDateText(v.toDateTime());
+}
+
 QString CanonicalDateText(const QDateTime& dt)
 {
     const QDate d = dt.date();

@@ -34,6 +34,12 @@ std::optional<QDateTime> ParseOracleDate(const QString& text, const QString& for
 // The canonical text form of dates on engines without a date type: "YYYY-MM-DD HH:MM:SS",
 // which sorts and compares like the date itself.
 QString CanonicalDateText(const QDateTime& dt);
+
+// How a bound parameter travels to an engine; both connections bind by this one rule.
+enum class ParamKind { Null, Integer, Float, Currency, DateTime, Bytes, Text };
+ParamKind KindOfParam(const QVariant& v);
+// The canonical date text of a DateTime parameter (a QDate counts as its midnight).
+QString ParamDateText(const QVariant& v);
 // Reads the canonical form and the shorter or longer forms engines produce
 // ("YYYY-MM-DD", "YYYY-MM-DDTHH:MM:SS", fractional seconds). Invalid when not a date.
 QDateTime ParseCanonicalDate(const char* text, int length);

@@ -211,42 +211,29 @@ qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& par
     std::vector<const char*> ptrs(size_t(n), nullptr);
     for (int i = 0; i < n; ++i) {
         const QVariant& v = params[i];
-        if (!v.isValid() || v.isNull())
+        switch (KindOfParam(v)) {
+        case ParamKind::Null:
             continue; // null, type left to the server
-        if (v.metaType() == QMetaType::fromType<Currency>()) {
+        case ParamKind::Currency:
             types[i] = NumericOid;
             values[i] = v.value<Currency>().ToString().toLatin1();
-        } else {
-            switch (v.metaType().id()) {
-            case QMetaType::Bool:
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-            case QMetaType::Long:
-            case QMetaType::ULong:
-                types[i] = Int8Oid;
-                values[i] = QByteArray::number(v.toLongLong());
-                break;
-            case QMetaType::Double:
-            case QMetaType::Float:
-                types[i] = Float8Oid;
-                values[i] = QByteArray::number(v.toDouble(), 'g', 17);
-                break;
-            case QMetaType::QDateTime:
-                types[i] = TimestampOid;
-                values[i] = CanonicalDateText(v.toDateTime()).toLatin1();
-                break;
-            case QMetaType::QDate:
-                types[i] = TimestampOid;
-                values[i] = CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0))).toLatin1();
-                break;
-            default:
-                values[i] = v.toString().toUtf8(); // unknown: the server infers it from the use
-                break;
-            }
+            break;
+        case ParamKind::Integer:
+            types[i] = Int8Oid;
+            values[i] = QByteArray::number(v.toLongLong());
+            break;
+        case ParamKind::Float:
+            types[i] = Float8Oid;
+            values[i] = QByteArray::number(v.toDouble(), 'g', 17);
+            break;
+        case ParamKind::DateTime:
+            types[i] = TimestampOid;
+            values[i] = ParamDateText(v).toLatin1();
+            break;
+        case ParamKind::Bytes:
+        case ParamKind::Text:
+            values[i] = v.toString().toUtf8(); // the server infers the type from the use
+            break;
         }
         ptrs[i] = values[i].constData();
     }

@@ -194,48 +194,30 @@ FieldType TypeFromValue(sqlite3_stmt* s, int c)
 void BindValue(sqlite3_stmt* s, int idx, const QVariant& v)
 {
     int rc = SQLITE_OK;
-    if (!v.isValid() || v.isNull()) {
+    switch (KindOfParam(v)) {
+    case ParamKind::Null:
         rc = sqlite3_bind_null(s, idx);
-    } else if (v.metaType() == QMetaType::fromType<Currency>()) {
+        break;
+    case ParamKind::Currency:
         rc = sqlite3_bind_double(s, idx, v.value<Currency>().ToDouble());
-    } else {
-        switch (v.metaType().id()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Long:
-        case QMetaType::ULong:
-            rc = sqlite3_bind_int64(s, idx, v.toLongLong());
-            break;
-        case QMetaType::Double:
-        case QMetaType::Float:
-            rc = sqlite3_bind_double(s, idx, v.toDouble());
-            break;
-        case QMetaType::QDateTime: {
-            const QByteArray t = CanonicalDateText(v.toDateTime()).toUtf8();
-            rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        case QMetaType::QDate: {
-            const QByteArray t = CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0))).toUtf8();
-            rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        case QMetaType::QByteArray: {
-            const QByteArray b = v.toByteArray();
-            rc = sqlite3_bind_blob(s, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        default: {
-            const QByteArray t = v.toString().toUtf8();
-            rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        }
+        break;
+    case ParamKind::Integer:
+        rc = sqlite3_bind_int64(s, idx, v.toLongLong());
+        break;
+    case ParamKind::Float:
+        rc = sqlite3_bind_double(s, idx, v.toDouble());
+        break;
+    case ParamKind::Bytes: {
+        const QByteArray b = v.toByteArray();
+        rc = sqlite3_bind_blob(s, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    case ParamKind::DateTime:
+    case ParamKind::Text: {
+        const QByteArray t = (KindOfParam(v) == ParamKind::DateTime ? ParamDateText(v) : v.toString()).toUtf8();
+        rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+        break;
+    }
     }
     if (rc != SQLITE_OK)
         throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(s))));
