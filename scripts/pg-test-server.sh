@@ -5,9 +5,9 @@ set -euo pipefail
 ver=$(ls /usr/lib/postgresql 2>/dev/null | sort -n | tail -1)
 [ -n "$ver" ] || { echo "postgresql is not installed" >&2; exit 1; }
 if ! pg_lsclusters -h 2>/dev/null | grep -q "^$ver main"; then
-  pg_createcluster "$ver" main >/dev/null
+  pg_createcluster "$ver" main >/dev/null 2>&1
 fi
-pg_ctlcluster "$ver" main start 2>/dev/null || true
+pg_ctlcluster "$ver" main start >/dev/null 2>&1 || true
 for i in $(seq 1 30); do
   pg_isready -q && break
   sleep 1

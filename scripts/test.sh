@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 if [ -z "${JXC_TEST_PG:-}" ]; then
-  if conn=$(scripts/pg-test-server.sh); then
+  # The server script prints the conninfo as its last line.
+  if conn=$(scripts/pg-test-server.sh | tail -n 1) && [ -n "$conn" ]; then
     export JXC_TEST_PG="$conn"
   else
     echo "PostgreSQL server could not be started; its tests will be skipped" >&2
