@@ -1,5 +1,7 @@
 #include "host/db/BlockInterpreter.h"
 
+#include "host/db/Dialect.h"
+
 #include "platform/Currency.h"
 #include "platform/Exception.h"
 
@@ -132,32 +134,23 @@ Value ToDate(const Value& v)
 
 Value FromVariant(const QVariant& v)
 {
-    if (!v.isValid() || v.isNull())
+    switch (KindOfParam(v)) {
+    case ParamKind::Null:
         return {};
-    if (v.userType() == qMetaTypeId<platform::Currency>())
+    case ParamKind::Currency:
         return Value::MakeNum(v.value<platform::Currency>().ToDouble());
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-        return Value::MakeInt(v.toBool() ? 1 : 0);
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
+    case ParamKind::Integer:
         return Value::MakeInt(v.toLongLong());
-    case QMetaType::Double:
-    case QMetaType::Float:
+    case ParamKind::Float:
         return Value::MakeNum(v.toDouble());
-    case QMetaType::QDateTime:
-        return Value::MakeDate(v.toDateTime());
-    case QMetaType::QDate:
-        return Value::MakeDate(v.toDate().startOfDay());
-    case QMetaType::QByteArray:
+    case ParamKind::DateTime:
+        return Value::MakeDate(v.typeId() == QMetaType::QDate ? v.toDate().startOfDay() : v.toDateTime());
+    case ParamKind::Bytes:
         return Value::MakeText(QString::fromUtf8(v.toByteArray()));
-    default:
-        return Value::MakeText(v.toString());
+    case ParamKind::Text:
+        break;
     }
+    return Value::MakeText(v.toString());
 }
 
 QVariant ToVariant(const Value& v)

@@ -1,7 +1,7 @@
 // Two workstations sending blocks that read and write the same rows at the same moment: each
 // block runs in one writer transaction, so no update is lost and no stock row is doubled.
 #include "BlockTestUtil.h"
-#include "PostingBlock.h"
+#include "tests/support/PostingBlock.h"
 
 #include "platform/Exception.h"
 #include "tests/support/DbTestEnv.h"

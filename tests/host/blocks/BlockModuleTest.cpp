@@ -1,7 +1,7 @@
 // The module's three blocks (posting, save, delete), assembled here from their exact text
 // pieces, run through the database service on both engines.
 #include "BlockTestUtil.h"
-#include "PostingBlock.h"
+#include "tests/support/PostingBlock.h"
 
 #include "platform/Exception.h"
 #include "tests/support/DbTestEnv.h"

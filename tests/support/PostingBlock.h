@@ -1,5 +1,6 @@
 #pragma once
-// The posting block of the transfer command, assembled from its exact text pieces.
+// The posting block of the transfer command, assembled from its exact text pieces; shared by the
+// block tests, the demo-data checks and the benchmarks.
 #include <QString>
 #include <QStringList>
 
