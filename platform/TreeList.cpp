@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace platform {
 
@@ -41,9 +42,13 @@ TreeList::TreeList(QWidget* parent) : QWidget(parent), nodes_(std::make_unique<T
 
 TreeList::~TreeList()
 {
-    // The view goes before the nodes its indexes point into.
-    delete view_;
-    view_ = nullptr;
+    // The view goes before the nodes its indexes point into. The filter watches the view and
+    // its viewport, so it lets go of them first: deleting the view sends them events while
+    // this object is no longer a whole TreeList.
+    QTreeView* view = std::exchange(view_, nullptr);
+    view->viewport()->removeEventFilter(this);
+    view->removeEventFilter(this);
+    delete view;
 }
 
 QModelIndex TreeList::IndexOf(const TreeListNode* node) const { return model_->IndexOf(node); }
@@ -413,6 +418,8 @@ void TreeList::SetStyleSheet(const GridStyleSheet* sheet)
 
 bool TreeList::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!view_)
+        return false;
     if (watched == view_ && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         int key = ke->key();

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only what is missing), then configures and
 # builds into ./build (or $JXC_BUILD_DIR). Usage: scripts/setup.sh [ninja targets...]
+# $JXC_EXTRA_PACKAGES: more packages to install; $JXC_CMAKE_ARGS: more configure options, used
+# when the build folder is first configured (the sanitizer and fuzzer builds pass their flags).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlite3-dev libpq-dev
-          libxlsxwriter-dev libminizip-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wqy-microhei
-          postgresql)
+          libxlsxwriter-dev libminizip-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wqy-microhei
+          postgresql ${JXC_EXTRA_PACKAGES:-})
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -21,6 +23,7 @@ fi
 
 BUILD_DIR="${JXC_BUILD_DIR:-build}"
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="${JXC_BUILD_TYPE:-RelWithDebInfo}"
+  # shellcheck disable=SC2086 # the extra options are words
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="${JXC_BUILD_TYPE:-RelWithDebInfo}" ${JXC_CMAKE_ARGS:-}
 fi
 cmake --build "$BUILD_DIR" -- "$@"

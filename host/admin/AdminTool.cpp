@@ -9,7 +9,8 @@
 #include "platform/Exception.h"
 
 #include <QElapsedTimer>
-#include <QFile>
+#include <QIODevice>
+#include <QStringDecoder>
 #include <QTextStream>
 #include <memory>
 #include <optional>
@@ -39,11 +40,40 @@ int ParseCount(const QString& option, const QString& value, int lo, int hi)
     return n;
 }
 
+// An argument that starts like an option but is SQL text: "-- a comment" followed by a statement.
+bool IsText(const QString& arg)
+{
+    return arg.startsWith(QLatin1String("--")) && arg.size() > 2 && arg[2].isSpace();
+}
+
+// Text handed over as bytes must be UTF-8: anything else would be stored with replacement
+// characters in place of what the user wrote.
+std::optional<QString> DecodeUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
 Options Parse(const QStringList& args)
 {
     Options o;
+    bool optionsEnd = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (optionsEnd || IsText(a)) {
+            if (o.command.isEmpty())
+                o.command = a;
+            else
+                o.rest << a;
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            optionsEnd = true; // what follows is text, even when it starts with "--"
+            continue;
+        }
         auto value = [&]() -> QString {
             const int eq = a.indexOf(u'=');
             if (a.startsWith(QLatin1String("--")) && eq > 0)
@@ -120,13 +150,17 @@ int Seed(const Options& o, QTextStream& out)
     return ExitOk;
 }
 
-int Sql(const Options& o, QTextStream& in, QTextStream& out)
+int Sql(const Options& o, QIODevice* in, QTextStream& out)
 {
     if (o.rest.size() != 1)
         throw UsageError{QStringLiteral("sql takes exactly one argument: the statement, the block, or - for standard input")};
     QString sql = o.rest.front();
-    if (sql == QLatin1String("-"))
-        sql = in.readAll();
+    if (sql == QLatin1String("-")) {
+        const auto text = DecodeUtf8(in ? in->readAll() : QByteArray());
+        if (!text)
+            throw UsageError{QStringLiteral("standard input is not valid UTF-8 text; nothing was run")};
+        sql = *text;
+    }
     if (sql.trimmed().isEmpty())
         throw UsageError{QStringLiteral("No SQL given")};
     auto svc = OpenService(o);
@@ -168,7 +202,10 @@ QString Usage()
         "                               fill an empty database with demo data (default 240 bills,\n"
         "                               5 lines on average)\n"
         "  sql \"SQL\"                    run one Oracle-dialect statement or anonymous block;\n"
-        "                               a select prints its rows, \"-\" reads the text from standard input\n"
+        "                               a select prints its rows, \"-\" reads the text from standard input;\n"
+        "                               text that starts with \"--\" goes after a \"--\" separator:\n"
+        "                               sql -- \"--comment ...\"\n"
+        "Text is UTF-8; other bytes are refused.\n"
         "TARGET: sqlite:PATH, a file path, postgresql://... or a libpq \"key=value\" string.\n"
         "Default: %1\n")
         .arg(db::DefaultDatabasePath());
@@ -199,9 +236,22 @@ bool IsQuery(const QString& sql)
     return word("select") || word("with");
 }
 
-int RunAdmin(const QStringList& args, QTextStream& out, QTextStream& err)
+int RunAdmin(const QList<QByteArray>& args, QIODevice* in, QTextStream& out, QTextStream& err)
 {
-    QFile stdinFile;
+    QStringList text;
+    for (int i = 0; i < args.size(); ++i) {
+        const auto arg = DecodeUtf8(args[i]);
+        if (!arg) {
+            err << "jxc-admin: argument " << (i + 1) << " is not valid UTF-8 text; nothing was run\n";
+            return ExitUsage;
+        }
+        text << *arg;
+    }
+    return RunAdmin(text, in, out, err);
+}
+
+int RunAdmin(const QStringList& args, QIODevice* in, QTextStream& out, QTextStream& err)
+{
     try {
         const Options o = Parse(args);
         if (o.command.isEmpty() || o.command == QLatin1String("help")) {
@@ -213,12 +263,8 @@ int RunAdmin(const QStringList& args, QTextStream& out, QTextStream& err)
                 throw UsageError{QStringLiteral("%1 takes no argument \"%2\"").arg(o.command, o.rest.front())};
             return o.command == QLatin1String("init") ? Init(o, out) : Seed(o, out);
         }
-        if (o.command == QLatin1String("sql")) {
-            if (!stdinFile.open(stdin, QIODevice::ReadOnly))
-                stdinFile.setFileName(QString());
-            QTextStream in(&stdinFile);
+        if (o.command == QLatin1String("sql"))
             return Sql(o, in, out);
-        }
         throw UsageError{QStringLiteral("Unknown command \"%1\"").arg(o.command)};
     } catch (const UsageError& e) {
         err << "jxc-admin: " << e.message << "\n\n" << Usage();

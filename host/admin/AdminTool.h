@@ -8,14 +8,19 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 class QTextStream;
 
 namespace host::admin {
 
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
-// args without the program name. Results go to out, errors and usage to err.
-int RunAdmin(const QStringList& args, QTextStream& out, QTextStream& err);
+// args without the program name, as the program received them; text that is not UTF-8 is
+// refused. in is read for "sql -" and may be null (no input). Results go to out, errors and
+// usage to err.
+int RunAdmin(const QList<QByteArray>& args, QIODevice* in, QTextStream& out, QTextStream& err);
+// The same with arguments already decoded.
+int RunAdmin(const QStringList& args, QIODevice* in, QTextStream& out, QTextStream& err);
 
 // The usage text.
 QString Usage();

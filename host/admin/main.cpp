@@ -2,6 +2,7 @@
 #include "host/admin/AdminTool.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 #include <cstdio>
 
@@ -13,9 +14,18 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    QStringList args = QCoreApplication::arguments();
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        in.setFileName(QString());
+#ifdef Q_OS_WIN
+    QStringList args = QCoreApplication::arguments(); // Windows hands over text, not bytes
     args.removeFirst();
-    const int rc = host::admin::RunAdmin(args, out, err);
+#else
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args << QByteArray(argv[i]);
+#endif
+    const int rc = host::admin::RunAdmin(args, in.isOpen() ? &in : nullptr, out, err);
     out.flush();
     err.flush();
     return rc;

@@ -2,6 +2,7 @@
 
 #include "host/db/Dialect.h"
 
+#include "platform/CheckedInt.h"
 #include "platform/Currency.h"
 #include "platform/Exception.h"
 
@@ -16,6 +17,7 @@ namespace host::db::plsql {
 namespace {
 
 const QString kValueError = QStringLiteral("ORA-06502: PL/SQL: numeric or value error");
+const QString kOverflow = QStringLiteral("ORA-01426: numeric overflow");
 
 [[noreturn]] void Fail(const QString& message)
 {
@@ -74,13 +76,23 @@ Value ToNumber(const Value& v)
     Fail(QStringLiteral("PLS-00382: expression is of wrong type (a number is expected)"));
 }
 
+namespace checked = platform::checked;
+
+// Whole numbers stay exact; one that leaves the 64-bit range is an overflow, not a rounded double.
+qint64 ExactInt(std::optional<qint64> v)
+{
+    if (!v)
+        Fail(kOverflow);
+    return *v;
+}
+
 double AsDouble(const Value& v) { return v.kind == Value::Kind::Int ? double(v.i) : v.d; }
 
 // A double that holds a whole number becomes Int when it fits.
 Value Normalized(double d)
 {
-    if (!std::isfinite(d))
-        Fail(kValueError + QStringLiteral(": the result is not a finite number"));
+    if (!std::isfinite(d) || std::fabs(d) >= 1.0e126) // beyond the range of Oracle's NUMBER
+        Fail(kOverflow);
     if (d == std::floor(d) && std::fabs(d) < 9.0e15)
         return Value::MakeInt(qint64(d));
     return Value::MakeNum(d);
@@ -278,8 +290,8 @@ struct CursorState {
 
 class Runner {
 public:
-    Runner(Connection& c, const Program& p)
-        : c_(c), p_(p), slots_(p.vars.size()), cursors_(p.cursorNames.size()), decls_(p.cursorNames.size())
+    Runner(Connection& c, const Program& p, RunLimits limits)
+        : c_(c), p_(p), limits_(limits), slots_(p.vars.size()), cursors_(p.cursorNames.size()), decls_(p.cursorNames.size())
     {
         for (size_t k = 0; k < decls_.size(); ++k)
             decls_[k] = FindCursorDecl(p.root, int(k));
@@ -296,6 +308,13 @@ public:
 
 private:
     enum class Flow { Normal, Exit, Continue, Return };
+
+    void Step()
+    {
+        if (limits_.maxSteps > 0 && ++steps_ > limits_.maxSteps)
+            throw StatementError(QStringLiteral("ORA-20000: the block ran more than %1 statements and was stopped")
+                                     .arg(limits_.maxSteps));
+    }
 
     // ---- blocks and statements
 
@@ -351,6 +370,7 @@ private:
 
     Flow Run(const Stmt& s)
     {
+        Step();
         try {
             return Exec(s);
         } catch (const StatementError&) {
@@ -362,6 +382,7 @@ private:
 
     Flow RunLoopBody(const StmtList& body, bool& stop)
     {
+        Step();
         const Flow f = RunList(body);
         stop = (f == Flow::Exit || f == Flow::Return);
         return f == Flow::Return ? Flow::Return : Flow::Normal;
@@ -452,12 +473,17 @@ private:
         if (lo.IsNull() || hi.IsNull())
             Fail(kValueError + QStringLiteral(": FOR loop bound is null"));
         const qint64 a = CoerceTo(p_.vars[s.slot], lo).i, b = CoerceTo(p_.vars[s.slot], hi).i;
-        for (qint64 k = 0; k <= b - a; ++k) {
-            slots_[s.slot] = Value::MakeInt(s.reverse ? b - k : a + k);
+        if (a > b)
+            return Flow::Normal;
+        // Counted from the first bound to the last without ever stepping past it, so that bounds
+        // at the ends of the 64-bit range cannot overflow.
+        const qint64 last = s.reverse ? a : b;
+        for (qint64 k = s.reverse ? b : a;; k += s.reverse ? -1 : 1) {
+            slots_[s.slot] = Value::MakeInt(k);
             bool stop = false;
             if (RunLoopBody(s.branches[0], stop) == Flow::Return)
                 return Flow::Return;
-            if (stop)
+            if (stop || k == last)
                 break;
         }
         return Flow::Normal;
@@ -590,8 +616,8 @@ private:
                 return t ? Value::MakeBool(!*t) : Value();
             }
             const Value n = ToNumber(v);
-            if (n.kind == Value::Kind::Int && n.i != std::numeric_limits<qint64>::min())
-                return Value::MakeInt(-n.i);
+            if (n.kind == Value::Kind::Int)
+                return Value::MakeInt(ExactInt(checked::Sub(0, n.i)));
             return n.IsNull() ? n : Normalized(-AsDouble(n));
         }
         case Expr::Kind::Binary:
@@ -729,15 +755,17 @@ private:
         }
         const Value x = ToNumber(a), y = ToNumber(b);
         if (x.kind == Value::Kind::Int && y.kind == Value::Kind::Int) {
-            qint64 r = 0;
-            if (op == u"+" && !__builtin_add_overflow(x.i, y.i, &r))
-                return Value::MakeInt(r);
-            if (op == u"-" && !__builtin_sub_overflow(x.i, y.i, &r))
-                return Value::MakeInt(r);
-            if (op == u"*" && !__builtin_mul_overflow(x.i, y.i, &r))
-                return Value::MakeInt(r);
-            if (op == u"/" && y.i != 0 && x.i % y.i == 0)
-                return Value::MakeInt(x.i / y.i);
+            if (op == u"+")
+                return Value::MakeInt(ExactInt(checked::Add(x.i, y.i)));
+            if (op == u"-")
+                return Value::MakeInt(ExactInt(checked::Sub(x.i, y.i)));
+            if (op == u"*")
+                return Value::MakeInt(ExactInt(checked::Mul(x.i, y.i)));
+            if (op == u"/" && y.i != 0) {
+                const qint64 q = ExactInt(checked::Div(x.i, y.i)); // min / -1 is the one that overflows
+                if (q * y.i == x.i)
+                    return Value::MakeInt(q);
+            }
         }
         const double dx = AsDouble(x), dy = AsDouble(y);
         if (op == u"+")
@@ -857,8 +885,8 @@ private:
         const Value x = ToNumber(a[0]);
         const double d = AsDouble(x);
         if (f == u"abs")
-            return x.kind == Value::Kind::Int && x.i != std::numeric_limits<qint64>::min() ? Value::MakeInt(std::llabs(x.i))
-                                                                                           : Normalized(std::fabs(d));
+            return x.kind == Value::Kind::Int ? Value::MakeInt(x.i < 0 ? ExactInt(checked::Sub(0, x.i)) : x.i)
+                                              : Normalized(std::fabs(d));
         if (f == u"sign")
             return Value::MakeInt(d > 0 ? 1 : (d < 0 ? -1 : 0));
         if (f == u"floor")
@@ -875,7 +903,7 @@ private:
         if (f == u"mod") {
             const Value y = ToNumber(a[1]);
             if (x.kind == Value::Kind::Int && y.kind == Value::Kind::Int)
-                return Value::MakeInt(y.i == 0 ? x.i : x.i % y.i);
+                return Value::MakeInt(y.i == 0 ? x.i : checked::Rem(x.i, y.i));
             const double dy = AsDouble(y);
             return dy == 0 ? x : Normalized(d - dy * std::trunc(d / dy));
         }
@@ -895,6 +923,8 @@ private:
 
     Connection& c_;
     const Program& p_;
+    RunLimits limits_;
+    qint64 steps_ = 0;
     std::vector<Value> slots_;
     std::vector<CursorState> cursors_;
     std::vector<const CursorDecl*> decls_;
@@ -1045,9 +1075,9 @@ Value CoerceTo(const SlotInfo& slot, const Value& in)
     return v;
 }
 
-void RunProgram(Connection& c, const Program& program)
+void RunProgram(Connection& c, const Program& program, RunLimits limits)
 {
-    Runner(c, program).Run();
+    Runner(c, program, limits).Run();
 }
 
 } // namespace host::db::plsql

@@ -10,7 +10,13 @@
 
 namespace host::db::plsql {
 
-void RunProgram(Connection& c, const Program& program);
+// Bounds on one run, for callers that run blocks they did not write (the fuzzer). A block that
+// goes past them fails like any other: EDatabaseError, the transaction is the caller's to undo.
+struct RunLimits {
+    qint64 maxSteps = 0; // statements run plus loop rounds; 0: no bound
+};
+
+void RunProgram(Connection& c, const Program& program, RunLimits limits = {});
 
 // Value rules shared with the tests.
 // v rounded to `scale` decimals (negative: to tens, hundreds ...), ties away from zero, judged on

@@ -55,8 +55,7 @@ public:
                 if (tok.text == QLatin1String("^=") || tok.text == QLatin1String("!="))
                     Emit(out, tok, QStringLiteral("<>"));
                 else if (tok.IsOp("/"))
-                    // Oracle divides exactly; both engines truncate integer by integer.
-                    Emit(out, tok, QStringLiteral("* 1.0 /"));
+                    i = Division(out, i, e);
                 else if (tok.IsOp(";"))
                     Fail(QStringLiteral("Only one statement can be sent at a time (found ';' at position %1)").arg(tok.pos + 1));
                 else
@@ -99,6 +98,63 @@ private:
                 return i;
         }
         Fail(QStringLiteral("SQL syntax error: missing ')' after position %1").arg(t_[open].pos + 1));
+    }
+
+    // Oracle divides exactly; both engines truncate integer by integer. SQLite would also give
+    // null for a zero divisor, so there the divisor goes through a function that refuses it.
+    // Returns the index of the last token consumed.
+    int Division(QString& out, int slash, int e)
+    {
+        const Token& tok = t_[slash];
+        const int end = engine_ == Engine::SQLite ? OperandEnd(slash + 1, e) : -1;
+        if (end < 0) {
+            Emit(out, tok, QStringLiteral("* 1.0 /"));
+            return slash;
+        }
+        Emit(out, tok, QStringLiteral("* 1.0 / jxc_divisor(") + Range(slash + 1, end) + u')');
+        return end - 1;
+    }
+
+    // End (exclusive) of the operand that starts at i and binds tighter than '*' and '/': signs,
+    // then a literal, a bind, a parenthesised expression, a case expression or a name that may
+    // be qualified and called. -1 when there is no such operand.
+    int OperandEnd(int i, int e) const
+    {
+        while (i < e && (t_[i].IsOp("-") || t_[i].IsOp("+")))
+            ++i;
+        if (i >= e)
+            return -1;
+        const Token& tok = t_[i];
+        if (tok.IsOp("("))
+            return MatchParen(i, e) + 1;
+        if (tok.IsWord("case")) {
+            int depth = 0;
+            for (int k = i; k < e; ++k) {
+                if (t_[k].IsWord("case"))
+                    ++depth;
+                else if (t_[k].IsWord("end") && --depth == 0)
+                    return k + 1;
+            }
+            return -1;
+        }
+        switch (tok.kind) {
+        case TokenKind::Number:
+        case TokenKind::String:
+        case TokenKind::Bind:
+            return i + 1;
+        case TokenKind::Identifier:
+        case TokenKind::QuotedIdentifier:
+            break;
+        default:
+            return -1;
+        }
+        ++i;
+        while (i + 1 < e && t_[i].IsOp(".")
+               && (t_[i + 1].kind == TokenKind::Identifier || t_[i + 1].kind == TokenKind::QuotedIdentifier))
+            i += 2;
+        if (IsOpAt(i, e, "("))
+            return MatchParen(i, e) + 1;
+        return i;
     }
 
     // Argument token ranges of a call whose parentheses are at open and close.
@@ -174,6 +230,10 @@ private:
         const Token& tok = t_[i];
         const bool call = IsOpAt(i + 1, e, "(");
         const bool qualified = i > 0 && t_[i - 1].IsOp(".");
+        if (!qualified && call && tok.IsWord("mod") && engine_ == Engine::SQLite) {
+            Emit(out, tok, QStringLiteral("jxc_mod")); // refuses a zero divisor, as the division does
+            return i;
+        }
         if (!qualified && call && tok.IsWord("nvl")) {
             Emit(out, tok, QStringLiteral("coalesce"));
             return i;

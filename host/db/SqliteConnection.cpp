@@ -1,6 +1,7 @@
 #include "host/db/SqliteConnection.h"
 
 #include "host/db/Dialect.h"
+#include "platform/CheckedInt.h"
 #include "platform/Dataset.h"
 #include "platform/Exception.h"
 
@@ -277,6 +278,46 @@ void ToDateFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
+// Oracle and PostgreSQL refuse a zero divisor where SQLite would quietly give null (and an update
+// would write it). The translator wraps every divisor in jxc_divisor and every mod in jxc_mod.
+constexpr char kDivisorIsZero[] = "ORA-01476: divisor is equal to zero";
+
+bool IsZero(sqlite3_value* v)
+{
+    switch (sqlite3_value_numeric_type(v)) {
+    case SQLITE_INTEGER:
+        return sqlite3_value_int64(v) == 0;
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(v) == 0.0;
+    default:
+        return false;
+    }
+}
+
+void DivisorFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (IsZero(argv[0]))
+        sqlite3_result_error(ctx, kDivisorIsZero, -1);
+    else
+        sqlite3_result_value(ctx, argv[0]);
+}
+
+void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (IsZero(argv[1])) {
+        sqlite3_result_error(ctx, kDivisorIsZero, -1);
+        return;
+    }
+    if (sqlite3_value_numeric_type(argv[0]) == SQLITE_INTEGER && sqlite3_value_numeric_type(argv[1]) == SQLITE_INTEGER)
+        sqlite3_result_int64(ctx, platform::checked::Rem(sqlite3_value_int64(argv[0]), sqlite3_value_int64(argv[1])));
+    else
+        sqlite3_result_double(ctx, std::fmod(sqlite3_value_double(argv[0]), sqlite3_value_double(argv[1])));
+}
+
 } // namespace
 
 SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : path_(path)
@@ -303,6 +344,10 @@ SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : pat
                                    nullptr, nullptr, nullptr);
         sqlite3_create_function_v2(db_, "jxc_to_date", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ToDateFunction,
                                    nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_, "jxc_divisor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, DivisorFunction,
+                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_, "jxc_mod", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ModFunction, nullptr,
+                                   nullptr, nullptr);
     } catch (...) {
         sqlite3_close(db_);
         db_ = nullptr;

@@ -24,6 +24,9 @@ if(NOT EXISTS ${prefix}/include/jxc/plugin/FactoryIntf.h OR NOT EXISTS ${prefix}
 endif()
 
 set(config_args -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix})
+if(CXX_FLAGS)
+  list(APPEND config_args "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}") # a sanitizer build builds the host alike
+endif()
 if(DEFINED Qt6_DIR)
   list(APPEND config_args -DQt6_DIR=${Qt6_DIR})
 endif()

@@ -208,6 +208,32 @@ TEST_P(BlockStatements, AFailingStatementMidBlockLeavesNothingWritten)
     EXPECT_EQ(Rows(), 1);
 }
 
+TEST_P(BlockStatements, ArithmeticThatOverflowsIsAnErrorThatUndoesTheBlock)
+{
+    // Each of these trapped or wrapped in 64-bit arithmetic; the insert before it must not stay.
+    for (const char* expr : {"(-9223372036854775807 - 1) / -1", "9223372036854775807 + 1", "(-9223372036854775807 - 2)",
+                             "-(-9223372036854775807 - 1)", "abs(-9223372036854775807 - 1)", "4611686018427387904 * 2",
+                             "1e100 * 1e100"}) {
+        const QString msg = Error(QStringLiteral("declare n number; begin insert into blk_t(id) values (1); n := %1; end;").arg(expr));
+        EXPECT_TRUE(msg.startsWith(QStringLiteral("ORA-01426: numeric overflow"))) << expr << ": " << msg.toStdString();
+    }
+    EXPECT_EQ(Rows(), 0);
+    // Near the edge the results stay exact, and the remainder of the smallest number by -1 is 0.
+    // The block works these out itself and stores the text of each.
+    Exec(QStringLiteral("declare n number; begin"
+                        "  n := mod(-9223372036854775807 - 1, -1); insert into blk_t(id, s) values (1, n);"
+                        "  n := (-9223372036854775807 - 1) / 2; insert into blk_t(id, s) values (2, n);"
+                        "  n := -9223372036854775807 - 1; insert into blk_t(id, s) values (3, n);"
+                        "  n := mod(7, 0); insert into blk_t(id, s) values (4, n);" // Oracle's mod by zero gives the dividend
+                        "  n := mod(-7, 2); insert into blk_t(id, s) values (5, n);"
+                        "end;"));
+    EXPECT_EQ(S(1), QStringLiteral("0"));
+    EXPECT_EQ(S(2), QStringLiteral("-4611686018427387904"));
+    EXPECT_EQ(S(3), QStringLiteral("-9223372036854775808"));
+    EXPECT_EQ(S(4), QStringLiteral("7"));
+    EXPECT_EQ(S(5), QStringLiteral("-1"));
+}
+
 TEST_P(BlockStatements, VariablesBindTextSafely)
 {
     // Quotes, an injection attempt and Chinese text go through bind variables unchanged.

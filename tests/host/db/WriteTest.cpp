@@ -47,6 +47,29 @@ TEST_P(WriteDb, FailingBlockWritesNothing)
     EXPECT_EQ(Count("bas_Storage"), "2");
 }
 
+TEST_P(WriteDb, DivisionByZeroIsRefusedAndWritesNothing)
+{
+    Db().ExecSql("insert into Gds_StockCount (ID, StorageCode, GoodsCode, LeftCount) values (1, 'S1', 'G1', 10)");
+    Db().ExecSql("insert into Gds_StockCount (ID, StorageCode, GoodsCode, LeftCount) values (2, 'S1', 'G2', 0)");
+    for (const char* sql : {"update Gds_StockCount set LeftCount = LeftCount / 0",
+                            "update Gds_StockCount set LeftCount = LeftCount / (ID - ID)",
+                            "update Gds_StockCount set LeftCount = 100 / LeftCount", // the second row's stock is 0
+                            "update Gds_StockCount set LeftCount = 1 / -0.0 + LeftCount",
+                            "update Gds_StockCount set LeftCount = mod(LeftCount, 0)",
+                            "update Gds_StockCount set LeftCount = LeftCount / nvl(null, '0')"}) {
+        EXPECT_THROW(Db().ExecSql(sql), EDatabaseError) << sql;
+        EXPECT_EQ(Db().QueryValue("select LeftCount from Gds_StockCount where ID = 1"), "10") << sql;
+    }
+    EXPECT_THROW(Db().QueryValue("select 1 / 0 from dual"), EDatabaseError);
+    // Divisions that are allowed still divide exactly, and a null divisor gives null.
+    EXPECT_EQ(Db().QueryValue("select 7 / 2 from dual"), "3.5");
+    EXPECT_EQ(Db().QueryValue("select -LeftCount / -4 * 2 from Gds_StockCount where ID = 1"), "5");
+    EXPECT_EQ(Db().QueryValue("select LeftCount / (select count(*) from Gds_StockCount) from Gds_StockCount where ID = 1"), "5");
+    EXPECT_EQ(Db().QueryValue("select LeftCount / case when ID = 1 then 4 else 0 end from Gds_StockCount where ID = 1"), "2.5");
+    EXPECT_EQ(Db().QueryValue("select mod(LeftCount, 3) from Gds_StockCount where ID = 1"), "1");
+    EXPECT_EQ(Db().QueryValue("select nvl(LeftCount / null, -1) from Gds_StockCount where ID = 1"), "-1");
+}
+
 TEST_P(WriteDb, ErrorNamesTheEngineMessageAndStatement)
 {
     try {

@@ -5,6 +5,7 @@
 #include "platform/Dataset.h"
 #include "platform/Exception.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -26,14 +27,25 @@ struct AdminRun {
     QString out, err;
 };
 
-AdminRun Admin(const QStringList& args)
+// args as the program receives them (bytes) and what standard input holds.
+AdminRun AdminBytes(const QList<QByteArray>& args, QByteArray input = {})
 {
     AdminRun r;
     QTextStream out(&r.out), err(&r.err);
-    r.rc = host::admin::RunAdmin(args, out, err);
+    QBuffer in(&input);
+    in.open(QIODevice::ReadOnly);
+    r.rc = host::admin::RunAdmin(args, &in, out, err);
     out.flush();
     err.flush();
     return r;
+}
+
+AdminRun Admin(const QStringList& args, const QByteArray& input = {})
+{
+    QList<QByteArray> bytes;
+    for (const QString& a : args)
+        bytes << a.toUtf8();
+    return AdminBytes(bytes, input);
 }
 
 // The first column of the single data row of a one-value select.
@@ -169,6 +181,40 @@ TEST(AdminUsage, BadArgumentsAreUsageErrors)
     EXPECT_TRUE(help.out.contains("jxc-demo.sqlite"));
     const AdminRun wrong = Admin({"frobnicate"});
     EXPECT_TRUE(wrong.err.contains("Unknown command \"frobnicate\"")) << wrong.err.toStdString();
+}
+
+TEST(AdminUsage, TextThatIsNotUtf8IsRefusedAndNothingIsWritten)
+{
+    QTemporaryDir dir;
+    const QString db = "sqlite:" + dir.filePath("t.sqlite");
+    ASSERT_EQ(Admin({"--db", db, "init"}).rc, 0);
+    const QByteArray latin1 = "update bas_Storage set Remark = '\xb2\xd6' where 1 = 1"; // GBK bytes, not UTF-8
+    AdminRun r = AdminBytes({"--db", db.toUtf8(), "sql", latin1});
+    EXPECT_EQ(r.rc, host::admin::ExitUsage);
+    EXPECT_TRUE(r.err.contains("argument 4 is not valid UTF-8")) << r.err.toStdString();
+    r = Admin({"--db", db, "sql", "-"}, "insert into bas_Storage (ID, StorageCode, StorageName) values (900, '900', '\xb2\xd6')");
+    EXPECT_EQ(r.rc, host::admin::ExitUsage);
+    EXPECT_TRUE(r.err.contains("standard input is not valid UTF-8")) << r.err.toStdString();
+    EXPECT_EQ(Scalar(db, "select count(*) from bas_Storage where ID = 900"), "0");
+
+    // The same through standard input in UTF-8 is stored as written.
+    r = Admin({"--db", db, "sql", "-"}, QStringLiteral("insert into bas_Storage (ID, StorageCode, StorageName) values (900, '900', '仓')").toUtf8());
+    ASSERT_EQ(r.rc, 0) << r.err.toStdString();
+    EXPECT_EQ(Scalar(db, "select StorageName from bas_Storage where ID = 900"), QStringLiteral("仓"));
+}
+
+TEST(AdminUsage, SqlThatStartsWithACommentIsText)
+{
+    QTemporaryDir dir;
+    const QString db = "sqlite:" + dir.filePath("c.sqlite");
+    ASSERT_EQ(Admin({"--db", db, "init"}).rc, 0);
+    AdminRun r = Admin({"--db", db, "sql", "--", "--count\nselect count(*) from bas_Storage"});
+    EXPECT_EQ(r.rc, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("(1 row)")) << r.out.toStdString();
+    r = Admin({"--db", db, "sql", "-- storages\nselect count(*) from bas_Storage"}); // a comment is not an option
+    EXPECT_EQ(r.rc, 0) << r.err.toStdString();
+    EXPECT_EQ(Admin({"--db", db, "sql", "--count"}).rc, host::admin::ExitUsage); // an option we do not know
+    EXPECT_TRUE(Admin({"--help"}).out.contains("sql -- "));
 }
 
 TEST(AdminUsage, UnreachableDatabaseIsAFailure)

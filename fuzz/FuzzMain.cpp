@@ -1,0 +1,15 @@
+// The libFuzzer entry of one target, chosen by JXC_FUZZ_TARGET when it is built.
+#include "fuzz/FuzzTargets.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#define JXC_STR2(x) #x
+#define JXC_STR(x) JXC_STR2(x)
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const QString target = QStringLiteral(JXC_STR(JXC_FUZZ_TARGET));
+    fuzz::RunTarget(target, QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)));
+    return 0;
+}
