@@ -14,15 +14,7 @@ bool EditorKeys::Filter(QWidget* editor, QEvent* event, const KeyDownFn& keyDown
         return false;
     auto* ke = static_cast<QKeyEvent*>(event);
     int key = ke->key();
-    bool aborted = false;
-    try {
-        keyDown(key, ke->modifiers());
-    } catch (const EAbort&) {
-        aborted = true;
-    } catch (const std::exception& e) {
-        ReportException(e);
-        aborted = true;
-    }
+    const bool aborted = !GuardedFinished([&] { keyDown(key, ke->modifiers()); });
     if (key == 0 || aborted) {
         ke->accept();
         return true;
@@ -31,15 +23,7 @@ bool EditorKeys::Filter(QWidget* editor, QEvent* event, const KeyDownFn& keyDown
     if (original.isEmpty() || !original[0].isPrint())
         return false;
     QString text = original;
-    try {
-        keyPress(text);
-    } catch (const EAbort&) {
-        aborted = true;
-    } catch (const std::exception& e) {
-        ReportException(e);
-        aborted = true;
-    }
-    if (text.isEmpty() || aborted) {
+    if (text.isEmpty() || !GuardedFinished([&] { keyPress(text); })) {
         ke->accept();
         return true;
     }

@@ -144,15 +144,7 @@ bool GridDelegate::eventFilter(QObject* object, QEvent* event)
         const QModelIndex current = table->currentIndex();
         GridColumn* column = view_->Column(current.column());
         int key = ke->key();
-        bool aborted = false;
-        try {
-            emit view_->EditKeyDown(column, key, ke->modifiers());
-        } catch (const EAbort&) {
-            aborted = true;
-        } catch (const std::exception& e) {
-            ReportException(e);
-            aborted = true;
-        }
+        const bool aborted = !GuardedFinished([&] { emit view_->EditKeyDown(column, key, ke->modifiers()); });
         if (key == 0 || aborted)
             return true;
         // The handler moved the focus out of the grid: the key is done.

@@ -14,15 +14,7 @@ GridTableWidget::GridTableWidget(TableView* view, QWidget* parent) : QTableView(
 void GridTableWidget::keyPressEvent(QKeyEvent* e)
 {
     int key = e->key();
-    bool aborted = false;
-    try {
-        emit view_->KeyDown(key, e->modifiers());
-    } catch (const EAbort&) {
-        aborted = true;
-    } catch (const std::exception& ex) {
-        ReportException(ex);
-        aborted = true;
-    }
+    const bool aborted = !GuardedFinished([&] { emit view_->KeyDown(key, e->modifiers()); });
     if (key == 0 || aborted) {
         e->accept();
         return;

@@ -15,16 +15,35 @@ void ReportException(const std::exception& e);
 void ReportUnknownException();
 
 template <class F>
-void Guarded(F&& f) noexcept
+void Guarded(F&& f) noexcept;
+
+// The guard for code that goes on after the handler: runs f and tells whether it finished
+// (false after an EAbort or a reported error). showError, when given, takes the message of a
+// module error in place of the default report (a grid shows it at the cell).
+template <class F>
+[[nodiscard]] bool GuardedFinished(F&& f, const std::function<void(const QString&)>& showError = {}) noexcept
 {
     try {
         std::forward<F>(f)();
+        return true;
     } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        if (showError)
+            Guarded([&] { showError(e.Message()); });
+        else
+            ReportException(e);
     } catch (const std::exception& e) {
         ReportException(e);
     } catch (...) {
         ReportUnknownException();
     }
+    return false;
+}
+
+template <class F>
+void Guarded(F&& f) noexcept
+{
+    (void)GuardedFinished(std::forward<F>(f));
 }
 
 // Wraps a callable for QObject::connect: connect(b, &QPushButton::clicked, this, Guard(this, &T::Click));

@@ -417,14 +417,8 @@ bool TableView::CommitValue(int row, int column, const QVariant& entry, bool inv
     QString errorText;
     if (col->Properties().OnValidate) {
         const quint64 before = dataVersion_;
-        try {
-            col->Properties().OnValidate(col, value, errorText, error);
-        } catch (const EAbort&) {
+        if (!GuardedFinished([&] { col->Properties().OnValidate(col, value, errorText, error); }))
             return false;
-        } catch (const std::exception& e) {
-            ReportException(e);
-            return false;
-        }
         if (dataVersion_ != before) {
             // The handler wrote the data itself; writing the entry again could undo its work.
             if (error)
@@ -438,20 +432,14 @@ bool TableView::CommitValue(int row, int column, const QVariant& entry, bool inv
     }
     if (row < 0 || row >= controller_->RowCount())
         return false;
-    try {
-        controller_->SetValue(row, column, value);
-        if (immediatePost_)
-            ds->Post();
-    } catch (const EAbort&) {
-        return false;
-    } catch (const Exception& e) {
-        ShowError(e.Message());
-        return false;
-    } catch (const std::exception& e) {
-        ReportException(e);
-        return false;
-    }
-    return true;
+    // A value the dataset refuses is shown at the cell, as a refused entry is.
+    return GuardedFinished(
+        [&] {
+            controller_->SetValue(row, column, value);
+            if (immediatePost_)
+                ds->Post();
+        },
+        [this](const QString& message) { ShowError(message); });
 }
 
 // ---- focus and data ------------------------------------------------------------------------

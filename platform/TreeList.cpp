@@ -423,15 +423,7 @@ bool TreeList::eventFilter(QObject* watched, QEvent* event)
     if (watched == view_ && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         int key = ke->key();
-        bool aborted = false;
-        try {
-            emit KeyDown(key, ke->modifiers());
-        } catch (const EAbort&) {
-            aborted = true;
-        } catch (const std::exception& e) {
-            ReportException(e);
-            aborted = true;
-        }
+        const bool aborted = !GuardedFinished([&] { emit KeyDown(key, ke->modifiers()); });
         if (key == 0 || aborted)
             return true;
     } else if (watched == view_->viewport() && event->type() == QEvent::MouseButtonDblClick) {

@@ -19,7 +19,7 @@ namespace {
 
 // Every failure leaves as EDatabaseError, whatever raised it underneath.
 template <class F>
-auto Guarded(F&& f) -> decltype(f())
+auto AsDatabaseError(F&& f) -> decltype(f())
 {
     try {
         return f();
@@ -250,7 +250,7 @@ platform::Dataset* DbService::OpenQuery(const QString& sql)
 
 platform::Dataset* DbService::OpenQuery(const QString& sql, const QVector<QVariant>& params)
 {
-    return Guarded([&] {
+    return AsDatabaseError([&] {
         DatasetSink sink;
         Query(sql, params, sink);
         if (!sink.ds)
@@ -267,7 +267,7 @@ void DbService::ExecSql(const QString& sql)
 
 void DbService::ExecSql(const QString& sql, const QVector<QVariant>& params)
 {
-    Guarded([&] {
+    AsDatabaseError([&] {
         WriteTransaction tx(*conn_);
         if (IsBlock(sql)) {
             if (!params.isEmpty())
@@ -282,7 +282,7 @@ void DbService::ExecSql(const QString& sql, const QVector<QVariant>& params)
 
 QString DbService::NextSequence(const QString& name)
 {
-    return Guarded([&] {
+    return AsDatabaseError([&] {
         if (name.trimmed().isEmpty())
             throw EDatabaseError(QStringLiteral("No sequence name given"));
         return QString::number(conn_->NextSequenceValue(name.trimmed()));
@@ -291,7 +291,7 @@ QString DbService::NextSequence(const QString& name)
 
 QVariant DbService::NextCounter(const QString& name, int step)
 {
-    return Guarded([&] {
+    return AsDatabaseError([&] {
         if (name.trimmed().isEmpty())
             throw EDatabaseError(QStringLiteral("No counter name given"));
         const QVector<QVariant> params{name, qlonglong(step)};
@@ -315,7 +315,7 @@ QString DbService::QueryValue(const QString& sql)
 
 QString DbService::QueryValue(const QString& sql, const QVector<QVariant>& params)
 {
-    return Guarded([&] {
+    return AsDatabaseError([&] {
         FirstValueSink sink;
         Query(sql, params, sink);
         return ValueText(sink.value);
@@ -341,7 +341,7 @@ QString DbService::ValueText(const QVariant& v)
 
 plugin::ObjectList* DbService::LoadObjects(const QMetaObject* recordClass, const QString& sql)
 {
-    return Guarded([&]() -> plugin::ObjectList* {
+    return AsDatabaseError([&]() -> plugin::ObjectList* {
         if (!recordClass)
             throw EDatabaseError(QStringLiteral("No record class given"));
         ObjectSink sink(recordClass);

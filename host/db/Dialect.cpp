@@ -31,6 +31,14 @@ public:
 
     QString Range(int b, int e)
     {
+        // Divisors and to_date arguments are rewritten by nested calls; deeper nesting than any
+        // real statement is refused before it can exhaust the stack.
+        if (++depth_ > MaxNesting)
+            Fail(QStringLiteral("SQL statement nested more than %1 levels deep").arg(MaxNesting));
+        struct Leave {
+            int& depth;
+            ~Leave() { --depth; }
+        } leave{depth_};
         QString out;
         for (int i = b; i < e; ++i) {
             const Token& tok = t_[i];
@@ -70,8 +78,10 @@ public:
     }
 
 private:
+    static constexpr int MaxNesting = 200;
     const QVector<Token>& t_;
     Engine engine_;
+    int depth_ = 0;
 
     static void Emit(QString& out, const Token& tok, const QString& text)
     {

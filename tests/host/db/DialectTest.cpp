@@ -293,4 +293,16 @@ TEST(DialectText, RewritesOnlyOutsideLiterals)
     EXPECT_EQ(lite, "select jxc_nextval('SEQ_JXCID'), a.sysdate_col from t a where b <> ?2");
 }
 
+TEST(DialectText, DivisorsAreCheckedOnSqliteAndDeepNestingIsRefused)
+{
+    EXPECT_EQ(host::db::Translate("select a / -b.c * 2, mod(a, 3) / (a + 1) from t", Engine::SQLite),
+              "select a * 1.0 / jxc_divisor(-b.c) * 2, jxc_mod(a, 3) * 1.0 / jxc_divisor((a + 1)) from t");
+    EXPECT_EQ(host::db::Translate("select a / -b.c * 2, mod(a, 3) from t", Engine::PostgreSQL),
+              "select a * 1.0 / -b.c * 2, mod(a, 3) from t");
+    auto nested = [](int levels) { return "select " + QString("1/(").repeated(levels) + "1" + QString(")").repeated(levels); };
+    EXPECT_NO_THROW(host::db::Translate(nested(100), Engine::SQLite));
+    // Deeper than any real statement: a readable refusal, not an exhausted stack.
+    EXPECT_THROW(host::db::Translate(nested(100000), Engine::SQLite), platform::EDatabaseError);
+}
+
 } // namespace
