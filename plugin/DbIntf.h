@@ -37,7 +37,8 @@ public:
     JXC_RESERVED_SLOT(8)
     JXC_RESERVED_SLOT(9)
     JXC_RESERVED_SLOT(10)
-    // A typed dataset on its first row, owned by the caller.
+    // A typed dataset on its first row, owned by the caller (module code takes it through
+    // plugin::OpenQuery, which hands it over as a std::unique_ptr); never null.
     virtual platform::Dataset* JXC_STDCALL OpenQuery(const QString& sql) = 0; // 11
     JXC_RESERVED_SLOT(12)
     JXC_RESERVED_SLOT(13)

@@ -1,6 +1,12 @@
 #pragma once
 // What a host sees of a plug-in window: the sixteen virtual operations in slot order, then the
 // widget to dock. The window base implements it; CreateWindow returns it.
+//
+// Contract for the host: every operation may throw platform::Exception (EAbort when the window
+// already told the user why it stopped, EDatabaseError from the database); the host catches
+// around each call, as it does around CreateWindow. The window is owned by the module: the host
+// never deletes it and ends it only through CloseWindow. The Save/Excel/Import/Find results
+// say whether the command did its work (false: nothing to do, cancelled or refused).
 #include "plugin/Interface.h"
 #include <cstdint>
 
@@ -30,8 +36,8 @@ public:
     virtual void ReservedCommand2() = 0;         // 14
     virtual void InitWindow() = 0;               // 15
     virtual void DoneWindow() = 0;               // 16
-    // The window to dock: its objectName is the form's class name; the properties "Tag"
-    // (plug-in id) and "UnitCode" are the host's to set.
+    // The window to dock, never null, owned by the module: its objectName is the form's class
+    // name; the properties "Tag" (plug-in id) and "UnitCode" are the host's to set. Never throws.
     virtual QWidget* Widget() = 0;
 
 protected:

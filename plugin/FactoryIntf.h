@@ -1,6 +1,8 @@
 #pragma once
 // The one interface the host hands the module in CreateWindow; every service comes from it.
-// Getters return a new counted reference (adopt it with IntfPtr<T>::Adopt).
+// Getters never throw. Each returns a new counted reference that the caller releases (adopt it
+// with IntfPtr<T>::Adopt), or null when the host does not offer the service; plugin/Host.h
+// turns a null into a readable platform::Exception.
 #include "plugin/DbIntf.h"
 #include "plugin/DictIntf.h"
 #include "plugin/IniIntf.h"
@@ -14,7 +16,7 @@
 
 namespace plugin {
 
-// The current operator, owned by the host.
+// The current operator, owned by the host and alive while the factory is; never null.
 struct TOperator {
     int OperatorId = 0;
     QString OperatorCode;

@@ -4,7 +4,9 @@
 
 namespace plugin {
 
-// Ini values in files the host keeps; file names are bare ("Print.ini").
+// Ini values in files the host keeps; file names are bare ("Print.ini"). Both throw
+// platform::Exception for a file name that is not bare (a path, ".", ".."); WriteString also
+// when the file cannot be written. ReadString gives defaultValue for a missing file or key.
 class IIniIntf : public IInterface {
 public:
     virtual QString JXC_STDCALL ReadString(const QString& section, const QString& key, const QString& fileName,

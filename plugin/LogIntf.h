@@ -11,7 +11,7 @@ public:
     JXC_RESERVED_SLOT(4)
     // Shows the text and never returns: the host throws platform::EAbort, ending the command.
     virtual void JXC_STDCALL ShowMessage(const QString& text, int flags) = 0; // 5
-    // Reports an error text and returns.
+    // Reports an error text and returns; never throws.
     virtual void JXC_STDCALL ShowError(const QString& text, int flags) = 0; // 6
 
 protected:

@@ -4,6 +4,8 @@
 
 namespace plugin {
 
+// The operator's rights. Throws EDatabaseError when the rights tables cannot be read; a missing
+// right is 0, not an error.
 class IRightManagerIntf : public IInterface {
 public:
     JXC_RESERVED_SLOT(3)

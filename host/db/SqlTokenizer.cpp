@@ -159,7 +159,7 @@ QString TokenText(const Token& t)
     switch (t.kind) {
     case TokenKind::String: {
         QString s = t.text;
-        s.replace(u'\'', QLatin1String("''"));
+        s.replace(u'\'', QLatin1String("''")); // allowed: a literal written back as it was read
         return u'\'' + s + u'\'';
     }
     case TokenKind::QuotedIdentifier:

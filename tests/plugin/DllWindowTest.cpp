@@ -150,7 +150,7 @@ TEST_F(DllWindowTest, CaptionTimerRetitlesThePreviewAndStops)
     other.setWindowTitle(QStringLiteral("打印"));
     app.SetTopLevelWindows({&other});
     w.CaptionTimer->start();
-    QTest::qWait(20);
+    QTest::qWait(20); // twenty rounds of the 1 ms timer with no preview to find: it keeps looking
     EXPECT_TRUE(w.CaptionTimer->isActive());
     EXPECT_GT(app.TopLevelQueries(), 0);
 
@@ -161,7 +161,7 @@ TEST_F(DllWindowTest, CaptionTimerRetitlesThePreviewAndStops)
     EXPECT_EQ(preview.windowTitle(), QStringLiteral("打印预览"));
     EXPECT_EQ(other.windowTitle(), QStringLiteral("打印"));
     const int queries = app.TopLevelQueries();
-    QTest::qWait(10);
+    QTest::qWait(10); // ten rounds of the 1 ms timer, had it not stopped
     EXPECT_EQ(app.TopLevelQueries(), queries);
     EXPECT_TRUE(app.HandledExceptions().isEmpty());
 }
@@ -176,7 +176,7 @@ TEST_F(DllWindowTest, CaptionTimerSearchesTheModulesScreenOnly)
     preview.show();
     app.SetTopLevelWindows({});
     w.CaptionTimer->start();
-    QTest::qWait(20);
+    QTest::qWait(20); // twenty rounds of the 1 ms timer that must not see the unlisted preview
     EXPECT_TRUE(w.CaptionTimer->isActive());
     app.UseRealTopLevelWindows();
     QTRY_VERIFY_WITH_TIMEOUT(!w.CaptionTimer->isActive(), 1000);

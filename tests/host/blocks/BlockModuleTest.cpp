@@ -39,7 +39,7 @@ QString SaveLines(qint64 id, const QString& number, const std::vector<Line>& lin
 }
 
 // Text values inside the save block are already quoted-doubled by the caller (Q without quotes).
-QString D(QString s) { return s.replace(u'\'', QLatin1String("''")); }
+QString D(QString s) { return s.replace(u'\'', QLatin1String("''")); } // allowed: as PostingBlock.h's Q
 
 QString NewBillBlock(qint64 id, const QString& number, const QString& src, const QString& des, const QString& qty,
                      const QString& amount, const QString& remark, const std::vector<Line>& lines)

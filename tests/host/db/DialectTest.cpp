@@ -29,7 +29,7 @@ TEST_P(DialectDb, LiteralsKeepQuotesAndCommentMarkers)
 {
     const QString remark = QStringLiteral("it's \"quoted\" -- not a comment /* nor this */ ; 调拨");
     QString literal = remark;
-    literal.replace(u'\'', QLatin1String("''"));
+    literal.replace(u'\'', QLatin1String("''")); // allowed: the literal itself is under test
     Db().ExecSql(QStringLiteral("insert into Sto_AdjustBillMain (ID, BillNo, Remark) -- the header\n"
                                 "values (1, 'DB-1', /* remark: */ '%1')").arg(literal));
     EXPECT_EQ(Db().QueryValue("select Remark from Sto_AdjustBillMain where BillNo = 'DB-1' -- trailing"), remark);

@@ -86,7 +86,7 @@ TEST_P(WriteDb, TextWithQuotesIsStoredAsTyped)
 {
     const QString name = QStringLiteral("O'Brien's \"库\" ''");
     QString literal = name;
-    literal.replace(u'\'', QLatin1String("''"));
+    literal.replace(u'\'', QLatin1String("''")); // allowed: the literal itself is under test
     Db().ExecSql(QStringLiteral("insert into sys_operator (OperatorID, OperatorCode, OperatorName) values (1, '001', '%1')").arg(literal));
     std::unique_ptr<platform::Dataset> ds(Db().OpenQuery("select OperatorCode,OperatorName from sys_operator "));
     EXPECT_EQ(ds->FieldByName("OperatorName").AsString(), name);
