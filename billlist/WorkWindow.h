@@ -1,21 +1,126 @@
 #pragma once
-// The module's main window: the transfer bill list.
+// The module's main window: the transfer bill list. A search bar over the grid of bills, and
+// below it the lines of the bill last clicked; the toolbar's bill commands work on the focused
+// bill. The window CreateWindow returns.
+#include "platform/GridStyle.h"
 #include "plugin/DllWindow.h"
 
+#include <QString>
+#include <memory>
+
 class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
 class QToolBar;
+
+namespace platform {
+class ButtonEdit;
+class DataSource;
+class Dataset;
+class DateEdit;
+class Grid;
+class GridColumn;
+class GridLevel;
+class TableView;
+class TextEdit;
+} // namespace platform
 
 class TWorkWindowForm : public TDllWindowForm {
     Q_OBJECT
 public:
     explicit TWorkWindowForm(QWidget* parent = nullptr);
+    ~TWorkWindowForm() override;
 
     QToolBar* dxBarManager1Bar1; // "工具栏"
-    QAction* dxBarButton1; // 增加
-    QAction* dxBarButton2; // 修改
-    QAction* dxBarButton3; // 删除
-    QAction* dxBarButton7; // 预览
-    QAction* dxBarButton5; // 审核
-    QAction* dxBarButton6; // 反审核
-    QAction* dxBarButton4; // 调拨
+    QAction* dxBarButton1;       // 增加
+    QAction* dxBarButton2;       // 修改
+    QAction* dxBarButton3;       // 删除
+    QAction* dxBarButton7;       // 预览
+    QAction* dxBarButton5;       // 审核
+    QAction* dxBarButton6;       // 反审核
+    QAction* dxBarButton4;       // 调拨
+
+    // Search bar.
+    QFrame* pnlSearch;
+    QLabel* lblBeginDate;
+    platform::DateEdit* dtBegindate;
+    QLabel* lblEndDate;
+    platform::DateEdit* dtEndDate;
+    QLabel* lblBillNo;
+    platform::TextEdit* edtBillNo;
+    QLabel* lblGoodsCodeOrName;
+    platform::ButtonEdit* edtGoodsCodeOrName;
+    QLabel* lblBarCode;
+    platform::TextEdit* edtBarCode;
+    QPushButton* btnQry;
+
+    // The bills.
+    platform::Grid* cxGrid;
+    platform::TableView* TableBillInfo;
+    platform::GridColumn* colBillNo;
+    platform::GridColumn* ableClientInfoColumn2;
+    platform::GridColumn* colSrc_StorageCode;
+    platform::GridColumn* colDes_StorageCode;
+    platform::GridColumn* ableBillInfoColumn1;
+    platform::GridColumn* colTitles;
+    platform::GridColumn* ableClientInfoColumn7;
+    platform::GridColumn* ableClientInfoColumn8;
+    platform::GridColumn* colEducation;
+    platform::GridColumn* colBillstatus;
+    platform::GridColumn* ableEmployeeInfoColumn3;
+    platform::GridColumn* ableEmployeeInfoColumn4;
+    platform::DataSource* DataSource1;
+
+    // The lines of the bill last clicked.
+    QGroupBox* cxGroupBox1; // "订单明细"
+    platform::Grid* cxGrid1;
+    platform::GridLevel* cxGridLevel;
+    platform::TableView* TableGoodsList;
+    platform::GridColumn* colGoodsCode;
+    platform::GridColumn* colGoodsName;
+    platform::GridColumn* colModel;
+    platform::GridColumn* colCalUnit;
+    platform::GridColumn* colGoodsPrice;
+    platform::GridColumn* colGoodsCount;
+    platform::GridColumn* colPaysum;
+    platform::GridColumn* colStockLeftCount;
+    QMenu* PopupMenu1;
+    QAction* N1; // 导出明细
+
+    // Window state.
+    std::unique_ptr<platform::Dataset> BillListData;
+    std::unique_ptr<platform::Dataset> GoodsListData;
+    platform::DataSource* GoodsListSource = nullptr;
+    int PageLineCount = 0;
+
+    // The window base's operations.
+    void InitWindow() override;
+    void RefreshData() override;
+    void DoneWindow() override;
+
+    // Replaces the bill list with the result of sql; the lines shown go with it.
+    void LoadBillList(const QString& sql);
+    // True when the operator may handle the goods of the bill: a bill without lines passes, one
+    // with lines needs at least one of a permitted goods type. tableName is the lines table.
+    bool CheckGoodsRight(const QString& billNo, const QString& tableName);
+
+    // Handlers.
+    void btnQryClick();
+    void TableBillInfoCellClick(int recordIndex, platform::GridColumn* column);
+    void colBillNoStylesGetContentStyle(platform::TableView* view, int recordIndex, platform::GridStyle*& style);
+    void edtGoodsCodeOrNamePropertiesButtonClick();
+    void N1Click();
+
+private:
+    // Empties the lines grid and its level caption.
+    void ClearLines();
+    // The lines of one bill replace the shown ones.
+    void ShowLines(const QString& billNo);
+    // The focused bill's text field, empty when there is none.
+    QString FocusedBillText(const QString& field) const;
+
+    // The highlight styles handed to the grid: by row parity, completed and approved.
+    platform::GridStyle highlight_[2][2];
 };

@@ -1,0 +1,100 @@
+#include "platform/excel/GridSheet.h"
+
+#include "platform/Currency.h"
+#include "platform/DataController.h"
+#include "platform/Dataset.h"
+#include "platform/TableView.h"
+
+#include <QDateTime>
+
+namespace platform::excel {
+
+namespace {
+
+bool IsNumberType(int typeId)
+{
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A cell's value for the sheet: the number or date itself where the cell shows one, the shown
+// text otherwise (image combos, text with a format of its own).
+QVariant CellValue(const GridColumn& column, const QVariant& value, const QString& shown)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    if (column.Properties().Kind() == EditorKind::ImageCombo)
+        return shown;
+    if (value.metaType() == QMetaType::fromType<Currency>())
+        return value.value<Currency>().ToDouble();
+    if (IsNumberType(value.typeId()))
+        return value;
+    if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate)
+        return value.toDateTime();
+    return shown;
+}
+
+} // namespace
+
+SheetData CollectSheet(const TableView& view)
+{
+    SheetData sheet;
+    QVector<const GridColumn*> shown;
+    for (int c = 0; c < view.ColumnCount(); ++c) {
+        const GridColumn* col = view.Column(c);
+        if (!col->Visible())
+            continue;
+        shown.push_back(col);
+        SheetColumn sc;
+        sc.caption = col->Caption();
+        sc.widthPixels = col->Width();
+        sc.alignment = col->ContentAlignment();
+        sc.numberFormat = col->Properties().DisplayFormat();
+        sheet.columns.push_back(sc);
+    }
+    const DataController* dc = view.DataController();
+    const int records = dc->RecordCount();
+    sheet.rows.reserve(records);
+    for (int r = 0; r < records; ++r) {
+        SheetRow row;
+        row.reserve(shown.size());
+        for (const GridColumn* col : shown) {
+            const QVariant v = dc->Value(r, col->Index());
+            const bool needsText = col->Properties().Kind() == EditorKind::ImageCombo || !IsNumberType(v.typeId());
+            row.push_back(CellValue(*col, v, needsText ? dc->DisplayText(r, col->Index()) : QString()));
+        }
+        sheet.rows.push_back(std::move(row));
+    }
+    // The footer as the grid shows it: sums as numbers, counts as their text.
+    SheetRow footer(shown.size());
+    bool any = false;
+    for (int i = 0; i < dc->FooterSummaryCount(); ++i) {
+        const FooterSummary* s = dc->FooterSummaryItem(i);
+        const int at = int(shown.indexOf(s->Column()));
+        if (at < 0)
+            continue;
+        any = true;
+        const QVariant value = dc->FooterSummaryValue(i);
+        if (s->SummaryKind() == FooterSummary::Kind::Sum && value.isValid()) {
+            footer[at] = value.metaType() == QMetaType::fromType<Currency>() ? QVariant(value.value<Currency>().ToDouble())
+                                                                             : QVariant(value.toDouble());
+            sheet.columns[at].footerNumberFormat = s->Format();
+        } else {
+            footer[at] = dc->FooterSummaryText(i);
+        }
+    }
+    if (any)
+        sheet.footer = std::move(footer);
+    return sheet;
+}
+
+} // namespace platform::excel
