@@ -62,15 +62,25 @@ SheetData CollectSheet(const TableView& view)
         sheet.columns.push_back(sc);
     }
     const DataController* dc = view.DataController();
-    const int records = dc->RecordCount();
+    const Dataset* ds = dc->DataSet();
+    const int records = ds ? dc->RecordCount() : 0;
+    // Each column's field, found once rather than by name for every cell.
+    QVector<int> fields;
+    for (const GridColumn* col : shown)
+        fields.push_back(ds ? ds->FieldIndex(col->FieldName()) : -1);
     sheet.rows.reserve(records);
     for (int r = 0; r < records; ++r) {
         SheetRow row;
         row.reserve(shown.size());
-        for (const GridColumn* col : shown) {
-            const QVariant v = dc->Value(r, col->Index());
-            const bool needsText = col->Properties().Kind() == EditorKind::ImageCombo || !IsNumberType(v.typeId());
-            row.push_back(CellValue(*col, v, needsText ? dc->DisplayText(r, col->Index()) : QString()));
+        for (int i = 0; i < shown.size(); ++i) {
+            const GridColumn* col = shown[i];
+            const QVariant v = fields[i] >= 0 ? ds->DisplayValue(r, fields[i]) : QVariant();
+            const ColumnProperties& p = col->Properties();
+            // Plain text needs no formatting: the value is what the cell shows.
+            const bool plainText =
+                v.typeId() == QMetaType::QString && p.Kind() != EditorKind::ImageCombo && p.DisplayFormat().isEmpty();
+            const bool needsText = !plainText && (p.Kind() == EditorKind::ImageCombo || !IsNumberType(v.typeId()));
+            row.push_back(plainText ? v : CellValue(*col, v, needsText ? p.DisplayText(v) : QString()));
         }
         sheet.rows.push_back(std::move(row));
     }

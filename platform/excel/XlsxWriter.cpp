@@ -4,8 +4,10 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QStringEncoder>
 #include <algorithm>
 #include <utility>
+#include <vector>
 #include <xlsxwriter.h>
 
 namespace platform::excel {
@@ -90,9 +92,12 @@ public:
 private:
     lxw_format* Format(const SheetColumn& col, bool footer)
     {
+        const QString& number = footer && !col.footerNumberFormat.isEmpty() ? col.footerNumberFormat : col.numberFormat;
+        // A plain left-aligned column needs no format of its own: its cells stay smaller.
+        if (!footer && number.isEmpty() && HorizontalAlignment(col.alignment) == LXW_ALIGN_LEFT)
+            return nullptr;
         lxw_format* f = workbook_add_format(book_);
         format_set_align(f, uint8_t(HorizontalAlignment(col.alignment)));
-        const QString& number = footer && !col.footerNumberFormat.isEmpty() ? col.footerNumberFormat : col.numberFormat;
         if (!number.isEmpty())
             format_set_num_format(f, SpreadsheetNumberFormat(number).toUtf8().constData());
         if (footer)
@@ -146,7 +151,7 @@ private:
                 const QString text = v.toString();
                 if (text.isEmpty())
                     continue;
-                e = worksheet_write_string(sheet_, row, lxw_col_t(c), text.toUtf8().constData(), format);
+                e = worksheet_write_string(sheet_, row, lxw_col_t(c), Utf8(text), format);
                 break;
             }
             }
@@ -156,8 +161,21 @@ private:
         return LXW_NO_ERROR;
     }
 
+    // The text as UTF-8 in a buffer the writer reuses: one conversion, no allocation per cell.
+    const char* Utf8(const QString& text)
+    {
+        const qsizetype need = encoder_.requiredSpace(text.size()) + 1;
+        if (qsizetype(utf8_.size()) < need)
+            utf8_.resize(size_t(need));
+        char* end = encoder_.appendToBuffer(utf8_.data(), text);
+        *end = '\0';
+        return utf8_.data();
+    }
+
     lxw_workbook* book_;
     const SheetData& data_;
+    QStringEncoder encoder_{QStringEncoder::Utf8};
+    std::vector<char> utf8_;
     lxw_worksheet* sheet_ = nullptr;
     QVector<lxw_format*> cellFormats_;
     QVector<lxw_format*> footerFormats_;

@@ -1,0 +1,295 @@
+// The transfer bill list over the demo generator's 100,000 bills, each figure against a raw
+// baseline in the same run (process CPU time):
+//   search: btnQryClick to a painted grid, against a libsqlite3 step loop that reads every column
+//           of the same translated SQL into C++ values;
+//   memory: the bytes BillListData holds (the heap it takes), against the raw bytes of the rows
+//           (8 per number or null, the text's UTF-8 bytes);
+//   export: the lines export of a 10,000-line bill, against a libxlsxwriter loop writing the
+//           same cells.
+#include "billlist/WorkWindow.h"
+#include "billlist/WorkWindowSql.h"
+#include "host/db/Connection.h"
+#include "host/db/DemoData.h"
+#include "model/DateUtil.h"
+#include "model/SqlText.h"
+#include "platform/DataController.h"
+#include "platform/Dataset.h"
+#include "platform/DateEdit.h"
+#include "platform/TableView.h"
+#include "plugin/Host.h"
+#include "tests/support/ModuleHarness.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <ctime>
+#include <cstdio>
+#include <malloc.h>
+#include <map>
+#include <sqlite3.h>
+#include <string>
+#include <variant>
+#include <vector>
+#include <xlsxwriter.h>
+
+namespace {
+
+constexpr int Bills = 100000;
+constexpr int ExportLines = 10000;
+
+struct Env {
+    testsupport::ScriptedApplication app;
+    testsupport::TestHost host;
+    testsupport::ModuleScope scope{app, &host};
+    QTemporaryDir dir;
+    std::unique_ptr<TWorkWindowForm> window;
+    QString searchSql;
+};
+
+Env* env = nullptr;
+std::map<std::string, double>& Means()
+{
+    static std::map<std::string, double> m;
+    return m;
+}
+
+void Record(const std::string& name, double seconds, int64_t iterations)
+{
+    if (iterations > 0)
+        Means()[name] = seconds / double(iterations);
+}
+
+// Process CPU time: the figures compare the work done, and stay put on a machine that is busy
+// with other things.
+struct CpuClock {
+    static double Now()
+    {
+        timespec ts{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+    }
+};
+
+double Since(double t0) { return CpuClock::Now() - t0; }
+
+void Setup()
+{
+    env = new Env;
+    auto conn = host::db::Open(QStringLiteral("sqlite:") + env->host.DatabaseFile());
+    host::db::DemoOptions o;
+    o.bills = Bills;
+    host::db::SeedDemo(*conn, o);
+    // One bill of 10,000 lines for the export, of goods the demo operator may handle.
+    conn->BeginWrite();
+    host::db::Execute(*conn, QStringLiteral("insert into Sto_AdjustBillMain (ID, BillNo, BillDate, Src_StorageCode,"
+                                            " Des_StorageCode, BillStatus, AuditFlag, DELETED) values (900000000,"
+                                            " 'DB-BENCH', sysdate, 'S01', 'S02', 0, 0, 0)"));
+    host::db::Execute(*conn, QStringLiteral("insert into Sto_AdjustBillDetail (ID, BillID, BillNo, GoodsCode, GoodsName,"
+                                            " CalUnit, GoodsPrice, GoodsCount, PaySum, DELETED) select 900000000 + ID,"
+                                            " 900000000, 'DB-BENCH', GoodsCode, GoodsName, CalUnit, GoodsPrice,"
+                                            " GoodsCount, PaySum, 0 from Sto_AdjustBillDetail d where DELETED = 0 and exists (select 1 from"
+                                            " Bas_GoodsInfo g where g.GoodsCode = d.GoodsCode) order by ID limit %1")
+                                 .arg(ExportLines));
+    host::db::Execute(*conn, QStringLiteral("insert into sys_operatorgoodstype (OperatorID, GoodsType) select distinct %1,"
+                                            " GoodsType from Bas_GoodsInfo g where not exists (select 1 from"
+                                            " sys_operatorgoodstype t where t.OperatorID = %1 and t.GoodsType = g.GoodsType)")
+                                 .arg(env->host.Operator.OperatorId));
+    conn->Commit();
+    env->window = std::make_unique<TWorkWindowForm>();
+    TWorkWindowForm& w = *env->window;
+    w.resize(1280, 800);
+    w.InitWindow();
+    w.dtBegindate->SetDate(QDate(2000, 1, 1));
+    w.dtEndDate->SetDate(model::Today());
+    w.show();
+    QApplication::processEvents();
+    env->searchSql = billlist::BillSearchSql({}, QDate(2000, 1, 1), model::Today(), {}, {});
+}
+
+void BM_SearchToPaintedGrid(benchmark::State& state)
+{
+    TWorkWindowForm& w = *env->window;
+    double total = 0;
+    for (auto _ : state) {
+        const double t0 = CpuClock::Now();
+        w.btnQryClick();
+        w.TableBillInfo->Table()->viewport()->repaint();
+        total += Since(t0);
+    }
+    state.counters["rows"] = w.TableBillInfo->DataController()->RecordCount();
+    Record("search", total, state.iterations());
+}
+
+using Cell = std::variant<std::monostate, sqlite3_int64, double, std::string>;
+
+void BM_RawSqliteBaseline(benchmark::State& state)
+{
+    const QByteArray sql = host::db::Translate(env->searchSql, host::db::Engine::SQLite).toUtf8();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(env->host.DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    double total = 0;
+    size_t rows = 0;
+    for (auto _ : state) {
+        const double t0 = CpuClock::Now();
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr);
+        const int n = sqlite3_column_count(st);
+        std::vector<Cell> cells;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            for (int c = 0; c < n; ++c) {
+                switch (sqlite3_column_type(st, c)) {
+                case SQLITE_INTEGER: cells.emplace_back(sqlite3_column_int64(st, c)); break;
+                case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(st, c)); break;
+                case SQLITE_NULL: cells.emplace_back(); break;
+                default:
+                    cells.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                                   size_t(sqlite3_column_bytes(st, c))));
+                }
+            }
+        }
+        sqlite3_finalize(st);
+        rows = cells.size() / size_t(std::max(n, 1));
+        benchmark::DoNotOptimize(cells.data());
+        total += Since(t0);
+    }
+    sqlite3_close(db);
+    state.counters["rows"] = double(rows);
+    Record("raw", total, state.iterations());
+}
+
+// The heap BillListData takes against the raw bytes of its rows.
+void MeasureMemory()
+{
+    TWorkWindowForm& w = *env->window;
+    w.LoadBillList(billlist::BillByNumberSql(QStringLiteral("none")));
+    const size_t before = mallinfo2().uordblks;
+    w.btnQryClick();
+    const size_t after = mallinfo2().uordblks;
+    const QByteArray sql = host::db::Translate(env->searchSql, host::db::Engine::SQLite).toUtf8();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(env->host.DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr);
+    size_t raw = 0;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        for (int c = 0; c < sqlite3_column_count(st); ++c)
+            raw += sqlite3_column_type(st, c) == SQLITE_TEXT ? size_t(sqlite3_column_bytes(st, c)) : 8;
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    Means()["memory"] = double(after - before);
+    Means()["memoryRaw"] = double(raw);
+}
+
+// The export benchmarks run after the searches: the first of them shows the 10,000 lines.
+void ShowBenchLines()
+{
+    TWorkWindowForm& w = *env->window;
+    if (w.TableGoodsList->DataController()->RecordCount() == ExportLines)
+        return;
+    w.LoadBillList(billlist::BillByNumberSql(QStringLiteral("DB-BENCH")));
+    w.TableBillInfo->DataController()->SetFocusedRecordIndex(0);
+    w.TableBillInfoCellClick(0, nullptr);
+}
+
+void BM_LinesExport(benchmark::State& state)
+{
+    ShowBenchLines();
+    TWorkWindowForm& w = *env->window;
+    const QString path = env->dir.filePath(QStringLiteral("lines.xlsx"));
+    double total = 0;
+    for (auto _ : state) {
+        env->app.QueueFileName(path);
+        const double t0 = CpuClock::Now();
+        w.N1Click();
+        total += Since(t0);
+    }
+    state.counters["lines"] = w.TableGoodsList->DataController()->RecordCount();
+    Record("export", total, state.iterations());
+}
+
+// The same cells as plain C++ values, written by a libxlsxwriter loop.
+void BM_RawXlsxBaseline(benchmark::State& state)
+{
+    ShowBenchLines();
+    TWorkWindowForm& w = *env->window;
+    platform::DataController* dc = w.TableGoodsList->DataController();
+    struct Row {
+        std::string code, name, unit;
+        double price, count, sum, stock;
+    };
+    std::vector<Row> rows;
+    for (int r = 0; r < dc->RecordCount(); ++r)
+        rows.push_back({dc->DisplayText(r, w.colGoodsCode->Index()).toStdString(),
+                        dc->DisplayText(r, w.colGoodsName->Index()).toStdString(),
+                        dc->DisplayText(r, w.colCalUnit->Index()).toStdString(),
+                        dc->Value(r, w.colGoodsPrice->Index()).toDouble(), dc->Value(r, w.colGoodsCount->Index()).toDouble(),
+                        dc->Value(r, w.colPaysum->Index()).toDouble(), dc->Value(r, w.colStockLeftCount->Index()).toDouble()});
+    const std::string path = env->dir.filePath(QStringLiteral("raw.xlsx")).toStdString();
+    const char* captions[] = {"商品编号", "商品名称", "单位", "单价", "数量", "金额", "库存数量"};
+    double total = 0;
+    for (auto _ : state) {
+        const double t0 = CpuClock::Now();
+        lxw_workbook_options o{};
+        o.constant_memory = LXW_TRUE;
+        lxw_workbook* book = workbook_new_opt(path.c_str(), &o);
+        lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+        lxw_format* bold = workbook_add_format(book);
+        format_set_bold(bold);
+        lxw_format* two = workbook_add_format(book);
+        format_set_num_format(two, "0.00");
+        for (int c = 0; c < 7; ++c)
+            worksheet_write_string(sheet, 0, lxw_col_t(c), captions[c], bold);
+        lxw_row_t r = 1;
+        double count = 0, sum = 0;
+        for (const Row& row : rows) {
+            worksheet_write_string(sheet, r, 0, row.code.c_str(), nullptr);
+            worksheet_write_string(sheet, r, 1, row.name.c_str(), nullptr);
+            worksheet_write_string(sheet, r, 2, row.unit.c_str(), nullptr);
+            worksheet_write_number(sheet, r, 3, row.price, nullptr);
+            worksheet_write_number(sheet, r, 4, row.count, two);
+            worksheet_write_number(sheet, r, 5, row.sum, nullptr);
+            worksheet_write_number(sheet, r, 6, row.stock, nullptr);
+            count += row.count;
+            sum += row.sum;
+            ++r;
+        }
+        worksheet_write_string(sheet, r, 0, (std::to_string(rows.size()) + " 条记录").c_str(), bold);
+        worksheet_write_number(sheet, r, 4, count, two);
+        worksheet_write_number(sheet, r, 5, sum, two);
+        workbook_close(book);
+        total += Since(t0);
+    }
+    Record("exportRaw", total, state.iterations());
+}
+
+BENCHMARK(BM_SearchToPaintedGrid)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RawSqliteBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_LinesExport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RawXlsxBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Setup();
+    MeasureMemory();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    auto& m = Means();
+    std::printf("search to painted grid over %d bills: %.1f ms, raw sqlite3 loop: %.1f ms, ratio %.2f\n", Bills,
+                m["search"] * 1e3, m["raw"] * 1e3, m["search"] / m["raw"]);
+    std::printf("BillListData holds %.1f MB, raw rows %.1f MB, ratio %.2f\n", m["memory"] / 1e6, m["memoryRaw"] / 1e6,
+                m["memory"] / m["memoryRaw"]);
+    std::printf("lines export of %d lines: %.1f ms, raw libxlsxwriter loop: %.1f ms, ratio %.2f\n", ExportLines,
+                m["export"] * 1e3, m["exportRaw"] * 1e3, m["export"] / m["exportRaw"]);
+    env->window->DoneWindow();
+    env->window.reset();
+    return 0;
+}
