@@ -160,14 +160,21 @@ void BM_RawSqliteBaseline(benchmark::State& state)
     Record("raw", total, state.iterations());
 }
 
+// Heap in use: small blocks plus the large ones malloc maps on their own.
+size_t HeapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
 // The heap BillListData takes against the raw bytes of its rows.
 void MeasureMemory()
 {
     TWorkWindowForm& w = *env->window;
     w.LoadBillList(billlist::BillByNumberSql(QStringLiteral("none")));
-    const size_t before = mallinfo2().uordblks;
+    const size_t before = HeapInUse();
     w.btnQryClick();
-    const size_t after = mallinfo2().uordblks;
+    const size_t after = HeapInUse();
     const QByteArray sql = host::db::Translate(env->searchSql, host::db::Engine::SQLite).toUtf8();
     sqlite3* db = nullptr;
     sqlite3_open_v2(env->host.DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
