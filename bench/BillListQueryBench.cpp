@@ -3,7 +3,7 @@
 // text that reads every column. The ratio shows what the service costs on top of the engine.
 #include "bench/BenchSupport.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <sqlite3.h>
 

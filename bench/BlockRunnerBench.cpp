@@ -8,7 +8,7 @@
 #include "host/db/Connection.h"
 #include "host/db/Schema.h"
 #include "host/db/SqlTokenizer.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -8,7 +8,7 @@
 
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <sqlite3.h>
 #include <vector>

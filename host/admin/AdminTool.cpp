@@ -5,8 +5,8 @@
 #include "host/db/DemoData.h"
 #include "host/db/Schema.h"
 #include "host/db/Transaction.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <QElapsedTimer>
 #include <QIODevice>

@@ -2,9 +2,9 @@
 
 #include "host/db/Dialect.h"
 
-#include "platform/CheckedInt.h"
-#include "platform/Currency.h"
-#include "platform/Exception.h"
+#include "platform/core/CheckedInt.h"
+#include "platform/core/Currency.h"
+#include "platform/core/Exception.h"
 
 #include <charconv>
 #include <cmath>

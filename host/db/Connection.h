@@ -2,7 +2,7 @@
 // The engine seam of the database service. Nothing above host/db knows which engine runs:
 // the service takes Oracle-dialect text, translates it once per engine and runs it here.
 // No UI in this layer; every failure throws platform::EDatabaseError.
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <QString>
 #include <QVariant>

@@ -2,8 +2,8 @@
 
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <QMetaProperty>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "host/db/DemoData.h"
 
-#include "platform/Currency.h"
-#include "platform/Exception.h"
+#include "platform/core/Currency.h"
+#include "platform/core/Exception.h"
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
 

@@ -1,7 +1,7 @@
 #include "host/db/Dialect.h"
 
 #include "host/db/SqlTokenizer.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QHash>
 #include <QMutex>

@@ -1,8 +1,8 @@
 #include "host/db/PgConnection.h"
 
 #include "host/db/Dialect.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <charconv>
 #include <libpq-fe.h>

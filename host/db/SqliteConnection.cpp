@@ -1,9 +1,9 @@
 #include "host/db/SqliteConnection.h"
 
 #include "host/db/Dialect.h"
-#include "platform/CheckedInt.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/CheckedInt.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <charconv>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "host/shell/HostOptions.h"
 #include "host/shell/HostSession.h"
 #include "host/shell/HostWindow.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QDir>
 #include <QFileInfo>

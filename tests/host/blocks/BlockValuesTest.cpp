@@ -1,6 +1,6 @@
 // Value rules of block variables: Oracle's rounding, text of numbers, and refusals on assignment.
 #include "host/db/BlockInterpreter.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include "BlockTestUtil.h"
 

@@ -1,7 +1,7 @@
 // The Oracle text the module sends, run on each engine: the rewrites must give Oracle's answers.
 #include "host/db/Dialect.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QSet>

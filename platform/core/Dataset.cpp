@@ -1,4 +1,4 @@
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <QLocale>
 #include <algorithm>
