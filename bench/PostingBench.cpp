@@ -9,6 +9,7 @@
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <sqlite3.h>
 #include <vector>
@@ -127,8 +128,8 @@ public:
     {
         Exec("BEGIN IMMEDIATE");
         try {
-            const QByteArray now = host::db::CanonicalDateText(QDateTime::currentDateTime()).toUtf8();
-            const QByteArray audit = host::db::CanonicalDateText(QDateTime(p.auditDate.date(), QTime(p.auditDate.time().hour(),
+            const QByteArray now = platform::CanonicalDateText(QDateTime::currentDateTime()).toUtf8();
+            const QByteArray audit = platform::CanonicalDateText(QDateTime(p.auditDate.date(), QTime(p.auditDate.time().hour(),
                                                                                                        p.auditDate.time().minute())))
                                          .toUtf8();
             struct Side {

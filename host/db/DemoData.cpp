@@ -2,6 +2,7 @@
 
 #include "platform/core/Currency.h"
 #include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
 
@@ -608,7 +609,7 @@ void Write(Connection& c, const World& w)
     // SQLite keeps dates as canonical text; handing it the text saves converting the same
     // stamp for every line of a bill.
     const bool sqlite = c.GetEngine() == Engine::SQLite;
-    auto date = [sqlite](const QDateTime& dt) { return sqlite ? QVariant(CanonicalDateText(dt)) : QVariant(dt); };
+    auto date = [sqlite](const QDateTime& dt) { return sqlite ? QVariant(platform::CanonicalDateText(dt)) : QVariant(dt); };
     {
         Insert ins(c, "Sys_DictDetail", "DictDetailCode,DictDetailName");
         for (const UnitDef& d : kDict)

@@ -2,13 +2,11 @@
 
 #include "host/db/SqlTokenizer.h"
 #include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <QHash>
 #include <QMutex>
 #include <QFile>
-#include <cmath>
-#include <cstring>
-#include <iterator>
 #include <mutex>
 #include <unordered_map>
 
@@ -196,7 +194,7 @@ private:
 
     QString DateConstant(const QDateTime& dt) const
     {
-        const QString text = u'\'' + CanonicalDateText(dt) + u'\'';
+        const QString text = u'\'' + platform::CanonicalDateText(dt) + u'\'';
         return engine_ == Engine::SQLite ? text : QStringLiteral("TIMESTAMP ") + text;
     }
 
@@ -212,7 +210,7 @@ private:
             const QString format = args.size() == 2 ? t_[args[1].first].text : defaultFormat;
             if (text.trimmed().isEmpty())
                 return QStringLiteral("NULL"); // Oracle's empty text is null
-            const auto dt = ParseOracleDate(text, format);
+            const auto dt = platform::ParseOracleDate(text, format);
             if (!dt)
                 Fail(QStringLiteral("to_date: '%1' is not a valid date for the format '%2'").arg(text, format));
             return DateConstant(*dt);
@@ -336,66 +334,6 @@ qint64 Execute(Connection& c, const QString& oracleSql, const QVector<QVariant>&
     }
 }
 
-std::optional<QDateTime> ParseOracleDate(const QString& text, const QString& format)
-{
-    const QString f = format.toUpper();
-    const int fn = f.size();
-    const int n = text.size();
-    int year = -1, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-    int fi = 0;
-    int p = 0;
-    auto skipSpace = [&] {
-        while (p < n && text[p].isSpace())
-            ++p;
-    };
-    while (fi < fn) {
-        skipSpace();
-        if (p >= n)
-            break; // shorter input: the remaining fields keep their start values
-        int* target = nullptr;
-        int width = 2;
-        auto take = [&](const char* name, int* field, int w) {
-            const int len = int(qstrlen(name));
-            if (f.mid(fi, len) == QLatin1String(name)) {
-                target = field;
-                width = w;
-                fi += len;
-                return true;
-            }
-            return false;
-        };
-        if (take("YYYY", &year, 4) || take("HH24", &hour, 2) || take("HH12", &hour, 2) || take("HH", &hour, 2)
-            || take("MM", &month, 2) || take("DD", &day, 2) || take("MI", &minute, 2) || take("SS", &second, 2)) {
-            int value = 0;
-            int digits = 0;
-            while (p < n && digits < width && text[p].isDigit()) {
-                value = value * 10 + text[p].digitValue();
-                ++p;
-                ++digits;
-            }
-            if (digits == 0)
-                return std::nullopt;
-            *target = value;
-            continue;
-        }
-        const QChar fc = f[fi];
-        if (fc.isLetterOrNumber())
-            return std::nullopt; // a format element we do not know
-        // Separators of the format match any punctuation of the input.
-        ++fi;
-        if (p < n && !text[p].isLetterOrNumber())
-            ++p;
-    }
-    skipSpace();
-    if (p < n || year < 0)
-        return std::nullopt;
-    const QDate d(year, month, day);
-    const QTime t(hour, minute, second);
-    if (!d.isValid() || !t.isValid())
-        return std::nullopt;
-    return QDateTime(d, t);
-}
-
 ParamKind KindOfParam(const QVariant& v)
 {
     if (!v.isValid() || v.isNull())
@@ -429,65 +367,8 @@ ParamKind KindOfParam(const QVariant& v)
 QString ParamDateText(const QVariant& v)
 {
     if (v.metaType().id() == QMetaType::QDate)
-        return CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0)));
-    return CanonicalDateText(v.toDateTime());
-}
-
-QString CanonicalDateText(const QDateTime& dt)
-{
-    const QDate d = dt.date();
-    const QTime t = dt.time();
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), t.hour(), t.minute(),
-                  t.second());
-    return QString::fromLatin1(buf);
-}
-
-QDateTime ParseCanonicalDate(const char* s, int len)
-{
-    auto num = [&](int at, int width, int& out) {
-        if (at + width > len)
-            return false;
-        int v = 0;
-        for (int k = 0; k < width; ++k) {
-            const char c = s[at + k];
-            if (c < '0' || c > '9')
-                return false;
-            v = v * 10 + (c - '0');
-        }
-        out = v;
-        return true;
-    };
-    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
-    if (len < 10 || !num(0, 4, y) || s[4] != '-' || !num(5, 2, mo) || s[7] != '-' || !num(8, 2, d))
-        return {};
-    int p = 10;
-    if (p < len && (s[p] == ' ' || s[p] == 'T')) {
-        if (!num(p + 1, 2, h) || p + 3 >= len || s[p + 3] != ':' || !num(p + 4, 2, mi))
-            return {};
-        p += 6;
-        if (p < len && s[p] == ':') {
-            if (!num(p + 1, 2, sec))
-                return {};
-            p += 3;
-            if (p < len && s[p] == '.') {
-                ++p;
-                int scale = 100;
-                while (p < len && s[p] >= '0' && s[p] <= '9') {
-                    ms += (s[p] - '0') * scale;
-                    scale /= 10;
-                    ++p;
-                }
-            }
-        }
-    }
-    if (p != len)
-        return {};
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, sec, ms);
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return QDateTime(date, time);
+        return platform::CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0)));
+    return platform::CanonicalDateText(v.toDateTime());
 }
 
 void KeepLocalZoneLoaded()
@@ -500,56 +381,6 @@ void KeepLocalZoneLoaded()
         qputenv("TZ", ":/etc/localtime");
     });
 #endif
-}
-
-QDateTime DateTextCache::Parse(const char* text, int length)
-{
-    for (const Entry& e : entries_)
-        if (e.length == length && std::memcmp(e.text, text, size_t(length)) == 0)
-            return e.value;
-    QDateTime dt = ParseCanonicalDate(text, length);
-    if (length <= int(sizeof(Entry::text))) {
-        Entry& e = entries_[next_];
-        next_ = (next_ + 1) % int(std::size(entries_));
-        std::memcpy(e.text, text, size_t(length));
-        e.length = length;
-        e.value = dt;
-    }
-    return dt;
-}
-
-QString PlainNumberText(double v)
-{
-    if (!std::isfinite(v))
-        return {};
-    if (v == 0)
-        return QStringLiteral("0");
-    if (v == std::floor(v) && std::fabs(v) < 1e18)
-        return QString::number(qint64(v));
-    // 15 significant digits: what a double holds reliably, so 0.1 + 0.2 reads 0.3.
-    const int magnitude = int(std::floor(std::log10(std::fabs(v))));
-    const int decimals = std::clamp(14 - magnitude, 0, 40);
-    return TrimDecimalText(QString::number(v, 'f', decimals));
-}
-
-QString TrimDecimalText(QString text)
-{
-    if (text.contains(u'e') || text.contains(u'E')) {
-        bool ok = false;
-        const double d = text.toDouble(&ok);
-        return ok ? PlainNumberText(d) : text;
-    }
-    if (text.contains(u'.')) {
-        int end = text.size();
-        while (end > 0 && text[end - 1] == u'0')
-            --end;
-        if (end > 0 && text[end - 1] == u'.')
-            --end;
-        text.truncate(end);
-    }
-    if (text == QLatin1String("-0") || text.isEmpty() || text == QLatin1String("-"))
-        return QStringLiteral("0");
-    return text;
 }
 
 } // namespace host::db

@@ -3,6 +3,7 @@
 #include "host/db/Dialect.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <charconv>
 #include <libpq-fe.h>
@@ -83,7 +84,7 @@ std::optional<Currency> ParseCurrency(const char* s, int n)
     return Currency::FromRaw(neg ? -raw : raw);
 }
 
-QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* column, DateTextCache& dates)
+QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* column, platform::DateTextCache& dates)
 {
     auto bad = [&]() -> QVariant {
         throw EDatabaseError(QStringLiteral("Column %1 holds '%2', which is not a valid %3 value")
@@ -295,7 +296,7 @@ qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& par
     sink->Columns(columns);
     const int rows = PQntuples(r.r);
     sink->SizeHint(rows);
-    DateTextCache dates;
+    platform::DateTextCache dates;
     std::vector<QVariant> row(static_cast<size_t>(ncol));
     for (int i = 0; i < rows; ++i) {
         for (int c = 0; c < ncol; ++c) {
