@@ -121,7 +121,7 @@ int Init(const Options& o, QTextStream& out)
 {
     auto svc = OpenService(o);
     db::CreateSchema(svc->GetConnection());
-    out << "Schema ready: " << db::SchemaTables(svc->GetConnection().GetEngine()).size() << " tables in " << TargetOf(o) << "\n";
+    out << "Schema ready: " << db::SchemaTables(svc->GetConnection()).size() << " tables in " << TargetOf(o) << "\n";
     return ExitOk;
 }
 

@@ -1,5 +1,6 @@
 #include "host/db/Dialect.h"
 
+#include "host/db/EngineRules.h"
 #include "host/db/SqlTokenizer.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
@@ -23,7 +24,7 @@ bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'
 
 class Rewriter {
 public:
-    Rewriter(const QVector<Token>& tokens, Engine engine) : t_(tokens), engine_(engine) {}
+    Rewriter(const QVector<Token>& tokens, const EngineRules& rules) : t_(tokens), rules_(rules) {}
 
     bool usesSequence = false;
 
@@ -40,14 +41,14 @@ public:
                 const int n = tok.text.toInt(&ok);
                 if (!ok || n < 1)
                     Fail(QStringLiteral("Bind variable :%1 is not supported: use :1, :2 ...").arg(tok.text));
-                Emit(out, tok, (engine_ == Engine::SQLite ? QStringLiteral("?") : QStringLiteral("$")) + QString::number(n));
+                Emit(out, tok, rules_.Param(n));
                 break;
             }
             case TokenKind::Identifier:
                 i = Identifier(out, i, e);
                 break;
             case TokenKind::QuotedIdentifier:
-                Emit(out, tok, QuotedIdentifier(tok.text));
+                Emit(out, tok, rules_.QuotedIdentifier(tok.text));
                 break;
             case TokenKind::Operator:
                 if (tok.text == QLatin1String("^=") || tok.text == QLatin1String("!="))
@@ -69,7 +70,7 @@ public:
 
 private:
     const QVector<Token>& t_;
-    Engine engine_;
+    const EngineRules& rules_;
 
     static void Emit(QString& out, const Token& tok, const QString& text)
     {
@@ -98,18 +99,19 @@ private:
         Fail(QStringLiteral("SQL syntax error: missing ')' after position %1").arg(t_[open].pos + 1));
     }
 
-    // Oracle divides exactly; both engines truncate integer by integer. SQLite would also give
-    // null for a zero divisor, so there the divisor goes through a function that refuses it.
+    // Oracle divides exactly; both engines truncate integer by integer. An engine that gives
+    // null for a zero divisor gets the divisor through a function that refuses it.
     // Returns the index of the last token consumed.
     int Division(QString& out, int slash, int e)
     {
         const Token& tok = t_[slash];
-        const int end = engine_ == Engine::SQLite ? OperandEnd(slash + 1, e) : -1;
+        const QString guard = rules_.DivisorGuard();
+        const int end = guard.isEmpty() ? -1 : OperandEnd(slash + 1, e);
         if (end < 0) {
             Emit(out, tok, QStringLiteral("* 1.0 /"));
             return slash;
         }
-        Emit(out, tok, QStringLiteral("* 1.0 / jxc_divisor(") + Range(slash + 1, end) + u')');
+        Emit(out, tok, QStringLiteral("* 1.0 / ") + guard + u'(' + Range(slash + 1, end) + u')');
         return end - 1;
     }
 
@@ -176,28 +178,6 @@ private:
         return args;
     }
 
-    QString QuotedIdentifier(const QString& name) const
-    {
-        // Oracle keeps quoted names as written and folds unquoted ones to upper case, so an
-        // upper-case quoted name is the plain one; PostgreSQL folds to lower case instead.
-        if (engine_ == Engine::PostgreSQL && name == name.toUpper() && !name.isEmpty())
-            return u'"' + name.toLower() + u'"';
-        return u'"' + name + u'"';
-    }
-
-    QString SysdateExpr() const
-    {
-        // Server local time without fractions, as Oracle's DATE holds it.
-        return engine_ == Engine::SQLite ? QStringLiteral("datetime('now','localtime')")
-                                         : QStringLiteral("date_trunc('second', localtimestamp)");
-    }
-
-    QString DateConstant(const QDateTime& dt) const
-    {
-        const QString text = u'\'' + platform::CanonicalDateText(dt) + u'\'';
-        return engine_ == Engine::SQLite ? text : QStringLiteral("TIMESTAMP ") + text;
-    }
-
     QString ToDate(int open, int close)
     {
         const auto args = Args(open, close);
@@ -213,13 +193,11 @@ private:
             const auto dt = platform::ParseOracleDate(text, format);
             if (!dt)
                 Fail(QStringLiteral("to_date: '%1' is not a valid date for the format '%2'").arg(text, format));
-            return DateConstant(*dt);
+            return rules_.DateConstant(platform::CanonicalDateText(*dt));
         }
         const QString value = Range(args[0].first, args[0].second);
         const QString format = args.size() == 2 ? Range(args[1].first, args[1].second) : u'\'' + defaultFormat + u'\'';
-        if (engine_ == Engine::SQLite)
-            return QStringLiteral("jxc_to_date(%1, %2)").arg(value, format);
-        return QStringLiteral("(to_timestamp(%1, %2)::timestamp)").arg(value, format);
+        return rules_.ToDate(value, format);
     }
 
     // Handles the identifier at i; returns the index of the last token consumed.
@@ -228,9 +206,12 @@ private:
         const Token& tok = t_[i];
         const bool call = IsOpAt(i + 1, e, "(");
         const bool qualified = i > 0 && t_[i - 1].IsOp(".");
-        if (!qualified && call && tok.IsWord("mod") && engine_ == Engine::SQLite) {
-            Emit(out, tok, QStringLiteral("jxc_mod")); // refuses a zero divisor, as the division does
-            return i;
+        if (!qualified && call && tok.IsWord("mod")) {
+            const QString mod = rules_.ModFunction(); // refuses a zero divisor, as the division does
+            if (!mod.isEmpty()) {
+                Emit(out, tok, mod);
+                return i;
+            }
         }
         if (!qualified && call && tok.IsWord("nvl")) {
             Emit(out, tok, QStringLiteral("coalesce"));
@@ -242,7 +223,7 @@ private:
             return close;
         }
         if (!qualified && !call && tok.IsWord("sysdate")) {
-            Emit(out, tok, SysdateExpr());
+            Emit(out, tok, rules_.Sysdate());
             return i;
         }
         if (tok.IsWord("from") && i + 1 < e && t_[i + 1].IsWord("dual") && !IsOpAt(i + 2, e, ".")) {
@@ -253,12 +234,7 @@ private:
             && (t_[i + 2].IsWord("nextval") || t_[i + 2].IsWord("currval"))) {
             const bool next = t_[i + 2].IsWord("nextval");
             usesSequence = usesSequence || next;
-            QString expr;
-            if (engine_ == Engine::SQLite)
-                expr = QStringLiteral("%1('%2')").arg(next ? QStringLiteral("jxc_nextval") : QStringLiteral("jxc_currval"), tok.text.toUpper());
-            else
-                expr = QStringLiteral("%1('%2')").arg(next ? QStringLiteral("nextval") : QStringLiteral("currval"), tok.text.toLower());
-            Emit(out, tok, expr);
+            Emit(out, tok, rules_.SequenceValue(tok.text, next));
             return i + 2;
         }
         Emit(out, tok, tok.text);
@@ -268,7 +244,7 @@ private:
 
 struct Cache {
     QMutex mutex;
-    std::unordered_map<QString, Translation> map[2];
+    std::unordered_map<QString, Translation> map[2]; // by Engine
 };
 
 Cache& TheCache()
@@ -288,7 +264,7 @@ Translation DoTranslate(const QString& oracleSql, Engine engine)
         --end;
     if (end == 0)
         Fail(QStringLiteral("Empty SQL statement"));
-    Rewriter r(tokens, engine);
+    Rewriter r(tokens, RulesFor(engine));
     Translation t;
     t.text = r.Range(0, end);
     t.usesSequence = r.usesSequence;
@@ -305,7 +281,7 @@ QString Translate(const QString& oracleSql, Engine engine)
 Translation TranslateCached(const QString& oracleSql, Engine engine)
 {
     Cache& c = TheCache();
-    auto& map = c.map[engine == Engine::SQLite ? 0 : 1];
+    auto& map = c.map[size_t(engine)];
     {
         QMutexLocker lock(&c.mutex);
         auto it = map.find(oracleSql);
