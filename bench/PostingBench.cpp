@@ -9,6 +9,7 @@
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
+#include "platform/core/LocalZone.h"
 #include "platform/core/ValueText.h"
 
 #include <sqlite3.h>
@@ -303,6 +304,7 @@ BENCHMARK(BM_Posting_ServiceExecSql)->Unit(benchmark::kMillisecond)->Iterations(
 
 int main(int argc, char** argv)
 {
+    platform::KeepLocalZoneLoaded(); // as the host does, before any thread starts
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

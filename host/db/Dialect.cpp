@@ -7,8 +7,6 @@
 
 #include <QHash>
 #include <QMutex>
-#include <QFile>
-#include <mutex>
 #include <unordered_map>
 
 namespace host::db {
@@ -345,18 +343,6 @@ QString ParamDateText(const QVariant& v)
     if (v.metaType().id() == QMetaType::QDate)
         return platform::CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0)));
     return platform::CanonicalDateText(v.toDateTime());
-}
-
-void KeepLocalZoneLoaded()
-{
-#if defined(Q_OS_UNIX)
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (qEnvironmentVariableIsSet("TZ") || !QFile::exists(QStringLiteral("/etc/localtime")))
-            return;
-        qputenv("TZ", ":/etc/localtime");
-    });
-#endif
 }
 
 } // namespace host::db

@@ -30,10 +30,4 @@ ParamKind KindOfParam(const QVariant& v);
 // The canonical date text of a DateTime parameter (a QDate counts as its midnight).
 QString ParamDateText(const QVariant& v);
 
-// Called by the connections before they read dates. On Unix the C library re-reads the zone
-// file on every local-time conversion unless TZ is set, which made reading 100,000 dates
-// spend most of its time in stat(); naming the same zone file in TZ keeps the zone and drops
-// the re-reads. Does nothing when TZ is set already or elsewhere.
-void KeepLocalZoneLoaded();
-
 } // namespace host::db

@@ -152,7 +152,6 @@ void IgnoreNotice(void*, const char*) {}
 
 PgConnection::PgConnection(const QString& conninfo)
 {
-    KeepLocalZoneLoaded();
     conn_ = PQconnectdb(conninfo.toUtf8().constData());
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
         const QString msg = conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed() : QStringLiteral("out of memory");

@@ -323,7 +323,6 @@ void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : path_(path)
 {
-    KeepLocalZoneLoaded();
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
