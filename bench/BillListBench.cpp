@@ -13,7 +13,8 @@
 #include "model/DateUtil.h"
 #include "model/SqlText.h"
 #include "platform/DataController.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/LocalZone.h"
 #include "platform/DateEdit.h"
 #include "platform/TableView.h"
 #include "plugin/Host.h"
@@ -283,6 +284,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::KeepLocalZoneLoaded(); // as the host does, before any thread starts
     QApplication app(argc, argv);
     Setup();
     MeasureMemory();

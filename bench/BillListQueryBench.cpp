@@ -3,7 +3,8 @@
 // text that reads every column. The ratio shows what the service costs on top of the engine.
 #include "bench/BenchSupport.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/LocalZone.h"
 
 #include <sqlite3.h>
 
@@ -96,6 +97,7 @@ BENCHMARK(BM_BillList_ServiceOpenQuery)->Unit(benchmark::kMillisecond)->MinTime(
 
 int main(int argc, char** argv)
 {
+    platform::KeepLocalZoneLoaded(); // as the host does, before any thread starts
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

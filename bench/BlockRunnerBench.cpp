@@ -8,7 +8,8 @@
 #include "host/db/Connection.h"
 #include "host/db/Schema.h"
 #include "host/db/SqlTokenizer.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
+#include "platform/core/LocalZone.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -205,4 +206,13 @@ BENCHMARK(SaveBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(ParseSaveBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(TokenizeSaveBlockBaseline)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    platform::KeepLocalZoneLoaded(); // as the host does, before any thread starts
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

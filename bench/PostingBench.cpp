@@ -8,7 +8,9 @@
 
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
+#include "platform/core/LocalZone.h"
+#include "platform/core/ValueText.h"
 
 #include <sqlite3.h>
 #include <vector>
@@ -127,8 +129,8 @@ public:
     {
         Exec("BEGIN IMMEDIATE");
         try {
-            const QByteArray now = host::db::CanonicalDateText(QDateTime::currentDateTime()).toUtf8();
-            const QByteArray audit = host::db::CanonicalDateText(QDateTime(p.auditDate.date(), QTime(p.auditDate.time().hour(),
+            const QByteArray now = platform::CanonicalDateText(QDateTime::currentDateTime()).toUtf8();
+            const QByteArray audit = platform::CanonicalDateText(QDateTime(p.auditDate.date(), QTime(p.auditDate.time().hour(),
                                                                                                        p.auditDate.time().minute())))
                                          .toUtf8();
             struct Side {
@@ -302,6 +304,7 @@ BENCHMARK(BM_Posting_ServiceExecSql)->Unit(benchmark::kMillisecond)->Iterations(
 
 int main(int argc, char** argv)
 {
+    platform::KeepLocalZoneLoaded(); // as the host does, before any thread starts
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

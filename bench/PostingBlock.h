@@ -2,7 +2,7 @@
 // The transfer posting block as the list window sends it (stock-out bill, stock-in bill, the
 // stock movement per line and the status change, in one anonymous block), for benchmarks and
 // for checks that demo data can be posted. Header-only: the benchmarks link only the host.
-#include "platform/Currency.h"
+#include "platform/core/Currency.h"
 #include "tests/support/PostingBlock.h"
 
 #include <QDateTime>

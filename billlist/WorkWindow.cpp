@@ -8,7 +8,7 @@
 #include "platform/ButtonEdit.h"
 #include "platform/DataController.h"
 #include "platform/DataSource.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/DateEdit.h"
 #include "platform/Grid.h"
 #include "platform/GridColumn.h"

@@ -7,7 +7,7 @@
 #include "host/db/SqlTokenizer.h"
 #include "host/db/SqliteConnection.h"
 #include "host/db/Transaction.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <memory>
 

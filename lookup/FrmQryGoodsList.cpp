@@ -6,7 +6,7 @@
 #include "platform/Application.h"
 #include "platform/DataController.h"
 #include "platform/DataSource.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/Grid.h"
 #include "platform/GridColumn.h"
 #include "platform/SlotGuard.h"

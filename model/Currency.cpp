@@ -1,6 +1,6 @@
 #include "model/Currency.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <cmath>
 

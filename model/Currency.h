@@ -1,7 +1,7 @@
 #pragma once
 // Money for the module: the platform's fixed-point Currency, and the text forms the module
 // writes into SQL (plain decimals) and shows on screen ("0.00").
-#include "platform/Currency.h"
+#include "platform/core/Currency.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,5 +1,7 @@
 #include "model/DateUtil.h"
 
+#include "platform/core/ValueText.h"
+
 #include <QLocale>
 
 namespace model {
@@ -47,20 +49,7 @@ QDateTime DateTimeFromVariant(const QVariant& value)
         return value.toDateTime();
     if (value.typeId() == QMetaType::QDate)
         return QDateTime(value.toDate(), QTime(0, 0));
-    const QString text = value.toString().trimmed();
-    if (text.isEmpty())
-        return QDateTime();
-    static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd",
-                                          "yyyy-MM-ddTHH:mm:ss"};
-    for (const char* f : formats) {
-        const QDateTime dt = QDateTime::fromString(text, QString::fromLatin1(f));
-        if (dt.isValid())
-            return dt;
-    }
-    const QDate shortDate = QLocale::system().toDate(text, QLocale::ShortFormat);
-    if (shortDate.isValid())
-        return QDateTime(shortDate, QTime(0, 0));
-    return QDateTime();
+    return platform::ParseDateText(value.toString(), platform::DateForm::Iso | platform::DateForm::ShortDate);
 }
 
 } // namespace model

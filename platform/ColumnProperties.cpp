@@ -1,6 +1,6 @@
 #include "platform/ColumnProperties.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/FormatFloat.h"
 #include "platform/GridColumn.h"
 

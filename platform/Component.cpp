@@ -58,11 +58,14 @@ ComponentOwner* AsOwner(QObject* o)
 
 Form::Form(QWidget* parent) : QDialog(parent)
 {
-    // The forms ask for 宋体; fontconfig substitutes an installed CJK font.
-    QFont f(QStringLiteral("宋体"));
+    // The forms ask for 宋体; fontconfig substitutes an installed CJK font. Qt keeps the family
+    // names in process-wide font caches that outlive an unloaded module, so they are made on the
+    // heap (fromUtf8), never left pointing into the library's read-only data (QStringLiteral).
+    const QStringList families{QString::fromUtf8("宋体"), QString::fromUtf8("SimSun"),
+                               QString::fromUtf8("WenQuanYi Micro Hei"), QString::fromUtf8("Noto Sans CJK SC")};
+    QFont f(families.front());
     f.setPixelSize(12);
-    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
-                   QStringLiteral("Noto Sans CJK SC")});
+    f.setFamilies(families);
     setFont(f);
 }
 

@@ -2,7 +2,7 @@
 // A money edit: shows its value with a display format ("￥,0.00;￥-,0.00") when it has no focus
 // and the plain number while editing. Text that is not a number, or a value outside the bounds
 // when they are set, makes the entry invalid; Value() then keeps the last valid value.
-#include "platform/Currency.h"
+#include "platform/core/Currency.h"
 #include "platform/TextEdit.h"
 
 #include <limits>

@@ -6,7 +6,7 @@
 //
 // The dataset is not owned. When it is destroyed the source lets go of it and shows nothing;
 // SetDataSet with another dataset rebinds every view on this source.
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <QAbstractTableModel>
 

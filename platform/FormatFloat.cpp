@@ -1,6 +1,6 @@
 #include "platform/FormatFloat.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <cmath>
 

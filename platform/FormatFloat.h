@@ -8,7 +8,7 @@
 // Values are rounded half away from zero at the last shown decimal, after reducing a double to
 // 15 significant digits (so 2.675 shows as 2.68). A value that rounds to zero is zero: no sign,
 // zero section when there is one. An empty format gives the plain general text.
-#include "platform/Currency.h"
+#include "platform/core/Currency.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,7 +1,7 @@
 #include "platform/GridDelegate.h"
 
 #include "platform/ButtonEdit.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/GridTableWidget.h"
 #include "platform/ImageComboBox.h"
 #include "platform/SlotGuard.h"

@@ -1,6 +1,6 @@
 #include "platform/ImageComboBox.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/EditorKeys.h"
 #include "platform/FocusHighlight.h"
 

@@ -3,7 +3,7 @@
 // any other exception goes to the application's default error report, nothing crosses the
 // Qt event loop.
 #include "platform/Application.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <functional>
 #include <type_traits>

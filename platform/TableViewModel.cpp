@@ -1,7 +1,7 @@
 #include "platform/TableViewModel.h"
 
 #include "platform/DataSource.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/GridColumn.h"
 #include "platform/TableView.h"
 

@@ -1,6 +1,6 @@
 #include "platform/TreeListNode.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/TreeList.h"
 #include "platform/TreeListNodes.h"
 

@@ -1,6 +1,6 @@
 #include "plugin/Host.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace plugin {
 

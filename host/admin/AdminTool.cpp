@@ -5,8 +5,8 @@
 #include "host/db/DemoData.h"
 #include "host/db/Schema.h"
 #include "host/db/Transaction.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <QElapsedTimer>
 #include <QIODevice>
@@ -121,7 +121,7 @@ int Init(const Options& o, QTextStream& out)
 {
     auto svc = OpenService(o);
     db::CreateSchema(svc->GetConnection());
-    out << "Schema ready: " << db::SchemaTables(svc->GetConnection().GetEngine()).size() << " tables in " << TargetOf(o) << "\n";
+    out << "Schema ready: " << db::SchemaTables(svc->GetConnection()).size() << " tables in " << TargetOf(o) << "\n";
     return ExitOk;
 }
 

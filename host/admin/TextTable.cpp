@@ -1,6 +1,6 @@
 #include "host/admin/TextTable.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <QStringList>
 #include <vector>

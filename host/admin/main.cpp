@@ -1,5 +1,6 @@
 // jxc-admin: creates, fills and queries the host's database from a terminal.
 #include "host/admin/AdminTool.h"
+#include "platform/core/LocalZone.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::KeepLocalZoneLoaded(); // before any thread starts
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("jxc-admin"));
     QTextStream out(stdout);

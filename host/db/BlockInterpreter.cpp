@@ -2,9 +2,10 @@
 
 #include "host/db/Dialect.h"
 
-#include "platform/CheckedInt.h"
-#include "platform/Currency.h"
-#include "platform/Exception.h"
+#include "platform/core/CheckedInt.h"
+#include "platform/core/Currency.h"
+#include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <charconv>
 #include <cmath>
@@ -108,7 +109,7 @@ QString ToText(const Value& v)
     case Value::Kind::Int:
         return QString::number(v.i);
     case Value::Kind::Num:
-        return OracleNumberText(v.d);
+        return platform::OracleNumberText(v.d);
     case Value::Kind::Text:
         return v.s;
     case Value::Kind::Date:
@@ -119,17 +120,6 @@ QString ToText(const Value& v)
     Fail(QStringLiteral("PLS-00306: wrong type of argument: a BOOLEAN cannot be used as text"));
 }
 
-std::optional<QDateTime> ParseDate(const QString& text)
-{
-    const QString s = text.trimmed();
-    for (const char* f : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd", "yyyy-MM-ddTHH:mm:ss"}) {
-        const QDateTime d = QDateTime::fromString(s, QLatin1String(f));
-        if (d.isValid())
-            return d;
-    }
-    return std::nullopt;
-}
-
 Value ToDate(const Value& v)
 {
     if (v.kind == Value::Kind::Date || v.kind == Value::Kind::Null)
@@ -137,8 +127,9 @@ Value ToDate(const Value& v)
     if (v.kind == Value::Kind::Text) {
         if (v.s.isEmpty())
             return {};
-        if (const auto d = ParseDate(v.s))
-            return Value::MakeDate(*d);
+        const QDateTime d = platform::ParseDateText(v.s, platform::DateForm::Iso);
+        if (d.isValid())
+            return Value::MakeDate(d);
         Fail(QStringLiteral("ORA-01861: literal does not match format string"));
     }
     Fail(QStringLiteral("PLS-00382: expression is of wrong type (a date is expected)"));
@@ -995,34 +986,6 @@ double RoundDecimal(double v, int scale)
         return negative ? -0.0 : 0.0;
     const std::string out = (negative ? "-0." : "0.") + kept + "e" + std::to_string(shift);
     return std::strtod(out.c_str(), nullptr);
-}
-
-QString OracleNumberText(double v)
-{
-    if (!std::isfinite(v))
-        return v > 0 ? QStringLiteral("~") : (v < 0 ? QStringLiteral("-~") : QStringLiteral("NaN"));
-    if (v == 0)
-        return QStringLiteral("0");
-    QString s;
-    if (v == std::floor(v) && std::fabs(v) < 1e15) {
-        s = QString::number(qint64(v));
-    } else {
-        const int magnitude = int(std::floor(std::log10(std::fabs(v))));
-        s = QString::number(v, 'f', std::clamp(14 - magnitude, 0, 60));
-        if (s.contains(u'.')) {
-            int end = s.size();
-            while (s[end - 1] == u'0')
-                --end;
-            if (s[end - 1] == u'.')
-                --end;
-            s.truncate(end);
-        }
-    }
-    if (s.startsWith(QLatin1String("0.")))
-        s.remove(0, 1);
-    else if (s.startsWith(QLatin1String("-0.")))
-        s.remove(1, 1);
-    return s;
 }
 
 Value CoerceTo(const SlotInfo& slot, const Value& in)

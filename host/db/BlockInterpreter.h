@@ -18,13 +18,11 @@ struct RunLimits {
 
 void RunProgram(Connection& c, const Program& program, RunLimits limits = {});
 
-// Value rules shared with the tests.
+// Value rules shared with the tests. Numbers become text as Oracle writes them
+// (platform::OracleNumberText).
 // v rounded to `scale` decimals (negative: to tens, hundreds ...), ties away from zero, judged on
 // the shortest decimal form of v (so 2.675 rounds to 2.68 as the typed number would).
 double RoundDecimal(double v, int scale);
-// Oracle's text of a number: no exponent, no trailing zeros, no leading zero before the point
-// (0.5 -> ".5"), at most 15 significant digits.
-QString OracleNumberText(double v);
 // The value stored into a variable of this type, or EDatabaseError (ORA-06502 ...).
 Value CoerceTo(const SlotInfo& slot, const Value& v);
 

@@ -1,7 +1,7 @@
 #include "host/db/BlockParser.h"
 
 #include "host/db/SqlTokenizer.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QHash>
 #include <QSet>

@@ -2,7 +2,7 @@
 
 #include "host/db/BlockInterpreter.h"
 #include "host/db/BlockParser.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QHash>
 #include <QMutex>

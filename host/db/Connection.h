@@ -1,8 +1,10 @@
 #pragma once
 // The engine seam of the database service. Nothing above host/db knows which engine runs:
 // the service takes Oracle-dialect text, translates it once per engine and runs it here.
-// No UI in this layer; every failure throws platform::EDatabaseError.
-#include "platform/Dataset.h"
+// No UI in this layer; every failure throws platform::EDatabaseError. Dates are read as local
+// time; reading many is fast only in a program whose main pinned the zone
+// (platform/core/LocalZone.h).
+#include "platform/core/Dataset.h"
 
 #include <QString>
 #include <QVariant>

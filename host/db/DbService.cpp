@@ -2,8 +2,9 @@
 
 #include "host/db/Dialect.h"
 #include "host/db/Transaction.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <QMetaProperty>
 #include <QObject>
@@ -331,7 +332,7 @@ QString DbService::ValueText(const QVariant& v)
     switch (v.metaType().id()) {
     case QMetaType::Double:
     case QMetaType::Float:
-        return PlainNumberText(v.toDouble());
+        return platform::PlainNumberText(v.toDouble());
     case QMetaType::QString:
         return v.toString();
     default:

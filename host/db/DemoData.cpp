@@ -1,8 +1,9 @@
 #include "host/db/DemoData.h"
 
-#include "platform/Currency.h"
-#include "platform/Exception.h"
+#include "platform/core/Currency.h"
+#include "platform/core/Exception.h"
 #include "host/db/Dialect.h"
+#include "host/db/EngineRules.h"
 #include "host/db/Transaction.h"
 
 #include <QDir>
@@ -266,53 +267,24 @@ struct Bill {
 };
 
 // SEQ_JXCID values drawn a block at a time: one round trip per block instead of per row, which
-// is most of the cost of a large seed. The block is taken under the writer lock (SQLite) or by
-// nextval itself (PostgreSQL), so other workstations never get the same values.
+// is most of the cost of a large seed.
 class IdPool {
 public:
-    explicit IdPool(Connection& c) : c_(c) {}
+    explicit IdPool(Connection& c) : c_(c), rules_(RulesFor(c.GetEngine())) {}
     qint64 Next()
     {
-        if (pos_ == ids_.size())
-            Refill();
+        if (pos_ == ids_.size()) {
+            ids_ = rules_.DrawSequence(c_, QStringLiteral("SEQ_JXCID"), Block);
+            pos_ = 0;
+        }
         return ids_[pos_++];
     }
 
 private:
     static constexpr int Block = 4096;
-    struct Collect : RowSink {
-        std::vector<qint64>* out;
-        void Columns(const QVector<ResultColumn>&) override {}
-        bool Row(QVariant* v) override
-        {
-            out->push_back(v[0].toLongLong());
-            return true;
-        }
-    };
-    void Refill()
-    {
-        ids_.clear();
-        pos_ = 0;
-        Collect sink;
-        sink.out = &ids_;
-        if (c_.GetEngine() == Engine::SQLite) {
-            c_.ExecNative(QStringLiteral("UPDATE sys_sequence SET SequenceValue = SequenceValue + ?2 WHERE SequenceName = ?1 "
-                                         "RETURNING SequenceValue"),
-                          {QStringLiteral("SEQ_JXCID"), qlonglong(Block)}, &sink);
-            if (ids_.size() != 1)
-                throw platform::EDatabaseError(QStringLiteral("Sequence SEQ_JXCID does not exist"));
-            const qint64 last = ids_.front();
-            ids_.clear();
-            for (qint64 v = last - Block + 1; v <= last; ++v)
-                ids_.push_back(v);
-        } else {
-            c_.ExecNative(QStringLiteral("select nextval('seq_jxcid') from generate_series(1, $1)"), {qlonglong(Block)}, &sink);
-            if (ids_.size() != size_t(Block))
-                throw platform::EDatabaseError(QStringLiteral("Sequence SEQ_JXCID returned too few values"));
-        }
-    }
 
     Connection& c_;
+    const EngineRules& rules_;
     std::vector<qint64> ids_;
     size_t pos_ = 0;
 };
@@ -574,8 +546,7 @@ public:
 private:
     QString Text(int rows) const
     {
-        // SQLite takes anonymous "?" in order; PostgreSQL needs $1, $2 ...
-        const bool sqlite = c_.GetEngine() == Engine::SQLite;
+        const EngineRules& rules = RulesFor(c_.GetEngine());
         QString t = head_;
         int n = 0;
         for (int r = 0; r < rows; ++r) {
@@ -583,7 +554,7 @@ private:
             for (int k = 0; k < width_; ++k) {
                 if (k)
                     t += u',';
-                t += sqlite ? QStringLiteral("?") : u'$' + QString::number(++n);
+                t += rules.Param(++n);
             }
             t += u')';
         }
@@ -605,10 +576,8 @@ QVariant Null() { return QVariant(); }
 
 void Write(Connection& c, const World& w)
 {
-    // SQLite keeps dates as canonical text; handing it the text saves converting the same
-    // stamp for every line of a bill.
-    const bool sqlite = c.GetEngine() == Engine::SQLite;
-    auto date = [sqlite](const QDateTime& dt) { return sqlite ? QVariant(CanonicalDateText(dt)) : QVariant(dt); };
+    const EngineRules& rules = RulesFor(c.GetEngine());
+    auto date = [&rules](const QDateTime& dt) { return rules.DateValue(dt); };
     {
         Insert ins(c, "Sys_DictDetail", "DictDetailCode,DictDetailName");
         for (const UnitDef& d : kDict)

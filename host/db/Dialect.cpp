@@ -1,15 +1,12 @@
 #include "host/db/Dialect.h"
 
+#include "host/db/EngineRules.h"
 #include "host/db/SqlTokenizer.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <QHash>
 #include <QMutex>
-#include <QFile>
-#include <cmath>
-#include <cstring>
-#include <iterator>
-#include <mutex>
 #include <unordered_map>
 
 namespace host::db {
@@ -25,7 +22,7 @@ bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'
 
 class Rewriter {
 public:
-    Rewriter(const QVector<Token>& tokens, Engine engine) : t_(tokens), engine_(engine) {}
+    Rewriter(const QVector<Token>& tokens, const EngineRules& rules) : t_(tokens), rules_(rules) {}
 
     bool usesSequence = false;
 
@@ -50,14 +47,14 @@ public:
                 const int n = tok.text.toInt(&ok);
                 if (!ok || n < 1)
                     Fail(QStringLiteral("Bind variable :%1 is not supported: use :1, :2 ...").arg(tok.text));
-                Emit(out, tok, (engine_ == Engine::SQLite ? QStringLiteral("?") : QStringLiteral("$")) + QString::number(n));
+                Emit(out, tok, rules_.Param(n));
                 break;
             }
             case TokenKind::Identifier:
                 i = Identifier(out, i, e);
                 break;
             case TokenKind::QuotedIdentifier:
-                Emit(out, tok, QuotedIdentifier(tok.text));
+                Emit(out, tok, rules_.QuotedIdentifier(tok.text));
                 break;
             case TokenKind::Operator:
                 if (tok.text == QLatin1String("^=") || tok.text == QLatin1String("!="))
@@ -80,7 +77,7 @@ public:
 private:
     static constexpr int MaxNesting = 200;
     const QVector<Token>& t_;
-    Engine engine_;
+    const EngineRules& rules_;
     int depth_ = 0;
 
     static void Emit(QString& out, const Token& tok, const QString& text)
@@ -110,18 +107,19 @@ private:
         Fail(QStringLiteral("SQL syntax error: missing ')' after position %1").arg(t_[open].pos + 1));
     }
 
-    // Oracle divides exactly; both engines truncate integer by integer. SQLite would also give
-    // null for a zero divisor, so there the divisor goes through a function that refuses it.
+    // Oracle divides exactly; both engines truncate integer by integer. An engine that gives
+    // null for a zero divisor gets the divisor through a function that refuses it.
     // Returns the index of the last token consumed.
     int Division(QString& out, int slash, int e)
     {
         const Token& tok = t_[slash];
-        const int end = engine_ == Engine::SQLite ? OperandEnd(slash + 1, e) : -1;
+        const QString guard = rules_.DivisorGuard();
+        const int end = guard.isEmpty() ? -1 : OperandEnd(slash + 1, e);
         if (end < 0) {
             Emit(out, tok, QStringLiteral("* 1.0 /"));
             return slash;
         }
-        Emit(out, tok, QStringLiteral("* 1.0 / jxc_divisor(") + Range(slash + 1, end) + u')');
+        Emit(out, tok, QStringLiteral("* 1.0 / ") + guard + u'(' + Range(slash + 1, end) + u')');
         return end - 1;
     }
 
@@ -188,28 +186,6 @@ private:
         return args;
     }
 
-    QString QuotedIdentifier(const QString& name) const
-    {
-        // Oracle keeps quoted names as written and folds unquoted ones to upper case, so an
-        // upper-case quoted name is the plain one; PostgreSQL folds to lower case instead.
-        if (engine_ == Engine::PostgreSQL && name == name.toUpper() && !name.isEmpty())
-            return u'"' + name.toLower() + u'"';
-        return u'"' + name + u'"';
-    }
-
-    QString SysdateExpr() const
-    {
-        // Server local time without fractions, as Oracle's DATE holds it.
-        return engine_ == Engine::SQLite ? QStringLiteral("datetime('now','localtime')")
-                                         : QStringLiteral("date_trunc('second', localtimestamp)");
-    }
-
-    QString DateConstant(const QDateTime& dt) const
-    {
-        const QString text = u'\'' + CanonicalDateText(dt) + u'\'';
-        return engine_ == Engine::SQLite ? text : QStringLiteral("TIMESTAMP ") + text;
-    }
-
     QString ToDate(int open, int close)
     {
         const auto args = Args(open, close);
@@ -222,16 +198,14 @@ private:
             const QString format = args.size() == 2 ? t_[args[1].first].text : defaultFormat;
             if (text.trimmed().isEmpty())
                 return QStringLiteral("NULL"); // Oracle's empty text is null
-            const auto dt = ParseOracleDate(text, format);
+            const auto dt = platform::ParseOracleDate(text, format);
             if (!dt)
                 Fail(QStringLiteral("to_date: '%1' is not a valid date for the format '%2'").arg(text, format));
-            return DateConstant(*dt);
+            return rules_.DateConstant(platform::CanonicalDateText(*dt));
         }
         const QString value = Range(args[0].first, args[0].second);
         const QString format = args.size() == 2 ? Range(args[1].first, args[1].second) : u'\'' + defaultFormat + u'\'';
-        if (engine_ == Engine::SQLite)
-            return QStringLiteral("jxc_to_date(%1, %2)").arg(value, format);
-        return QStringLiteral("(to_timestamp(%1, %2)::timestamp)").arg(value, format);
+        return rules_.ToDate(value, format);
     }
 
     // Handles the identifier at i; returns the index of the last token consumed.
@@ -240,9 +214,12 @@ private:
         const Token& tok = t_[i];
         const bool call = IsOpAt(i + 1, e, "(");
         const bool qualified = i > 0 && t_[i - 1].IsOp(".");
-        if (!qualified && call && tok.IsWord("mod") && engine_ == Engine::SQLite) {
-            Emit(out, tok, QStringLiteral("jxc_mod")); // refuses a zero divisor, as the division does
-            return i;
+        if (!qualified && call && tok.IsWord("mod")) {
+            const QString mod = rules_.ModFunction(); // refuses a zero divisor, as the division does
+            if (!mod.isEmpty()) {
+                Emit(out, tok, mod);
+                return i;
+            }
         }
         if (!qualified && call && tok.IsWord("nvl")) {
             Emit(out, tok, QStringLiteral("coalesce"));
@@ -254,7 +231,7 @@ private:
             return close;
         }
         if (!qualified && !call && tok.IsWord("sysdate")) {
-            Emit(out, tok, SysdateExpr());
+            Emit(out, tok, rules_.Sysdate());
             return i;
         }
         if (tok.IsWord("from") && i + 1 < e && t_[i + 1].IsWord("dual") && !IsOpAt(i + 2, e, ".")) {
@@ -265,12 +242,7 @@ private:
             && (t_[i + 2].IsWord("nextval") || t_[i + 2].IsWord("currval"))) {
             const bool next = t_[i + 2].IsWord("nextval");
             usesSequence = usesSequence || next;
-            QString expr;
-            if (engine_ == Engine::SQLite)
-                expr = QStringLiteral("%1('%2')").arg(next ? QStringLiteral("jxc_nextval") : QStringLiteral("jxc_currval"), tok.text.toUpper());
-            else
-                expr = QStringLiteral("%1('%2')").arg(next ? QStringLiteral("nextval") : QStringLiteral("currval"), tok.text.toLower());
-            Emit(out, tok, expr);
+            Emit(out, tok, rules_.SequenceValue(tok.text, next));
             return i + 2;
         }
         Emit(out, tok, tok.text);
@@ -280,7 +252,7 @@ private:
 
 struct Cache {
     QMutex mutex;
-    std::unordered_map<QString, Translation> map[2];
+    std::unordered_map<QString, Translation> map[2]; // by Engine
 };
 
 Cache& TheCache()
@@ -300,7 +272,7 @@ Translation DoTranslate(const QString& oracleSql, Engine engine)
         --end;
     if (end == 0)
         Fail(QStringLiteral("Empty SQL statement"));
-    Rewriter r(tokens, engine);
+    Rewriter r(tokens, RulesFor(engine));
     Translation t;
     t.text = r.Range(0, end);
     t.usesSequence = r.usesSequence;
@@ -317,7 +289,7 @@ QString Translate(const QString& oracleSql, Engine engine)
 Translation TranslateCached(const QString& oracleSql, Engine engine)
 {
     Cache& c = TheCache();
-    auto& map = c.map[engine == Engine::SQLite ? 0 : 1];
+    auto& map = c.map[size_t(engine)];
     {
         QMutexLocker lock(&c.mutex);
         auto it = map.find(oracleSql);
@@ -344,66 +316,6 @@ qint64 Execute(Connection& c, const QString& oracleSql, const QVector<QVariant>&
             stmt = stmt.left(1000) + QStringLiteral(" ...");
         throw platform::EDatabaseError(e.Message() + QStringLiteral("\nSQL: ") + stmt);
     }
-}
-
-std::optional<QDateTime> ParseOracleDate(const QString& text, const QString& format)
-{
-    const QString f = format.toUpper();
-    const int fn = f.size();
-    const int n = text.size();
-    int year = -1, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-    int fi = 0;
-    int p = 0;
-    auto skipSpace = [&] {
-        while (p < n && text[p].isSpace())
-            ++p;
-    };
-    while (fi < fn) {
-        skipSpace();
-        if (p >= n)
-            break; // shorter input: the remaining fields keep their start values
-        int* target = nullptr;
-        int width = 2;
-        auto take = [&](const char* name, int* field, int w) {
-            const int len = int(qstrlen(name));
-            if (f.mid(fi, len) == QLatin1String(name)) {
-                target = field;
-                width = w;
-                fi += len;
-                return true;
-            }
-            return false;
-        };
-        if (take("YYYY", &year, 4) || take("HH24", &hour, 2) || take("HH12", &hour, 2) || take("HH", &hour, 2)
-            || take("MM", &month, 2) || take("DD", &day, 2) || take("MI", &minute, 2) || take("SS", &second, 2)) {
-            int value = 0;
-            int digits = 0;
-            while (p < n && digits < width && text[p].isDigit()) {
-                value = value * 10 + text[p].digitValue();
-                ++p;
-                ++digits;
-            }
-            if (digits == 0)
-                return std::nullopt;
-            *target = value;
-            continue;
-        }
-        const QChar fc = f[fi];
-        if (fc.isLetterOrNumber())
-            return std::nullopt; // a format element we do not know
-        // Separators of the format match any punctuation of the input.
-        ++fi;
-        if (p < n && !text[p].isLetterOrNumber())
-            ++p;
-    }
-    skipSpace();
-    if (p < n || year < 0)
-        return std::nullopt;
-    const QDate d(year, month, day);
-    const QTime t(hour, minute, second);
-    if (!d.isValid() || !t.isValid())
-        return std::nullopt;
-    return QDateTime(d, t);
 }
 
 ParamKind KindOfParam(const QVariant& v)
@@ -439,127 +351,8 @@ ParamKind KindOfParam(const QVariant& v)
 QString ParamDateText(const QVariant& v)
 {
     if (v.metaType().id() == QMetaType::QDate)
-        return CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0)));
-    return CanonicalDateText(v.toDateTime());
-}
-
-QString CanonicalDateText(const QDateTime& dt)
-{
-    const QDate d = dt.date();
-    const QTime t = dt.time();
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), t.hour(), t.minute(),
-                  t.second());
-    return QString::fromLatin1(buf);
-}
-
-QDateTime ParseCanonicalDate(const char* s, int len)
-{
-    auto num = [&](int at, int width, int& out) {
-        if (at + width > len)
-            return false;
-        int v = 0;
-        for (int k = 0; k < width; ++k) {
-            const char c = s[at + k];
-            if (c < '0' || c > '9')
-                return false;
-            v = v * 10 + (c - '0');
-        }
-        out = v;
-        return true;
-    };
-    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
-    if (len < 10 || !num(0, 4, y) || s[4] != '-' || !num(5, 2, mo) || s[7] != '-' || !num(8, 2, d))
-        return {};
-    int p = 10;
-    if (p < len && (s[p] == ' ' || s[p] == 'T')) {
-        if (!num(p + 1, 2, h) || p + 3 >= len || s[p + 3] != ':' || !num(p + 4, 2, mi))
-            return {};
-        p += 6;
-        if (p < len && s[p] == ':') {
-            if (!num(p + 1, 2, sec))
-                return {};
-            p += 3;
-            if (p < len && s[p] == '.') {
-                ++p;
-                int scale = 100;
-                while (p < len && s[p] >= '0' && s[p] <= '9') {
-                    ms += (s[p] - '0') * scale;
-                    scale /= 10;
-                    ++p;
-                }
-            }
-        }
-    }
-    if (p != len)
-        return {};
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, sec, ms);
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return QDateTime(date, time);
-}
-
-void KeepLocalZoneLoaded()
-{
-#if defined(Q_OS_UNIX)
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (qEnvironmentVariableIsSet("TZ") || !QFile::exists(QStringLiteral("/etc/localtime")))
-            return;
-        qputenv("TZ", ":/etc/localtime");
-    });
-#endif
-}
-
-QDateTime DateTextCache::Parse(const char* text, int length)
-{
-    for (const Entry& e : entries_)
-        if (e.length == length && std::memcmp(e.text, text, size_t(length)) == 0)
-            return e.value;
-    QDateTime dt = ParseCanonicalDate(text, length);
-    if (length <= int(sizeof(Entry::text))) {
-        Entry& e = entries_[next_];
-        next_ = (next_ + 1) % int(std::size(entries_));
-        std::memcpy(e.text, text, size_t(length));
-        e.length = length;
-        e.value = dt;
-    }
-    return dt;
-}
-
-QString PlainNumberText(double v)
-{
-    if (!std::isfinite(v))
-        return {};
-    if (v == 0)
-        return QStringLiteral("0");
-    if (v == std::floor(v) && std::fabs(v) < 1e18)
-        return QString::number(qint64(v));
-    // 15 significant digits: what a double holds reliably, so 0.1 + 0.2 reads 0.3.
-    const int magnitude = int(std::floor(std::log10(std::fabs(v))));
-    const int decimals = std::clamp(14 - magnitude, 0, 40);
-    return TrimDecimalText(QString::number(v, 'f', decimals));
-}
-
-QString TrimDecimalText(QString text)
-{
-    if (text.contains(u'e') || text.contains(u'E')) {
-        bool ok = false;
-        const double d = text.toDouble(&ok);
-        return ok ? PlainNumberText(d) : text;
-    }
-    if (text.contains(u'.')) {
-        int end = text.size();
-        while (end > 0 && text[end - 1] == u'0')
-            --end;
-        if (end > 0 && text[end - 1] == u'.')
-            --end;
-        text.truncate(end);
-    }
-    if (text == QLatin1String("-0") || text.isEmpty() || text == QLatin1String("-"))
-        return QStringLiteral("0");
-    return text;
+        return platform::CanonicalDateText(QDateTime(v.toDate(), QTime(0, 0)));
+    return platform::CanonicalDateText(v.toDateTime());
 }
 
 } // namespace host::db

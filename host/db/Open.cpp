@@ -2,7 +2,7 @@
 
 #include "host/db/PgConnection.h"
 #include "host/db/SqliteConnection.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QRegularExpression>
 

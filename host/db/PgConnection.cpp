@@ -1,8 +1,9 @@
 #include "host/db/PgConnection.h"
 
 #include "host/db/Dialect.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <charconv>
 #include <libpq-fe.h>
@@ -83,7 +84,7 @@ std::optional<Currency> ParseCurrency(const char* s, int n)
     return Currency::FromRaw(neg ? -raw : raw);
 }
 
-QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* column, DateTextCache& dates)
+QVariant ReadValue(const char* s, int n, FieldType type, Oid oid, const char* column, platform::DateTextCache& dates)
 {
     auto bad = [&]() -> QVariant {
         throw EDatabaseError(QStringLiteral("Column %1 holds '%2', which is not a valid %3 value")
@@ -151,7 +152,6 @@ void IgnoreNotice(void*, const char*) {}
 
 PgConnection::PgConnection(const QString& conninfo)
 {
-    KeepLocalZoneLoaded();
     conn_ = PQconnectdb(conninfo.toUtf8().constData());
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
         const QString msg = conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed() : QStringLiteral("out of memory");
@@ -295,7 +295,7 @@ qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& par
     sink->Columns(columns);
     const int rows = PQntuples(r.r);
     sink->SizeHint(rows);
-    DateTextCache dates;
+    platform::DateTextCache dates;
     std::vector<QVariant> row(static_cast<size_t>(ncol));
     for (int i = 0; i < rows; ++i) {
         for (int c = 0; c < ncol; ++c) {

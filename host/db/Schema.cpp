@@ -138,6 +138,11 @@ QStringList SchemaTables(Engine engine)
     return names;
 }
 
+QStringList SchemaTables(const Connection& c)
+{
+    return SchemaTables(c.GetEngine());
+}
+
 QStringList SchemaStatements(Engine engine)
 {
     const bool pg = engine == Engine::PostgreSQL;

@@ -42,7 +42,8 @@ void CreateSchema(Connection& c);
 // The statements CreateSchema runs on the engine, in order (for tools that show them).
 QStringList SchemaStatements(Engine engine);
 
-// Names of the tables CreateSchema makes.
+// Names of the tables CreateSchema makes (on the connection's engine).
 QStringList SchemaTables(Engine engine);
+QStringList SchemaTables(const Connection& c);
 
 } // namespace host::db

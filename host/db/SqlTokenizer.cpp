@@ -1,6 +1,6 @@
 #include "host/db/SqlTokenizer.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace host::db {
 

@@ -1,9 +1,10 @@
 #include "host/db/SqliteConnection.h"
 
 #include "host/db/Dialect.h"
-#include "platform/CheckedInt.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/CheckedInt.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include <charconv>
 #include <cmath>
@@ -92,7 +93,7 @@ bool LooksLikeDate(const unsigned char* s, int n)
                              .arg(QString::fromUtf8(sqlite3_column_name(s, c)), value, platform::FieldTypeName(type)));
 }
 
-QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type, DateTextCache& dates)
+QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type, platform::DateTextCache& dates)
 {
     const int storage = sqlite3_column_type(s, c);
     if (storage == SQLITE_NULL)
@@ -139,7 +140,7 @@ QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type, DateTextCache& dates)
         if (storage == SQLITE_INTEGER)
             return QString::number(sqlite3_column_int64(s, c));
         if (storage == SQLITE_FLOAT)
-            return PlainNumberText(sqlite3_column_double(s, c));
+            return platform::PlainNumberText(sqlite3_column_double(s, c));
         return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, c)), sqlite3_column_bytes(s, c));
     case FieldType::DateTime: {
         if (storage == SQLITE_INTEGER) // unix time, as SQLite's own date functions read it
@@ -268,13 +269,13 @@ void ToDateFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    const auto dt = ParseOracleDate(text, format);
+    const auto dt = platform::ParseOracleDate(text, format);
     if (!dt) {
         const QByteArray msg = QStringLiteral("to_date: '%1' is not a valid date for the format '%2'").arg(text, format).toUtf8();
         sqlite3_result_error(ctx, msg.constData(), int(msg.size()));
         return;
     }
-    const QByteArray out = CanonicalDateText(*dt).toUtf8();
+    const QByteArray out = platform::CanonicalDateText(*dt).toUtf8();
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
@@ -322,7 +323,6 @@ void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : path_(path)
 {
-    KeepLocalZoneLoaded();
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
@@ -476,7 +476,7 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
             ++unknown;
         }
     }
-    DateTextCache dates;
+    platform::DateTextCache dates;
     // Expression columns take the type of their first value; rows read meanwhile wait here.
     std::vector<std::vector<QVariant>> ahead;
     std::vector<std::vector<char>> aheadRaw;

@@ -1,8 +1,8 @@
 #include "host/services/DictService.h"
 
 #include "host/services/HostLook.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <QComboBox>
 #include <memory>

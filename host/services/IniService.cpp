@@ -1,7 +1,7 @@
 #include "host/services/IniService.h"
 
 #include "host/services/HostLook.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QDir>
 #include <QSettings>

@@ -1,7 +1,7 @@
 #include "host/services/MessageService.h"
 
 #include "platform/Application.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 
 #include "host/services/TablePrinter.h"
 #include "platform/Application.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

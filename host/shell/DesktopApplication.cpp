@@ -1,6 +1,6 @@
 #include "host/shell/DesktopApplication.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QDialog>
 #include <QMessageBox>

@@ -10,8 +10,8 @@
 #include "host/services/PrinterService.h"
 #include "host/services/RightsService.h"
 #include "platform/Application.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <QComboBox>
 #include <QCryptographicHash>

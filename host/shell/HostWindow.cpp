@@ -3,7 +3,7 @@
 #include "host/services/HostLook.h"
 #include "platform/Application.h"
 #include "platform/Component.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "plugin/DllWindowIntf.h"
 
 #include <QAction>

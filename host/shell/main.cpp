@@ -5,7 +5,8 @@
 #include "host/shell/HostOptions.h"
 #include "host/shell/HostSession.h"
 #include "host/shell/HostWindow.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
+#include "platform/core/LocalZone.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,6 +48,7 @@ void Settle()
 
 int main(int argc, char** argv)
 {
+    platform::KeepLocalZoneLoaded(); // before any thread starts
     host::HostApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("jxc"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("进销存管理系统"));

@@ -1,8 +1,8 @@
 #include "platform/excel/GridSheet.h"
 
-#include "platform/Currency.h"
+#include "platform/core/Currency.h"
 #include "platform/DataController.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/TableView.h"
 
 #include <QDateTime>

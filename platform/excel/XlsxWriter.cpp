@@ -1,6 +1,6 @@
 #include "platform/excel/XlsxWriter.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -6,14 +6,14 @@
 #include "model/DateUtil.h"
 #include "platform/ButtonEdit.h"
 #include "platform/DataController.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/DateEdit.h"
 #include "platform/GridColumn.h"
 #include "platform/GridLevel.h"
 #include "platform/GridStyle.h"
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QPushButton>
 #include <QTableView>

@@ -2,7 +2,7 @@
 // storage, OK and Cancel, and the records that outlive the dialog.
 #include "lookup/FrmQryStorageList.h"
 #include "lookup/rframebottom3.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "platform/TextEdit.h"
 #include "platform/TreeList.h"
 #include "tests/lookup/LookupFixture.h"

@@ -1,7 +1,7 @@
 // Bill numbering against a scripted counter service.
 #include "model/BillConst.h"
 #include "model/BillNo.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "plugin/DbIntf.h"
 
 #include <gtest/gtest.h>

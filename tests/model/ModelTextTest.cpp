@@ -4,7 +4,7 @@
 #include "model/Currency.h"
 #include "model/DateUtil.h"
 #include "model/SqlText.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <gtest/gtest.h>
 #include <QLocale>

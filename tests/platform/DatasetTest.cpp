@@ -1,6 +1,6 @@
 // Dataset states, navigation, the pending appended record, conversions and observers.
 #include "TestPrint.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <gtest/gtest.h>
 #include <vector>

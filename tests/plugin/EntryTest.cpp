@@ -1,6 +1,6 @@
 // CreateWindow / CloseWindow semantics, run in-process on the entry logic the library's two
 // exports forward to.
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "plugin/Entry.h"
 #include "plugin/Host.h"
 #include "tests/support/ScriptedApplication.h"

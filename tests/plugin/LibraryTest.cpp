@@ -1,5 +1,5 @@
 // The real library, loaded and driven through its two exports only, as a host does.
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/ModuleHarness.h"
 
 #include <QAction>

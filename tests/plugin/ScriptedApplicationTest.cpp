@@ -1,7 +1,7 @@
 // The scripted application drives dialogs inside their real modal loops; a test that forgets
 // to script something must fail rather than hang.
 #include "platform/Component.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/ModuleHarness.h"
 
 #include <QLineEdit>

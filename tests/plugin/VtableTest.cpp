@@ -3,7 +3,7 @@
 #include "plugin/DllWindow.h"
 #include "tests/support/ModuleHarness.h"
 
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -19,7 +19,7 @@ function(run what)
 endfunction()
 
 run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component sdk)
-if(NOT EXISTS ${prefix}/include/jxc/plugin/FactoryIntf.h OR NOT EXISTS ${prefix}/include/jxc/platform/Dataset.h)
+if(NOT EXISTS ${prefix}/include/jxc/plugin/FactoryIntf.h OR NOT EXISTS ${prefix}/include/jxc/platform/core/Dataset.h)
   message(FATAL_ERROR "SDK headers missing under ${prefix}")
 endif()
 

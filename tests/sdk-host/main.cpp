@@ -2,8 +2,8 @@
 // factory, opens the window, runs set-up, refresh and tear-down, closes it and checks that the
 // module gave every reference back. Exit code 0 on success.
 #include "platform/Application.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 #include "platform/StyleRepository.h"
 #include "plugin/DllWindowIntf.h"
 #include "plugin/FactoryIntf.h"

@@ -1,7 +1,7 @@
 #include "tests/support/DbTestEnv.h"
 
 #include "host/db/Schema.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #include "tests/support/ScriptedApplication.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "host/db/DbService.h"
 #include "host/services/DictService.h"
 #include "host/services/RightsService.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 namespace testsupport {

@@ -1,9 +1,12 @@
 // Test programs run on Qt's offscreen platform unless told otherwise; one QApplication each.
+#include "platform/core/LocalZone.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
+    platform::KeepLocalZoneLoaded(); // before any thread starts
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

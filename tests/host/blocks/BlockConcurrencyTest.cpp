@@ -3,7 +3,7 @@
 #include "BlockTestUtil.h"
 #include "tests/support/PostingBlock.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QMutex>

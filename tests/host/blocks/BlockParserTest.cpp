@@ -1,7 +1,7 @@
 // The parser: what becomes a bind variable, what stays SQL, and how bad text is reported.
 #include "host/db/BlockParser.h"
 #include "host/db/Connection.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include "BlockTestUtil.h"
 

@@ -1,7 +1,7 @@
 // Every statement kind of a block, run through the database service on both engines.
 #include "BlockTestUtil.h"
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <gtest/gtest.h>

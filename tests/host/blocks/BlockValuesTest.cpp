@@ -1,12 +1,14 @@
 // Value rules of block variables: Oracle's rounding, text of numbers, and refusals on assignment.
 #include "host/db/BlockInterpreter.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
+#include "platform/core/ValueText.h"
 
 #include "BlockTestUtil.h"
 
 #include <gtest/gtest.h>
 
 using namespace host::db::plsql;
+using platform::OracleNumberText;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The Oracle text the module sends, run on each engine: the rewrites must give Oracle's answers.
 #include "host/db/Dialect.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QSet>
@@ -258,33 +258,6 @@ TEST_P(DialectDb, BadTextIsAReadableError)
 JXC_INSTANTIATE_DB_TEST(DialectDb);
 
 // Engine-free pieces.
-TEST(DialectText, OracleDateFormats)
-{
-    using host::db::ParseOracleDate;
-    EXPECT_EQ(ParseOracleDate("2026-12-08", "YYYY-MM-DD"), QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
-    EXPECT_EQ(ParseOracleDate("2026-1-8 7:05", "yyyy-mm-dd hh24:mi:ss"), QDateTime(QDate(2026, 1, 8), QTime(7, 5)));
-    EXPECT_EQ(ParseOracleDate("2026/12/08 23:59:59", "YYYY-MM-DD HH24:MI:SS"), QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59)));
-    EXPECT_FALSE(ParseOracleDate("2026-12-08 24:00:00", "YYYY-MM-DD HH24:MI:SS"));
-    EXPECT_FALSE(ParseOracleDate("2026-12-08x", "YYYY-MM-DD"));
-    EXPECT_FALSE(ParseOracleDate("", "YYYY-MM-DD"));
-    EXPECT_FALSE(ParseOracleDate("2026-12-08", "DD-MON-YYYY"));
-}
-
-TEST(DialectText, PlainNumbers)
-{
-    using host::db::PlainNumberText;
-    EXPECT_EQ(PlainNumberText(0.0), "0");
-    EXPECT_EQ(PlainNumberText(-0.0), "0");
-    EXPECT_EQ(PlainNumberText(0.1 + 0.2), "0.3");
-    EXPECT_EQ(PlainNumberText(-2.5), "-2.5");
-    EXPECT_EQ(PlainNumberText(123456789012.0), "123456789012");
-    EXPECT_EQ(PlainNumberText(1e20), "100000000000000000000");
-    EXPECT_EQ(PlainNumberText(0.00012), "0.00012");
-    EXPECT_EQ(host::db::TrimDecimalText("12.5000"), "12.5");
-    EXPECT_EQ(host::db::TrimDecimalText("-0.00"), "0");
-    EXPECT_EQ(host::db::TrimDecimalText("300"), "300");
-}
-
 TEST(DialectText, RewritesOnlyOutsideLiterals)
 {
     const QString pg = host::db::Translate("select nvl(x, 'nvl(sysdate)') from dual where y = :1 --sysdate", Engine::PostgreSQL);

@@ -3,7 +3,7 @@
 #include "fuzz/FuzzTargets.h"
 #include "host/db/BlockInterpreter.h"
 #include "host/db/Transaction.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // LoadObjects: one record per row, properties filled by column name ignoring case.
-#include "platform/Currency.h"
-#include "platform/Exception.h"
+#include "platform/core/Currency.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QDateTime>

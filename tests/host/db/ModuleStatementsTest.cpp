@@ -1,7 +1,7 @@
 // The statements and blocks the transfer module sends, in the order of one bill's life, run
 // through the service unchanged on each engine.
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 // OpenQuery's typed datasets and QueryValue's text forms, on each engine.
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <memory>

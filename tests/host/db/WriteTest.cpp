@@ -1,8 +1,8 @@
 // Writes through the service: all or nothing, counters and sequences across workstations,
 // writers of two connections never interleaving, and a schema that can be created twice.
 #include "host/db/Schema.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QSet>

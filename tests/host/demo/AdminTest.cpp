@@ -2,8 +2,8 @@
 #include "host/admin/AdminTool.h"
 #include "host/admin/TextTable.h"
 #include "host/db/Connection.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

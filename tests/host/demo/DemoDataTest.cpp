@@ -3,8 +3,8 @@
 #include "bench/PostingBlock.h"
 #include "host/db/DemoData.h"
 #include "host/db/Schema.h"
-#include "platform/Dataset.h"
-#include "platform/Exception.h"
+#include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // Lookup lists from two-column selects, on every engine.
 #include "host/services/DictService.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QComboBox>

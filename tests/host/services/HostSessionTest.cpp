@@ -2,7 +2,7 @@
 // unattended application object and the last-resort guard.
 #include "host/shell/DesktopApplication.h"
 #include "host/shell/HostSession.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/ScriptedApplication.h"
 
 #include <QComboBox>

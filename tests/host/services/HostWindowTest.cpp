@@ -2,7 +2,7 @@
 // closing, with a window of our own and with the real module.
 #include "host/shell/HostWindow.h"
 #include "platform/Component.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "plugin/DllWindowIntf.h"
 #include "tests/support/ScriptedApplication.h"
 #include "tests/support/TestHost.h"

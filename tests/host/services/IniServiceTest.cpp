@@ -1,6 +1,6 @@
 // Ini values in the host's configuration folder, by bare file name.
 #include "host/services/IniService.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The host's messages: ShowMessage ends the command, ShowError returns.
 #include "host/services/MessageService.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "tests/support/ScriptedApplication.h"
 
 #include <gtest/gtest.h>

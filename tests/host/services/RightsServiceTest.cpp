@@ -1,6 +1,6 @@
 // Rights of an operator from the host tables, on every engine.
 #include "host/services/RightsService.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 // What a printed grid holds and how it is cut into pages.
 #include "host/services/TablePrinter.h"
 #include "platform/DataSource.h"
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 #include "platform/Grid.h"
 
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "platform/Currency.h"
+#include "platform/core/Currency.h"
 
 #include <cmath>
 #include <limits>

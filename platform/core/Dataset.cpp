@@ -1,6 +1,7 @@
-#include "platform/Dataset.h"
+#include "platform/core/Dataset.h"
 
-#include <QLocale>
+#include "platform/core/ValueText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,19 +16,6 @@ std::optional<double> ParseDouble(const QString& text)
     if (!ok || !std::isfinite(d))
         return std::nullopt;
     return d;
-}
-
-QDateTime ParseDateTime(const QString& text)
-{
-    const QString t = text.trimmed();
-    static const char* formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
-                                    "yyyy-MM-dd HH:mm", "yyyy-MM-dd", "yyyy/M/d H:mm:ss", "yyyy/M/d"};
-    for (const char* f : formats) {
-        QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
-        if (dt.isValid())
-            return dt;
-    }
-    return {};
 }
 
 } // namespace
@@ -51,13 +39,8 @@ QString VariantToText(const QVariant& v)
     if (v.metaType() == QMetaType::fromType<Currency>())
         return v.value<Currency>().ToString();
     switch (v.metaType().id()) {
-    case QMetaType::Double: {
-        // Shortest text that reads back as the same number, no exponent for ordinary values.
-        const double d = v.toDouble();
-        if (d == std::floor(d) && std::fabs(d) < 1e15)
-            return QString::number(qint64(d));
-        return QString::number(d, 'g', 15);
-    }
+    case QMetaType::Double:
+        return FieldNumberText(v.toDouble());
     case QMetaType::QDateTime: {
         const QDateTime dt = v.toDateTime();
         if (dt.time() == QTime(0, 0))
@@ -156,7 +139,7 @@ QVariant ConvertToFieldType(const QVariant& value, FieldType type)
             const QString t = value.toString().trimmed();
             if (t.isEmpty())
                 return {};
-            const QDateTime dt = ParseDateTime(t);
+            const QDateTime dt = ParseDateText(t, DateForm::Iso | DateForm::Milliseconds | DateForm::Slashes);
             if (!dt.isValid())
                 throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(t));
             return dt;

@@ -6,8 +6,8 @@
 // Values are QVariants of one type per field: qlonglong (Integer), double (Float),
 // platform::Currency (Currency), QString (Text), QDateTime (DateTime); a null value is an
 // invalid QVariant. Values written through SetValue are converted to the field's type.
-#include "platform/Currency.h"
-#include "platform/Exception.h"
+#include "platform/core/Currency.h"
+#include "platform/core/Exception.h"
 
 #include <QDateTime>
 #include <QString>
