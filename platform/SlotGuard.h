@@ -14,8 +14,19 @@ namespace platform {
 void ReportException(const std::exception& e);
 void ReportUnknownException();
 
-template <class F>
-void Guarded(F&& f) noexcept;
+// Shows a message through show; whatever show throws ends there (it may be a refusal that
+// throws EAbort, as the host's ShowMessage does).
+inline void ShowGuarded(const std::function<void(const QString&)>& show, const QString& message) noexcept
+{
+    try {
+        show(message);
+    } catch (const EAbort&) {
+    } catch (const std::exception& e) {
+        ReportException(e);
+    } catch (...) {
+        ReportUnknownException();
+    }
+}
 
 // The guard for code that goes on after the handler: runs f and tells whether it finished
 // (false after an EAbort or a reported error). showError, when given, takes the message of a
@@ -29,7 +40,7 @@ template <class F>
     } catch (const EAbort&) {
     } catch (const Exception& e) {
         if (showError)
-            Guarded([&] { showError(e.Message()); });
+            ShowGuarded(showError, e.Message());
         else
             ReportException(e);
     } catch (const std::exception& e) {
