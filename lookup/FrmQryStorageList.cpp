@@ -110,65 +110,56 @@ void TQryStorageListFrm::ClearTree()
 
 void TQryStorageListFrm::QueryStorages(const QString& condition)
 {
-    tlTypeList->BeginUpdate();
-    // Painting resumes on every way out, errors included.
-    struct EndUpdate {
-        platform::TreeList* tree;
-        ~EndUpdate()
-        {
-            if (tree)
-                tree->EndUpdate();
+    {
+        // Painting resumes when the scope ends, errors included.
+        const auto update = tlTypeList->BeginUpdate();
+        ClearTree();
+        const QString c = model::SqlEsc(condition.toUpper());
+        const QString sql = QStringLiteral(" select * from bas_Storage where useflag = 1 and  (upper(storageCode) like '%") + c
+                            + QStringLiteral("%' ") + QStringLiteral(" or upper(StorageName) like '%") + c
+                            + QStringLiteral("%') order by ID");
+        std::unique_ptr<plugin::ObjectList> list(plugin::HostDb()->LoadObjects(&Tbas_Storage::staticMetaObject, sql));
+        if (!list)
+            return;
+
+        // Take every record over first, so none leaks if anything below fails.
+        std::vector<Tbas_Storage*> loaded;
+        loaded.reserve(size_t(list->Count()));
+        for (int i = 0; i < list->Count(); ++i) {
+            QObject* o = list->Item(i);
+            if (auto* r = qobject_cast<Tbas_Storage*>(o)) {
+                records_.push_back(std::unique_ptr<Tbas_Storage>(r));
+                loaded.push_back(r);
+            } else {
+                delete o;
+            }
         }
-    } endUpdate{tlTypeList};
+        list.reset();
 
-    ClearTree();
-    const QString c = model::SqlEsc(condition.toUpper());
-    const QString sql = QStringLiteral(" select * from bas_Storage where useflag = 1 and  (upper(storageCode) like '%") + c
-                        + QStringLiteral("%' ") + QStringLiteral(" or upper(StorageName) like '%") + c
-                        + QStringLiteral("%') order by ID");
-    std::unique_ptr<plugin::ObjectList> list(plugin::HostDb()->LoadObjects(&Tbas_Storage::staticMetaObject, sql));
-    if (!list)
-        return;
-
-    // Take every record over first, so none leaks if anything below fails.
-    std::vector<Tbas_Storage*> loaded;
-    loaded.reserve(size_t(list->Count()));
-    for (int i = 0; i < list->Count(); ++i) {
-        QObject* o = list->Item(i);
-        if (auto* r = qobject_cast<Tbas_Storage*>(o)) {
-            records_.push_back(std::unique_ptr<Tbas_Storage>(r));
-            loaded.push_back(r);
-        } else {
-            delete o;
+        const int idColumn = colID_List->Index();
+        for (Tbas_Storage* r : loaded) {
+            // The first node of the whole tree whose ID is the parent id; the tree keeps an index
+            // of the texts, so this stays cheap however many storages there are.
+            platform::TreeListNode* parent = tlTypeList->FindNodeByText(idColumn, QString::number(r->StoragePID));
+            platform::TreeListNode* node;
+            if (parent) {
+                node = tlTypeList->AddChild(parent);
+                node->SetImageIndex(1);
+                node->SetSelectedIndex(2);
+            } else {
+                node = tlTypeList->AddRoot();
+            }
+            node->SetTexts(idColumn, r->ID);
+            node->SetTexts(colDeptShotCode_list->Index(), r->StorageCode);
+            node->SetTexts(ColDeptName_list->Index(), QStringLiteral("[") + r->StorageCode + QStringLiteral("]") + r->StorageName);
+            node->SetData(static_cast<QObject*>(r));
+            r->SetTreeNode(node);
+        }
+        if (platform::TreeListNode* top = tlTypeList->TopNode()) {
+            top->Expand(false);
+            top->Expand(true);
         }
     }
-    list.reset();
-
-    const int idColumn = colID_List->Index();
-    for (Tbas_Storage* r : loaded) {
-        // The first node of the whole tree whose ID is the parent id; the tree keeps an index of
-        // the texts, so this stays cheap however many storages there are.
-        platform::TreeListNode* parent = tlTypeList->FindNodeByText(idColumn, QString::number(r->StoragePID));
-        platform::TreeListNode* node;
-        if (parent) {
-            node = tlTypeList->AddChild(parent);
-            node->SetImageIndex(1);
-            node->SetSelectedIndex(2);
-        } else {
-            node = tlTypeList->AddRoot();
-        }
-        node->SetTexts(idColumn, r->ID);
-        node->SetTexts(colDeptShotCode_list->Index(), r->StorageCode);
-        node->SetTexts(ColDeptName_list->Index(), QStringLiteral("[") + r->StorageCode + QStringLiteral("]") + r->StorageName);
-        node->SetData(static_cast<QObject*>(r));
-        r->SetTreeNode(node);
-    }
-    if (platform::TreeListNode* top = tlTypeList->TopNode()) {
-        top->Expand(false);
-        top->Expand(true);
-    }
-    endUpdate.tree = nullptr;
-    tlTypeList->EndUpdate();
 
     tlTypeList->FullCollapse();
     if (platform::TreeListNode* top = tlTypeList->TopNode()) {
