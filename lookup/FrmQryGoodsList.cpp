@@ -1,8 +1,8 @@
 #include "lookup/FrmQryGoodsList.h"
 
+#include "lookup/FrmQryGoodsListSql.h"
 #include "lookup/LookupLayout.h"
 #include "lookup/rframebottom3.h"
-#include "model/SqlText.h"
 #include "platform/Application.h"
 #include "platform/DataController.h"
 #include "platform/DataSource.h"
@@ -25,8 +25,6 @@
 
 namespace {
 
-const QString kUnitSql =
-    QStringLiteral("select DictDetailCode,DictDetailName from Sys_DictDetail where substr(dictdetailCode,1,3)='521'");
 const QString kPrompt = QStringLiteral("提示");
 
 // Reads the current record leniently: a column the host's table lacks leaves the record's value.
@@ -147,7 +145,7 @@ TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent) : platform::Form(parent)
     dsGoodsData = new platform::DataSource(this);
     dsGoodsData->setObjectName(QStringLiteral("dsGoodsData"));
     TableGoodsList->DataController()->SetDataSource(dsGoodsData);
-    if (QComboBox* units = plugin::HostDict()->ComboFromSql(kUnitSql))
+    if (QComboBox* units = plugin::HostDict()->ComboFromSql(lookup::UnitListSql()))
         colCalUnit->Properties().AssignItemsFrom(units);
     GoodsInfo = std::make_unique<TBas_GoodsInfo>();
 }
@@ -165,36 +163,11 @@ TQryGoodsListFrm::~TQryGoodsListFrm()
 
 void TQryGoodsListFrm::QueryGoods(const QString& condition)
 {
-    const QString c = model::SqlEsc(condition);
-    const QString s = model::SqlEsc(FilterStorageCode);
-    QString sql;
-    if (condition.isEmpty() && FilterStorageCode.isEmpty()) {
-        sql = QStringLiteral(" select a.*, (select nvl(Sum(LeftCount),0) from gds_stockcount where GoodsCode=a.GoodsCode)"
-                             " as GdsLeftCount from Bas_GoodsInfo a  where 1=2");
-    } else {
-        const QString types = plugin::HostRights()->GoodsTypeList(plugin::HostOperator().OperatorId);
-        if (!condition.isEmpty() && !FilterStorageCode.isEmpty()) {
-            sql = QStringLiteral(" select a.*,b.LeftCount as GdsLeftCount  from Bas_GoodsInfo a inner join gds_stockcount b "
-                                 " on (a.GoodsCode = b.GoodsCode and b.storageCode ='")
-                  + s + QStringLiteral("')") + QStringLiteral(" where (upper(a.GoodsCode) like '%") + c + QStringLiteral("%'")
-                  + QStringLiteral(" or upper(a.GoodsName) like '%") + c + QStringLiteral("%'")
-                  + QStringLiteral(" or upper(a.PyCode) like '%") + c + QStringLiteral("%')")
-                  + QStringLiteral(" and a.UseFlag = 1") + QStringLiteral(" and (a.Deleted=0)")
-                  + QStringLiteral(" and a.GoodsType in ") + types;
-        } else if (condition.isEmpty()) {
-            sql = QStringLiteral(" select a.*,b.LeftCount as GdsLeftCount  from Bas_GoodsInfo a inner join gds_stockcount b "
-                                 " on (a.GoodsCode = b.GoodsCode and b.storageCode ='")
-                  + s + QStringLiteral("')") + QStringLiteral(" where 1=2 ") + QStringLiteral(" and a.UseFlag = 1")
-                  + QStringLiteral(" and (a.Deleted=0)") + QStringLiteral(" and a.GoodsType in ") + types;
-        } else {
-            sql = QStringLiteral(" select a.*,(select nvl(Sum(LeftCount),0) from gds_stockcount  where GoodsCode=a.GoodsCode)"
-                                 " as GdsLeftCount from Bas_GoodsInfo a  where (upper(a.GoodsCode) like '%")
-                  + c + QStringLiteral("%'") + QStringLiteral(" or upper(a.GoodsName) like '%") + c + QStringLiteral("%'")
-                  + QStringLiteral(" or upper(a.PyCode) like '%") + c + QStringLiteral("%')")
-                  + QStringLiteral(" and (a.Deleted=0)") + QStringLiteral(" and a.UseFlag = 1")
-                  + QStringLiteral(" and a.GoodsType in ") + types;
-        }
-    }
+    // The operator's goods types are asked for only when something is searched.
+    const QString sql = condition.isEmpty() && FilterStorageCode.isEmpty()
+                            ? lookup::EmptyGoodsListSql()
+                            : lookup::GoodsSearchSql(condition, FilterStorageCode,
+                                                     plugin::HostRights()->GoodsTypeList(plugin::HostOperator().OperatorId));
     std::unique_ptr<platform::Dataset> data(plugin::HostDb()->OpenQuery(sql));
     // Bind the new result before the old one goes, so the grid never shows a dead dataset.
     dsGoodsData->SetDataSet(data.get());

@@ -1,8 +1,8 @@
 #include "lookup/FrmQryStorageList.h"
 
+#include "lookup/FrmQryStorageListSql.h"
 #include "lookup/LookupLayout.h"
 #include "lookup/rframebottom3.h"
-#include "model/SqlText.h"
 #include "platform/Application.h"
 #include "platform/ImageList.h"
 #include "platform/SlotGuard.h"
@@ -114,11 +114,8 @@ void TQryStorageListFrm::QueryStorages(const QString& condition)
         // Painting resumes when the scope ends, errors included.
         const auto update = tlTypeList->BeginUpdate();
         ClearTree();
-        const QString c = model::SqlEsc(condition.toUpper());
-        const QString sql = QStringLiteral(" select * from bas_Storage where useflag = 1 and  (upper(storageCode) like '%") + c
-                            + QStringLiteral("%' ") + QStringLiteral(" or upper(StorageName) like '%") + c
-                            + QStringLiteral("%') order by ID");
-        std::unique_ptr<plugin::ObjectList> list(plugin::HostDb()->LoadObjects(&Tbas_Storage::staticMetaObject, sql));
+        std::unique_ptr<plugin::ObjectList> list(
+            plugin::HostDb()->LoadObjects(&Tbas_Storage::staticMetaObject, lookup::StorageSearchSql(condition)));
         if (!list)
             return;
 
