@@ -9,6 +9,7 @@
 #include "platform/Dataset.h"
 #include "platform/Grid.h"
 #include "platform/GridColumn.h"
+#include "platform/RecordFields.h"
 #include "platform/SlotGuard.h"
 #include "platform/StyleRepository.h"
 #include "platform/TableView.h"
@@ -27,30 +28,18 @@ namespace {
 
 const QString kPrompt = QStringLiteral("提示");
 
-// Reads the current record leniently: a column the host's table lacks leaves the record's value.
-struct RowReader {
-    platform::Dataset& ds;
-
-    bool Has(const QString& name) const { return ds.FieldIndex(name) >= 0; }
-    void Text(const char* name, QString& out) const
-    {
-        const QString n = QLatin1String(name);
-        if (Has(n))
-            out = ds.FieldByName(n).AsString();
-    }
-    void Whole(const char* name, int& out) const
-    {
-        const QString n = QLatin1String(name);
-        if (Has(n))
-            out = int(ds.FieldByName(n).AsInteger());
-    }
-    void Real(const char* name, double& out) const
-    {
-        const QString n = QLatin1String(name);
-        if (Has(n))
-            out = ds.FieldByName(n).AsFloat();
-    }
-};
+// What a pick copies from the row onto the record; a column the host's table lacks leaves the
+// record's value. LeftCount has a rule of its own.
+const QStringList kPickedProperties = {
+    QStringLiteral("ID"),           QStringLiteral("GoodsCode"),      QStringLiteral("GoodsName"),
+    QStringLiteral("GoodsType"),    QStringLiteral("pyCode"),         QStringLiteral("BarCode"),
+    QStringLiteral("Model"),        QStringLiteral("CalUnit"),        QStringLiteral("Brand"),
+    QStringLiteral("Color"),        QStringLiteral("bigness"),        QStringLiteral("produceAddress"),
+    QStringLiteral("LocationCode"), QStringLiteral("Remark"),         QStringLiteral("GoodsKind"),
+    QStringLiteral("ImageID"),      QStringLiteral("ReBateFlag"),     QStringLiteral("UseFlag"),
+    QStringLiteral("Sort"),         QStringLiteral("DefaultInPrice"), QStringLiteral("LastInPrice"),
+    QStringLiteral("CostPrice"),    QStringLiteral("SellPrice"),      QStringLiteral("RebatePrice"),
+    QStringLiteral("Valuta"),       QStringLiteral("MinPrice")};
 
 } // namespace
 
@@ -168,7 +157,7 @@ void TQryGoodsListFrm::QueryGoods(const QString& condition)
                             ? lookup::EmptyGoodsListSql()
                             : lookup::GoodsSearchSql(condition, FilterStorageCode,
                                                      plugin::HostRights()->GoodsTypeList(plugin::HostOperator().OperatorId));
-    std::unique_ptr<platform::Dataset> data(plugin::HostDb()->OpenQuery(sql));
+    std::unique_ptr<platform::Dataset> data = plugin::OpenQuery(sql);
     // Bind the new result before the old one goes, so the grid never shows a dead dataset.
     dsGoodsData->SetDataSet(data.get());
     GoodsData = std::move(data);
@@ -257,38 +246,12 @@ void TQryGoodsListFrm::Frame31bbtnEnterClick()
         ds.First();
 
     TBas_GoodsInfo& g = *GoodsInfo;
-    const RowReader row{ds};
-    row.Text("ID", g.ID);
-    row.Text("GoodsCode", g.GoodsCode);
-    row.Text("GoodsName", g.GoodsName);
-    row.Text("GoodsType", g.GoodsType);
-    row.Text("pyCode", g.pyCode);
-    row.Text("BarCode", g.BarCode);
-    row.Text("Model", g.Model);
-    row.Text("CalUnit", g.CalUnit);
-    row.Text("Brand", g.Brand);
-    row.Text("Color", g.Color);
-    row.Text("bigness", g.bigness);
-    row.Text("produceAddress", g.produceAddress);
-    row.Text("LocationCode", g.LocationCode);
-    row.Text("Remark", g.Remark);
-    row.Whole("GoodsKind", g.GoodsKind);
-    row.Whole("ImageID", g.ImageID);
-    row.Whole("ReBateFlag", g.ReBateFlag);
-    row.Whole("UseFlag", g.UseFlag);
-    row.Whole("Sort", g.Sort);
-    row.Real("DefaultInPrice", g.DefaultInPrice);
-    row.Real("LastInPrice", g.LastInPrice);
-    row.Real("CostPrice", g.CostPrice);
-    row.Real("SellPrice", g.SellPrice);
-    row.Real("RebatePrice", g.RebatePrice);
-    row.Real("Valuta", g.Valuta);
-    row.Real("MinPrice", g.MinPrice);
+    platform::FillRecord(g, ds, kPickedProperties);
     // The stock of the filtered storage, kept with its decimals; without a storage the summed
     // stock the grid shows is not handed back.
     g.LeftCount = 0;
-    if (!FilterStorageCode.isEmpty())
-        row.Real("GdsLeftCount", g.LeftCount);
+    if (!FilterStorageCode.isEmpty() && ds.FieldIndex(QStringLiteral("GdsLeftCount")) >= 0)
+        g.LeftCount = ds.FieldByName(QStringLiteral("GdsLeftCount")).AsFloat();
 
     Selected = true;
     accept();

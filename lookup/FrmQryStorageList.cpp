@@ -114,27 +114,20 @@ void TQryStorageListFrm::QueryStorages(const QString& condition)
         // Painting resumes when the scope ends, errors included.
         const auto update = tlTypeList->BeginUpdate();
         ClearTree();
-        std::unique_ptr<plugin::ObjectList> list(
-            plugin::HostDb()->LoadObjects(&Tbas_Storage::staticMetaObject, lookup::StorageSearchSql(condition)));
-        if (!list)
+        std::vector<std::unique_ptr<Tbas_Storage>> loaded =
+            plugin::LoadRecords<Tbas_Storage>(lookup::StorageSearchSql(condition));
+        if (loaded.empty())
             return;
 
-        // Take every record over first, so none leaks if anything below fails.
-        std::vector<Tbas_Storage*> loaded;
-        loaded.reserve(size_t(list->Count()));
-        for (int i = 0; i < list->Count(); ++i) {
-            QObject* o = list->Item(i);
-            if (auto* r = qobject_cast<Tbas_Storage*>(o)) {
-                records_.push_back(std::unique_ptr<Tbas_Storage>(r));
-                loaded.push_back(r);
-            } else {
-                delete o;
-            }
-        }
-        list.reset();
+        // The dialog takes every record over before the tree is built from them.
+        const size_t first = records_.size();
+        records_.reserve(first + loaded.size());
+        for (std::unique_ptr<Tbas_Storage>& r : loaded)
+            records_.push_back(std::move(r));
 
         const int idColumn = colID_List->Index();
-        for (Tbas_Storage* r : loaded) {
+        for (size_t i = first; i < records_.size(); ++i) {
+            Tbas_Storage* r = records_[i].get();
             // The first node of the whole tree whose ID is the parent id; the tree keeps an index
             // of the texts, so this stays cheap however many storages there are.
             platform::TreeListNode* parent = tlTypeList->FindNodeByText(idColumn, QString::number(r->StoragePID));

@@ -197,6 +197,19 @@ TEST_F(GoodsLookupTest, PickCopiesTheRowAndOnlyAStorageSearchHandsBackStock)
     EXPECT_EQ(goods->LeftCount, 0.0); // although the grid showed 5.5
 }
 
+TEST_F(GoodsLookupTest, PickLeavesColumnsOutsideTheGoodsItHandsBack)
+{
+    // A host whose goods table has more columns than the lookup hands back.
+    Exec(QStringLiteral("alter table Bas_GoodsInfo add GoodsNo varchar(20)"));
+    Exec(QStringLiteral("alter table Bas_GoodsInfo add LeftCount numeric(18,4)"));
+    Exec(QStringLiteral("update Bas_GoodsInfo set GoodsNo = 'N5', LeftCount = 99 where ID = 5"));
+    OnDialog<Frm>([](Frm& d) { d.Frame31->bbtnEnter->click(); });
+    ASSERT_TRUE(SelectGoods(QStringLiteral("UNIQUE"), goods));
+    EXPECT_EQ(goods->GoodsCode, QStringLiteral("UNIQUE9"));
+    EXPECT_TRUE(goods->GoodsNo.isEmpty());
+    EXPECT_EQ(goods->LeftCount, 0.0);
+}
+
 TEST_F(GoodsLookupTest, ClickThenOkDoubleClickAndEnterTakeTheRowOfTheUser)
 {
     auto cellCentre = [](Frm& d, const char* code, platform::GridColumn* c) {
