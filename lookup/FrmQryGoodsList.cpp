@@ -1,8 +1,6 @@
 #include "lookup/FrmQryGoodsList.h"
 
 #include "lookup/FrmQryGoodsListSql.h"
-#include "lookup/LookupLayout.h"
-#include "lookup/rframebottom3.h"
 #include "platform/Application.h"
 #include "platform/DataController.h"
 #include "platform/DataSource.h"
@@ -17,12 +15,8 @@
 #include "plugin/Host.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPushButton>
 #include <QTableView>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -43,27 +37,10 @@ const QStringList kPickedProperties = {
 
 } // namespace
 
-TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent) : platform::Form(parent)
+TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent)
+    : lookup::LookupForm(parent, QStringLiteral("QryGoodsListFrm"), QStringLiteral("商品检索"), 461, 442,
+                         QStringLiteral("【商品选择】"), QStringLiteral("输入商品编号或商品名称、商品简拼，检索商品信息。"))
 {
-    setObjectName(QStringLiteral("QryGoodsListFrm"));
-    setWindowTitle(QStringLiteral("商品检索"));
-    lookup::FixDialogSize(this, 461, 442);
-    SetKeyPreview(true);
-    InstallKeyPreview();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    pnlTitle = Own(lookup::MakeTitlePanel(this, QStringLiteral("【商品选择】"),
-                                          QStringLiteral("输入商品编号或商品名称、商品简拼，检索商品信息。"),
-                                          lblTitle, lblHint));
-    layout->addWidget(pnlTitle);
-    pnlSearch = Own(lookup::MakeSearchPanel(this, lblCondition, edtCondition, BtnQry));
-    Own(edtCondition);
-    Own(BtnQry);
-    layout->addWidget(pnlSearch);
-
     cxGrid = Own(new platform::Grid(this), QStringLiteral("cxGrid"));
     TableGoodsList = Own(cxGrid->CreateTableView(QStringLiteral("TableGoodsList")));
     TableGoodsList->SetCellSelect(false);
@@ -75,7 +52,7 @@ TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent) : platform::Form(parent)
     TableGoodsList->SetAllowAppend(false);
     TableGoodsList->SetAllowInsert(false);
     TableGoodsList->SetAllowDelete(false);
-    layout->addWidget(cxGrid, 1);
+    AddList(cxGrid);
 
     auto column = [this](const char* name, const QString& caption, const char* field, int width) {
         platform::GridColumn* c = Own(TableGoodsList->CreateColumn(QLatin1String(name)));
@@ -103,31 +80,19 @@ TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent) : platform::Form(parent)
     tmr1 = Own(new QTimer(this), QStringLiteral("tmr1"));
     tmr1->setInterval(100);
 
-    Frame31 = Own(new TFrame3(this));
-    layout->addWidget(Frame31);
+    AddButtonBar(TableGoodsList->Table());
 
-    setTabOrder(edtCondition, BtnQry);
-    setTabOrder(BtnQry, TableGoodsList->Table());
-    setTabOrder(TableGoodsList->Table(), Frame31->bbtnEnter);
-
-    connect(BtnQry, &QPushButton::clicked, this, platform::Guard(this, &TQryGoodsListFrm::BtnQryClick));
-    connect(edtCondition, &platform::TextEdit::KeyDown, this,
-            platform::Guard(this, &TQryGoodsListFrm::edtConditionKeyDown));
     connect(TableGoodsList, &platform::TableView::CellDblClick, this,
             platform::Guard(this, &TQryGoodsListFrm::TableGoodsListCellDblClick));
     connect(TableGoodsList, &platform::TableView::KeyDown, this,
             platform::Guard([this](int& key, Qt::KeyboardModifiers shift) {
                 // Enter on a row picks it, as a double click does.
-                if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier)) {
+                if (PlainEnter(key, shift)) {
                     key = 0;
                     Frame31bbtnEnterClick();
                 }
             }));
     connect(tmr1, &QTimer::timeout, this, platform::Guard(this, &TQryGoodsListFrm::tmr1Timer));
-    connect(Frame31->bbtnEnter, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryGoodsListFrm::Frame31bbtnEnterClick));
-    connect(Frame31->bbtnClose, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryGoodsListFrm::Frame31bbtnCloseClick));
 
     // Creation steps.
     TableGoodsList->SetStyleSheet(plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TableViewSheet));
@@ -163,15 +128,6 @@ void TQryGoodsListFrm::QueryGoods(const QString& condition)
     GoodsData = std::move(data);
     if (GoodsData && GoodsData->RecordCount() > 0)
         TableGoodsList->DataController()->SetFocusedRecordIndex(0);
-}
-
-void TQryGoodsListFrm::showEvent(QShowEvent* event)
-{
-    platform::Form::showEvent(event);
-    if (!event->spontaneous()) {
-        lookup::CentreOnScreen(this);
-        platform::Guarded([this] { FormShow(); });
-    }
 }
 
 void TQryGoodsListFrm::FormShow()
@@ -210,11 +166,11 @@ void TQryGoodsListFrm::BtnQryClick() { Search(true); }
 
 void TQryGoodsListFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift)
 {
-    if (key == Qt::Key_Tab && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+    if (PlainTab(key, shift)) {
         // Consumed: the search decides where the focus goes.
         key = 0;
         Search(false);
-    } else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier)) {
+    } else if (PlainEnter(key, shift)) {
         key = 0;
         Search(true);
     }
@@ -255,22 +211,6 @@ void TQryGoodsListFrm::Frame31bbtnEnterClick()
 
     Selected = true;
     accept();
-}
-
-void TQryGoodsListFrm::Frame31bbtnCloseClick()
-{
-    Selected = false;
-    reject();
-}
-
-bool TQryGoodsListFrm::FormKeyDown(QKeyEvent* e)
-{
-    // Esc presses the cancel button, wherever the focus is.
-    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Frame31->bbtnClose->click();
-        return true;
-    }
-    return false;
 }
 
 namespace {

@@ -1,7 +1,6 @@
 #include "lookup/FrmQryStorageList.h"
 
 #include "lookup/FrmQryStorageListSql.h"
-#include "lookup/LookupLayout.h"
 #include "lookup/rframebottom3.h"
 #include "platform/Application.h"
 #include "platform/ImageList.h"
@@ -11,33 +10,14 @@
 #include "platform/TreeList.h"
 #include "plugin/Host.h"
 
-#include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 #include <algorithm>
 
-TQryStorageListFrm::TQryStorageListFrm(QWidget* parent) : platform::Form(parent)
+TQryStorageListFrm::TQryStorageListFrm(QWidget* parent)
+    : lookup::LookupForm(parent, QStringLiteral("QryStorageListFrm"), QStringLiteral("仓库检索"), 434, 442,
+                         QStringLiteral("【仓库选择】"), QStringLiteral("输入仓库编号或仓库名称检索仓库信息。"))
 {
-    setObjectName(QStringLiteral("QryStorageListFrm"));
-    setWindowTitle(QStringLiteral("仓库检索"));
-    lookup::FixDialogSize(this, 434, 442);
-    SetKeyPreview(true);
-    InstallKeyPreview();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    pnlTitle = Own(lookup::MakeTitlePanel(this, QStringLiteral("【仓库选择】"),
-                                          QStringLiteral("输入仓库编号或仓库名称检索仓库信息。"), lblTitle, lblHint));
-    layout->addWidget(pnlTitle);
-    pnlSearch = Own(lookup::MakeSearchPanel(this, lblCondition, edtCondition, BtnQry));
-    Own(edtCondition);
-    Own(BtnQry);
-    layout->addWidget(pnlSearch);
-
     ImageList1 = Own(platform::ImageList::BuiltIn(this), QStringLiteral("ImageList1"));
     tlTypeList = Own(new platform::TreeList(this), QStringLiteral("tlTypeList"));
     ColDeptName_list = Own(tlTypeList->CreateColumn(QStringLiteral("ColDeptName_list")));
@@ -52,24 +32,12 @@ TQryStorageListFrm::TQryStorageListFrm(QWidget* parent) : platform::Form(parent)
     tlTypeList->SetColumnAutoWidth(true);
     tlTypeList->SetImages(ImageList1);
     tlTypeList->SetStateImages(ImageList1);
-    layout->addWidget(tlTypeList, 1);
+    AddList(tlTypeList);
 
-    Frame31 = Own(new TFrame3(this));
-    layout->addWidget(Frame31);
+    AddButtonBar(tlTypeList);
 
-    setTabOrder(edtCondition, BtnQry);
-    setTabOrder(BtnQry, tlTypeList);
-    setTabOrder(tlTypeList, Frame31->bbtnEnter);
-
-    connect(BtnQry, &QPushButton::clicked, this, platform::Guard(this, &TQryStorageListFrm::BtnQryClick));
-    connect(edtCondition, &platform::TextEdit::KeyDown, this,
-            platform::Guard(this, &TQryStorageListFrm::edtConditionKeyDown));
     connect(tlTypeList, &platform::TreeList::KeyDown, this, platform::Guard(this, &TQryStorageListFrm::tlTypeListKeyDown));
     connect(tlTypeList, &platform::TreeList::DblClick, this, platform::Guard(this, &TQryStorageListFrm::tlTypeListDblClick));
-    connect(Frame31->bbtnEnter, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryStorageListFrm::Frame31bbtnEnterClick));
-    connect(Frame31->bbtnClose, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryStorageListFrm::Frame31bbtnCloseClick));
 
     // Creation steps.
     tlTypeList->SetStyleSheet(plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TreeListSheet));
@@ -158,15 +126,6 @@ void TQryStorageListFrm::QueryStorages(const QString& condition)
     }
 }
 
-void TQryStorageListFrm::showEvent(QShowEvent* event)
-{
-    platform::Form::showEvent(event);
-    if (!event->spontaneous()) {
-        lookup::CentreOnScreen(this);
-        platform::Guarded([this] { FormShow(); });
-    }
-}
-
 void TQryStorageListFrm::FormShow()
 {
     if (tlTypeList->Count() > 0)
@@ -189,9 +148,7 @@ void TQryStorageListFrm::BtnQryClick()
 
 void TQryStorageListFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift)
 {
-    const bool plainTab = key == Qt::Key_Tab && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
-    const bool enter = (key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier);
-    if (plainTab || enter) {
+    if (PlainTab(key, shift) || PlainEnter(key, shift)) {
         key = 0;
         BtnQryClick();
     }
@@ -201,7 +158,7 @@ void TQryStorageListFrm::tlTypeListKeyDown(int& key, Qt::KeyboardModifiers shift
 {
     if (key != Qt::Key_Tab && key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
-    if (key == Qt::Key_Tab && (shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+    if (key == Qt::Key_Tab && !PlainTab(key, shift))
         return;
     QPushButton* ok = Frame31->bbtnEnter;
     if (ok->isEnabled() && ok->isVisible() && ok->focusPolicy() != Qt::NoFocus) {
@@ -225,22 +182,6 @@ void TQryStorageListFrm::Frame31bbtnEnterClick()
     StorageInfo = record;
     Selected = true;
     accept();
-}
-
-void TQryStorageListFrm::Frame31bbtnCloseClick()
-{
-    Selected = false;
-    reject();
-}
-
-bool TQryStorageListFrm::FormKeyDown(QKeyEvent* e)
-{
-    // Esc presses the cancel button, wherever the focus is.
-    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Frame31->bbtnClose->click();
-        return true;
-    }
-    return false;
 }
 
 bool SelectStorage(const QString& condition, std::unique_ptr<Tbas_Storage>& storage)
