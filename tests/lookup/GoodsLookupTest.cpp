@@ -106,7 +106,7 @@ TEST_F(GoodsLookupTest, OpeningEmptyFocusesTheConditionOkDoesNothingCancelReturn
             EXPECT_EQ(Rows(d), 0);
             EXPECT_EQ(d.focusWidget(), d.edtCondition);
             d.Frame31->bbtnEnter->click();
-            QTest::qWait(150); // no auto-pick either
+            QTest::qWait(3 * d.tmr1->interval()); // well past the auto-pick timer: no auto-pick either
             EXPECT_TRUE(d.isVisible());
             Activate(d);
             QTest::keyClick(d.edtCondition, Qt::Key_Escape);
@@ -141,7 +141,8 @@ TEST_F(GoodsLookupTest, SearchInTheDialogNeedsThreeCharactersAndTellsOnlyTheButt
         EXPECT_EQ(Codes(d), QStringList{"ABC002"});
         EXPECT_EQ(d.focusWidget(), d.TableGoodsList->Table());
         // A single match of a search in the dialog waits for the user.
-        QTest::qWait(250);
+        EXPECT_FALSE(d.tmr1->isActive());
+        QTest::qWait(3 * d.tmr1->interval()); // well past the auto-pick timer, which must not start
         EXPECT_TRUE(d.isVisible());
         d.Frame31->bbtnClose->click();
     });
