@@ -57,11 +57,6 @@ public:
     WaitHint& operator=(const WaitHint&) = delete;
 };
 
-std::unique_ptr<platform::Dataset> OpenQuery(const QString& sql)
-{
-    return std::unique_ptr<platform::Dataset>(plugin::HostDb()->OpenQuery(sql));
-}
-
 void CopyItems(platform::GridColumn* column, const QString& sql)
 {
     QComboBox* items = plugin::HostDict()->ComboFromSql(sql);
@@ -311,7 +306,7 @@ void TWorkWindowForm::InitWindow()
         GoodsListSource = new platform::DataSource(this);
         GoodsListSource->setObjectName(QStringLiteral("GoodsListSource"));
     }
-    GoodsListData = OpenQuery(billlist::EmptyLinesSql());
+    GoodsListData = plugin::OpenQuery(billlist::EmptyLinesSql());
     GoodsListSource->SetDataSet(GoodsListData.get());
     TableGoodsList->DataController()->SetDataSource(GoodsListSource);
 
@@ -345,7 +340,7 @@ void TWorkWindowForm::DoneWindow()
 
 void TWorkWindowForm::LoadBillList(const QString& sql)
 {
-    std::unique_ptr<platform::Dataset> bills = OpenQuery(sql);
+    std::unique_ptr<platform::Dataset> bills = plugin::OpenQuery(sql);
     // Bind the new list before the old one goes, so the grid never shows a dead dataset.
     DataSource1->SetDataSet(bills.get());
     BillListData = std::move(bills);
@@ -405,7 +400,7 @@ void TWorkWindowForm::ShowLines(const QString& billNo)
         GoodsListData->EmptyDataset();
     cxGridLevel->SetCaption(QStringLiteral("调拨单号：") + billNo + QStringLiteral("明细"));
     WaitHint wait(kReading);
-    std::unique_ptr<platform::Dataset> lines = OpenQuery(billlist::BillLinesSql(billNo));
+    std::unique_ptr<platform::Dataset> lines = plugin::OpenQuery(billlist::BillLinesSql(billNo));
     GoodsListSource->SetDataSet(lines.get());
     GoodsListData = std::move(lines);
 }

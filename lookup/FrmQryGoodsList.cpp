@@ -1,14 +1,13 @@
 #include "lookup/FrmQryGoodsList.h"
 
-#include "lookup/LookupLayout.h"
-#include "lookup/rframebottom3.h"
-#include "model/SqlText.h"
+#include "lookup/FrmQryGoodsListSql.h"
 #include "platform/Application.h"
 #include "platform/DataController.h"
 #include "platform/DataSource.h"
 #include "platform/core/Dataset.h"
 #include "platform/Grid.h"
 #include "platform/GridColumn.h"
+#include "platform/core/RecordFields.h"
 #include "platform/SlotGuard.h"
 #include "platform/StyleRepository.h"
 #include "platform/TableView.h"
@@ -16,67 +15,32 @@
 #include "plugin/Host.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPushButton>
 #include <QTableView>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
-const QString kUnitSql =
-    QStringLiteral("select DictDetailCode,DictDetailName from Sys_DictDetail where substr(dictdetailCode,1,3)='521'");
 const QString kPrompt = QStringLiteral("提示");
 
-// Reads the current record leniently: a column the host's table lacks leaves the record's value.
-struct RowReader {
-    platform::Dataset& ds;
-
-    bool Has(const QString& name) const { return ds.FieldIndex(name) >= 0; }
-    void Text(const char* name, QString& out) const
-    {
-        const QString n = QLatin1String(name);
-        if (Has(n))
-            out = ds.FieldByName(n).AsString();
-    }
-    void Whole(const char* name, int& out) const
-    {
-        const QString n = QLatin1String(name);
-        if (Has(n))
-            out = int(ds.FieldByName(n).AsInteger());
-    }
-    void Real(const char* name, double& out) const
-    {
-        const QString n = QLatin1String(name);
-        if (Has(n))
-            out = ds.FieldByName(n).AsFloat();
-    }
-};
+// What a pick copies from the row onto the record; a column the host's table lacks leaves the
+// record's value. LeftCount has a rule of its own.
+const QStringList kPickedProperties = {
+    QStringLiteral("ID"),           QStringLiteral("GoodsCode"),      QStringLiteral("GoodsName"),
+    QStringLiteral("GoodsType"),    QStringLiteral("pyCode"),         QStringLiteral("BarCode"),
+    QStringLiteral("Model"),        QStringLiteral("CalUnit"),        QStringLiteral("Brand"),
+    QStringLiteral("Color"),        QStringLiteral("bigness"),        QStringLiteral("produceAddress"),
+    QStringLiteral("LocationCode"), QStringLiteral("Remark"),         QStringLiteral("GoodsKind"),
+    QStringLiteral("ImageID"),      QStringLiteral("ReBateFlag"),     QStringLiteral("UseFlag"),
+    QStringLiteral("Sort"),         QStringLiteral("DefaultInPrice"), QStringLiteral("LastInPrice"),
+    QStringLiteral("CostPrice"),    QStringLiteral("SellPrice"),      QStringLiteral("RebatePrice"),
+    QStringLiteral("Valuta"),       QStringLiteral("MinPrice")};
 
 } // namespace
 
-TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent) : platform::Form(parent)
+TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent)
+    : lookup::LookupForm(parent, QStringLiteral("QryGoodsListFrm"), QStringLiteral("商品检索"), 461, 442,
+                         QStringLiteral("【商品选择】"), QStringLiteral("输入商品编号或商品名称、商品简拼，检索商品信息。"))
 {
-    setObjectName(QStringLiteral("QryGoodsListFrm"));
-    setWindowTitle(QStringLiteral("商品检索"));
-    lookup::FixDialogSize(this, 461, 442);
-    SetKeyPreview(true);
-    InstallKeyPreview();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    pnlTitle = Own(lookup::MakeTitlePanel(this, QStringLiteral("【商品选择】"),
-                                          QStringLiteral("输入商品编号或商品名称、商品简拼，检索商品信息。"),
-                                          lblTitle, lblHint));
-    layout->addWidget(pnlTitle);
-    pnlSearch = Own(lookup::MakeSearchPanel(this, lblCondition, edtCondition, BtnQry));
-    Own(edtCondition);
-    Own(BtnQry);
-    layout->addWidget(pnlSearch);
-
     cxGrid = Own(new platform::Grid(this), QStringLiteral("cxGrid"));
     TableGoodsList = Own(cxGrid->CreateTableView(QStringLiteral("TableGoodsList")));
     TableGoodsList->SetCellSelect(false);
@@ -88,7 +52,7 @@ TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent) : platform::Form(parent)
     TableGoodsList->SetAllowAppend(false);
     TableGoodsList->SetAllowInsert(false);
     TableGoodsList->SetAllowDelete(false);
-    layout->addWidget(cxGrid, 1);
+    AddList(cxGrid);
 
     auto column = [this](const char* name, const QString& caption, const char* field, int width) {
         platform::GridColumn* c = Own(TableGoodsList->CreateColumn(QLatin1String(name)));
@@ -116,38 +80,26 @@ TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent) : platform::Form(parent)
     tmr1 = Own(new QTimer(this), QStringLiteral("tmr1"));
     tmr1->setInterval(100);
 
-    Frame31 = Own(new TFrame3(this));
-    layout->addWidget(Frame31);
+    AddButtonBar(TableGoodsList->Table());
 
-    setTabOrder(edtCondition, BtnQry);
-    setTabOrder(BtnQry, TableGoodsList->Table());
-    setTabOrder(TableGoodsList->Table(), Frame31->bbtnEnter);
-
-    connect(BtnQry, &QPushButton::clicked, this, platform::Guard(this, &TQryGoodsListFrm::BtnQryClick));
-    connect(edtCondition, &platform::TextEdit::KeyDown, this,
-            platform::Guard(this, &TQryGoodsListFrm::edtConditionKeyDown));
     connect(TableGoodsList, &platform::TableView::CellDblClick, this,
             platform::Guard(this, &TQryGoodsListFrm::TableGoodsListCellDblClick));
     connect(TableGoodsList, &platform::TableView::KeyDown, this,
             platform::Guard([this](int& key, Qt::KeyboardModifiers shift) {
                 // Enter on a row picks it, as a double click does.
-                if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier)) {
+                if (PlainEnter(key, shift)) {
                     key = 0;
                     Frame31bbtnEnterClick();
                 }
             }));
     connect(tmr1, &QTimer::timeout, this, platform::Guard(this, &TQryGoodsListFrm::tmr1Timer));
-    connect(Frame31->bbtnEnter, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryGoodsListFrm::Frame31bbtnEnterClick));
-    connect(Frame31->bbtnClose, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryGoodsListFrm::Frame31bbtnCloseClick));
 
     // Creation steps.
     TableGoodsList->SetStyleSheet(plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TableViewSheet));
     dsGoodsData = new platform::DataSource(this);
     dsGoodsData->setObjectName(QStringLiteral("dsGoodsData"));
     TableGoodsList->DataController()->SetDataSource(dsGoodsData);
-    if (QComboBox* units = plugin::HostDict()->ComboFromSql(kUnitSql))
+    if (QComboBox* units = plugin::HostDict()->ComboFromSql(lookup::UnitListSql()))
         colCalUnit->Properties().AssignItemsFrom(units);
     GoodsInfo = std::make_unique<TBas_GoodsInfo>();
 }
@@ -165,51 +117,17 @@ TQryGoodsListFrm::~TQryGoodsListFrm()
 
 void TQryGoodsListFrm::QueryGoods(const QString& condition)
 {
-    const QString c = model::SqlEsc(condition);
-    const QString s = model::SqlEsc(FilterStorageCode);
-    QString sql;
-    if (condition.isEmpty() && FilterStorageCode.isEmpty()) {
-        sql = QStringLiteral(" select a.*, (select nvl(Sum(LeftCount),0) from gds_stockcount where GoodsCode=a.GoodsCode)"
-                             " as GdsLeftCount from Bas_GoodsInfo a  where 1=2");
-    } else {
-        const QString types = plugin::HostRights()->GoodsTypeList(plugin::HostOperator().OperatorId);
-        if (!condition.isEmpty() && !FilterStorageCode.isEmpty()) {
-            sql = QStringLiteral(" select a.*,b.LeftCount as GdsLeftCount  from Bas_GoodsInfo a inner join gds_stockcount b "
-                                 " on (a.GoodsCode = b.GoodsCode and b.storageCode ='")
-                  + s + QStringLiteral("')") + QStringLiteral(" where (upper(a.GoodsCode) like '%") + c + QStringLiteral("%'")
-                  + QStringLiteral(" or upper(a.GoodsName) like '%") + c + QStringLiteral("%'")
-                  + QStringLiteral(" or upper(a.PyCode) like '%") + c + QStringLiteral("%')")
-                  + QStringLiteral(" and a.UseFlag = 1") + QStringLiteral(" and (a.Deleted=0)")
-                  + QStringLiteral(" and a.GoodsType in ") + types;
-        } else if (condition.isEmpty()) {
-            sql = QStringLiteral(" select a.*,b.LeftCount as GdsLeftCount  from Bas_GoodsInfo a inner join gds_stockcount b "
-                                 " on (a.GoodsCode = b.GoodsCode and b.storageCode ='")
-                  + s + QStringLiteral("')") + QStringLiteral(" where 1=2 ") + QStringLiteral(" and a.UseFlag = 1")
-                  + QStringLiteral(" and (a.Deleted=0)") + QStringLiteral(" and a.GoodsType in ") + types;
-        } else {
-            sql = QStringLiteral(" select a.*,(select nvl(Sum(LeftCount),0) from gds_stockcount  where GoodsCode=a.GoodsCode)"
-                                 " as GdsLeftCount from Bas_GoodsInfo a  where (upper(a.GoodsCode) like '%")
-                  + c + QStringLiteral("%'") + QStringLiteral(" or upper(a.GoodsName) like '%") + c + QStringLiteral("%'")
-                  + QStringLiteral(" or upper(a.PyCode) like '%") + c + QStringLiteral("%')")
-                  + QStringLiteral(" and (a.Deleted=0)") + QStringLiteral(" and a.UseFlag = 1")
-                  + QStringLiteral(" and a.GoodsType in ") + types;
-        }
-    }
-    std::unique_ptr<platform::Dataset> data(plugin::HostDb()->OpenQuery(sql));
+    // The operator's goods types are asked for only when something is searched.
+    const QString sql = condition.isEmpty() && FilterStorageCode.isEmpty()
+                            ? lookup::EmptyGoodsListSql()
+                            : lookup::GoodsSearchSql(condition, FilterStorageCode,
+                                                     plugin::HostRights()->GoodsTypeList(plugin::HostOperator().OperatorId));
+    std::unique_ptr<platform::Dataset> data = plugin::OpenQuery(sql);
     // Bind the new result before the old one goes, so the grid never shows a dead dataset.
     dsGoodsData->SetDataSet(data.get());
     GoodsData = std::move(data);
     if (GoodsData && GoodsData->RecordCount() > 0)
         TableGoodsList->DataController()->SetFocusedRecordIndex(0);
-}
-
-void TQryGoodsListFrm::showEvent(QShowEvent* event)
-{
-    platform::Form::showEvent(event);
-    if (!event->spontaneous()) {
-        lookup::CentreOnScreen(this);
-        platform::Guarded([this] { FormShow(); });
-    }
 }
 
 void TQryGoodsListFrm::FormShow()
@@ -248,11 +166,11 @@ void TQryGoodsListFrm::BtnQryClick() { Search(true); }
 
 void TQryGoodsListFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift)
 {
-    if (key == Qt::Key_Tab && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+    if (PlainTab(key, shift)) {
         // Consumed: the search decides where the focus goes.
         key = 0;
         Search(false);
-    } else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier)) {
+    } else if (PlainEnter(key, shift)) {
         key = 0;
         Search(true);
     }
@@ -284,57 +202,15 @@ void TQryGoodsListFrm::Frame31bbtnEnterClick()
         ds.First();
 
     TBas_GoodsInfo& g = *GoodsInfo;
-    const RowReader row{ds};
-    row.Text("ID", g.ID);
-    row.Text("GoodsCode", g.GoodsCode);
-    row.Text("GoodsName", g.GoodsName);
-    row.Text("GoodsType", g.GoodsType);
-    row.Text("pyCode", g.pyCode);
-    row.Text("BarCode", g.BarCode);
-    row.Text("Model", g.Model);
-    row.Text("CalUnit", g.CalUnit);
-    row.Text("Brand", g.Brand);
-    row.Text("Color", g.Color);
-    row.Text("bigness", g.bigness);
-    row.Text("produceAddress", g.produceAddress);
-    row.Text("LocationCode", g.LocationCode);
-    row.Text("Remark", g.Remark);
-    row.Whole("GoodsKind", g.GoodsKind);
-    row.Whole("ImageID", g.ImageID);
-    row.Whole("ReBateFlag", g.ReBateFlag);
-    row.Whole("UseFlag", g.UseFlag);
-    row.Whole("Sort", g.Sort);
-    row.Real("DefaultInPrice", g.DefaultInPrice);
-    row.Real("LastInPrice", g.LastInPrice);
-    row.Real("CostPrice", g.CostPrice);
-    row.Real("SellPrice", g.SellPrice);
-    row.Real("RebatePrice", g.RebatePrice);
-    row.Real("Valuta", g.Valuta);
-    row.Real("MinPrice", g.MinPrice);
+    platform::FillRecord(g, ds, kPickedProperties);
     // The stock of the filtered storage, kept with its decimals; without a storage the summed
     // stock the grid shows is not handed back.
     g.LeftCount = 0;
-    if (!FilterStorageCode.isEmpty())
-        row.Real("GdsLeftCount", g.LeftCount);
+    if (!FilterStorageCode.isEmpty() && ds.FieldIndex(QStringLiteral("GdsLeftCount")) >= 0)
+        g.LeftCount = ds.FieldByName(QStringLiteral("GdsLeftCount")).AsFloat();
 
     Selected = true;
     accept();
-}
-
-void TQryGoodsListFrm::Frame31bbtnCloseClick()
-{
-    Selected = false;
-    reject();
-}
-
-bool TQryGoodsListFrm::FormKeyDown(QKeyEvent* e)
-{
-    // Esc presses the cancel button, wherever the focus is.
-    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Frame31->bbtnClose->click();
-        return true;
-    }
-    return false;
 }
 
 namespace {

@@ -6,16 +6,13 @@
 // it out of the dialog before the dialog is destroyed and hand it to the caller, who owns it
 // from then on (the std::unique_ptr replaces whatever the caller held). A dialog destroyed with
 // its record still inside frees it.
+#include "lookup/LookupForm.h"
 #include "model/Bas_GoodsInfo.h"
-#include "platform/Component.h"
 
 #include <QString>
 #include <memory>
 
-class QLabel;
-class QPushButton;
 class QTimer;
-class TFrame3;
 
 namespace platform {
 class DataSource;
@@ -23,23 +20,15 @@ class Dataset;
 class Grid;
 class GridColumn;
 class TableView;
-class TextEdit;
 } // namespace platform
 
-class TQryGoodsListFrm : public platform::Form {
+class TQryGoodsListFrm : public lookup::LookupForm {
     Q_OBJECT
 public:
     // Creation: host styles, the data source, the unit names, the empty result record.
     explicit TQryGoodsListFrm(QWidget* parent = nullptr);
     ~TQryGoodsListFrm() override;
 
-    QFrame* pnlTitle;
-    QLabel* lblTitle;
-    QLabel* lblHint;
-    QFrame* pnlSearch;
-    QLabel* lblCondition;
-    platform::TextEdit* edtCondition;
-    QPushButton* BtnQry;
     platform::Grid* cxGrid;
     platform::TableView* TableGoodsList;
     platform::GridColumn* colGoodsCode;
@@ -48,7 +37,6 @@ public:
     platform::GridColumn* colGoodsPrice;
     platform::GridColumn* colCalUnit;
     QTimer* tmr1;
-    TFrame3* Frame31;
 
     // Runs the search for a condition as given (no trimming, no case change) within the
     // storage filter; the result replaces the shown one.
@@ -57,7 +45,6 @@ public:
     // Empty: all storages. Set: only goods with a stock row in that storage.
     void SetFilterStorageCode(const QString& storageCode) { FilterStorageCode = storageCode; }
     const QString& GetFilterStorageCode() const { return FilterStorageCode; }
-    bool IsSelected() const { return Selected; }
     // The result record while the dialog still holds it (nullptr once taken).
     const TBas_GoodsInfo* Goods() const { return GoodsInfo.get(); }
     std::unique_ptr<TBas_GoodsInfo> TakeGoodsInfo() { return std::move(GoodsInfo); }
@@ -65,25 +52,18 @@ public:
     platform::Dataset* Data() const { return GoodsData.get(); }
 
     // Handlers.
-    void FormShow();
-    void BtnQryClick();
-    void edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift);
+    void FormShow() override;
+    void BtnQryClick() override;
+    void edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift) override;
     void TableGoodsListCellDblClick(int recordIndex, platform::GridColumn* column);
     void tmr1Timer();
-    void Frame31bbtnEnterClick();
-    void Frame31bbtnCloseClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool FormKeyDown(QKeyEvent* e) override;
+    void Frame31bbtnEnterClick() override;
 
 private:
     // The searches from the dialog; fromButton decides the message on an empty result.
     void Search(bool fromButton);
-    bool GridHasFocus() const;
 
     std::unique_ptr<TBas_GoodsInfo> GoodsInfo;
-    bool Selected = false;
     QString FilterStorageCode;
     std::unique_ptr<platform::Dataset> GoodsData;
     platform::DataSource* dsGoodsData = nullptr;

@@ -1,8 +1,7 @@
 #include "lookup/FrmQryStorageList.h"
 
-#include "lookup/LookupLayout.h"
+#include "lookup/FrmQryStorageListSql.h"
 #include "lookup/rframebottom3.h"
-#include "model/SqlText.h"
 #include "platform/Application.h"
 #include "platform/ImageList.h"
 #include "platform/SlotGuard.h"
@@ -11,33 +10,14 @@
 #include "platform/TreeList.h"
 #include "plugin/Host.h"
 
-#include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 #include <algorithm>
 
-TQryStorageListFrm::TQryStorageListFrm(QWidget* parent) : platform::Form(parent)
+TQryStorageListFrm::TQryStorageListFrm(QWidget* parent)
+    : lookup::LookupForm(parent, QStringLiteral("QryStorageListFrm"), QStringLiteral("仓库检索"), 434, 442,
+                         QStringLiteral("【仓库选择】"), QStringLiteral("输入仓库编号或仓库名称检索仓库信息。"))
 {
-    setObjectName(QStringLiteral("QryStorageListFrm"));
-    setWindowTitle(QStringLiteral("仓库检索"));
-    lookup::FixDialogSize(this, 434, 442);
-    SetKeyPreview(true);
-    InstallKeyPreview();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    pnlTitle = Own(lookup::MakeTitlePanel(this, QStringLiteral("【仓库选择】"),
-                                          QStringLiteral("输入仓库编号或仓库名称检索仓库信息。"), lblTitle, lblHint));
-    layout->addWidget(pnlTitle);
-    pnlSearch = Own(lookup::MakeSearchPanel(this, lblCondition, edtCondition, BtnQry));
-    Own(edtCondition);
-    Own(BtnQry);
-    layout->addWidget(pnlSearch);
-
     ImageList1 = Own(platform::ImageList::BuiltIn(this), QStringLiteral("ImageList1"));
     tlTypeList = Own(new platform::TreeList(this), QStringLiteral("tlTypeList"));
     ColDeptName_list = Own(tlTypeList->CreateColumn(QStringLiteral("ColDeptName_list")));
@@ -52,24 +32,12 @@ TQryStorageListFrm::TQryStorageListFrm(QWidget* parent) : platform::Form(parent)
     tlTypeList->SetColumnAutoWidth(true);
     tlTypeList->SetImages(ImageList1);
     tlTypeList->SetStateImages(ImageList1);
-    layout->addWidget(tlTypeList, 1);
+    AddList(tlTypeList);
 
-    Frame31 = Own(new TFrame3(this));
-    layout->addWidget(Frame31);
+    AddButtonBar(tlTypeList);
 
-    setTabOrder(edtCondition, BtnQry);
-    setTabOrder(BtnQry, tlTypeList);
-    setTabOrder(tlTypeList, Frame31->bbtnEnter);
-
-    connect(BtnQry, &QPushButton::clicked, this, platform::Guard(this, &TQryStorageListFrm::BtnQryClick));
-    connect(edtCondition, &platform::TextEdit::KeyDown, this,
-            platform::Guard(this, &TQryStorageListFrm::edtConditionKeyDown));
     connect(tlTypeList, &platform::TreeList::KeyDown, this, platform::Guard(this, &TQryStorageListFrm::tlTypeListKeyDown));
     connect(tlTypeList, &platform::TreeList::DblClick, this, platform::Guard(this, &TQryStorageListFrm::tlTypeListDblClick));
-    connect(Frame31->bbtnEnter, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryStorageListFrm::Frame31bbtnEnterClick));
-    connect(Frame31->bbtnClose, &QPushButton::clicked, this,
-            platform::Guard(this, &TQryStorageListFrm::Frame31bbtnCloseClick));
 
     // Creation steps.
     tlTypeList->SetStyleSheet(plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TreeListSheet));
@@ -110,79 +78,51 @@ void TQryStorageListFrm::ClearTree()
 
 void TQryStorageListFrm::QueryStorages(const QString& condition)
 {
-    tlTypeList->BeginUpdate();
-    // Painting resumes on every way out, errors included.
-    struct EndUpdate {
-        platform::TreeList* tree;
-        ~EndUpdate()
-        {
-            if (tree)
-                tree->EndUpdate();
+    {
+        // Painting resumes when the scope ends, errors included.
+        const auto update = tlTypeList->BeginUpdate();
+        ClearTree();
+        std::vector<std::unique_ptr<Tbas_Storage>> loaded =
+            plugin::LoadRecords<Tbas_Storage>(lookup::StorageSearchSql(condition));
+        if (loaded.empty())
+            return;
+
+        // The dialog takes every record over before the tree is built from them.
+        const size_t first = records_.size();
+        records_.reserve(first + loaded.size());
+        for (std::unique_ptr<Tbas_Storage>& r : loaded)
+            records_.push_back(std::move(r));
+
+        const int idColumn = colID_List->Index();
+        for (size_t i = first; i < records_.size(); ++i) {
+            Tbas_Storage* r = records_[i].get();
+            // The first node of the whole tree whose ID is the parent id; the tree keeps an index
+            // of the texts, so this stays cheap however many storages there are.
+            platform::TreeListNode* parent = tlTypeList->FindNodeByText(idColumn, QString::number(r->StoragePID));
+            platform::TreeListNode* node;
+            if (parent) {
+                node = tlTypeList->AddChild(parent);
+                node->SetImageIndex(1);
+                node->SetSelectedIndex(2);
+            } else {
+                node = tlTypeList->AddRoot();
+            }
+            node->SetTexts(idColumn, r->ID);
+            node->SetTexts(colDeptShotCode_list->Index(), r->StorageCode);
+            node->SetTexts(ColDeptName_list->Index(), QStringLiteral("[") + r->StorageCode + QStringLiteral("]") + r->StorageName);
+            node->SetData(static_cast<QObject*>(r));
+            r->SetTreeNode(node);
         }
-    } endUpdate{tlTypeList};
-
-    ClearTree();
-    const QString c = model::SqlEsc(condition.toUpper());
-    const QString sql = QStringLiteral(" select * from bas_Storage where useflag = 1 and  (upper(storageCode) like '%") + c
-                        + QStringLiteral("%' ") + QStringLiteral(" or upper(StorageName) like '%") + c
-                        + QStringLiteral("%') order by ID");
-    std::unique_ptr<plugin::ObjectList> list(plugin::HostDb()->LoadObjects(&Tbas_Storage::staticMetaObject, sql));
-    if (!list)
-        return;
-
-    // Take every record over first, so none leaks if anything below fails.
-    std::vector<Tbas_Storage*> loaded;
-    loaded.reserve(size_t(list->Count()));
-    for (int i = 0; i < list->Count(); ++i) {
-        QObject* o = list->Item(i);
-        if (auto* r = qobject_cast<Tbas_Storage*>(o)) {
-            records_.push_back(std::unique_ptr<Tbas_Storage>(r));
-            loaded.push_back(r);
-        } else {
-            delete o;
+        if (platform::TreeListNode* top = tlTypeList->TopNode()) {
+            top->Expand(false);
+            top->Expand(true);
         }
     }
-    list.reset();
-
-    const int idColumn = colID_List->Index();
-    for (Tbas_Storage* r : loaded) {
-        // The first node of the whole tree whose ID is the parent id; the tree keeps an index of
-        // the texts, so this stays cheap however many storages there are.
-        platform::TreeListNode* parent = tlTypeList->FindNodeByText(idColumn, QString::number(r->StoragePID));
-        platform::TreeListNode* node;
-        if (parent) {
-            node = tlTypeList->AddChild(parent);
-            node->SetImageIndex(1);
-            node->SetSelectedIndex(2);
-        } else {
-            node = tlTypeList->AddRoot();
-        }
-        node->SetTexts(idColumn, r->ID);
-        node->SetTexts(colDeptShotCode_list->Index(), r->StorageCode);
-        node->SetTexts(ColDeptName_list->Index(), QStringLiteral("[") + r->StorageCode + QStringLiteral("]") + r->StorageName);
-        node->SetData(static_cast<QObject*>(r));
-        r->SetTreeNode(node);
-    }
-    if (platform::TreeListNode* top = tlTypeList->TopNode()) {
-        top->Expand(false);
-        top->Expand(true);
-    }
-    endUpdate.tree = nullptr;
-    tlTypeList->EndUpdate();
 
     tlTypeList->FullCollapse();
     if (platform::TreeListNode* top = tlTypeList->TopNode()) {
         top->Expand(false);
         tlTypeList->SetFocusedNode(top);
-    }
-}
-
-void TQryStorageListFrm::showEvent(QShowEvent* event)
-{
-    platform::Form::showEvent(event);
-    if (!event->spontaneous()) {
-        lookup::CentreOnScreen(this);
-        platform::Guarded([this] { FormShow(); });
     }
 }
 
@@ -208,9 +148,7 @@ void TQryStorageListFrm::BtnQryClick()
 
 void TQryStorageListFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift)
 {
-    const bool plainTab = key == Qt::Key_Tab && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
-    const bool enter = (key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier);
-    if (plainTab || enter) {
+    if (PlainTab(key, shift) || PlainEnter(key, shift)) {
         key = 0;
         BtnQryClick();
     }
@@ -220,7 +158,7 @@ void TQryStorageListFrm::tlTypeListKeyDown(int& key, Qt::KeyboardModifiers shift
 {
     if (key != Qt::Key_Tab && key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
-    if (key == Qt::Key_Tab && (shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+    if (key == Qt::Key_Tab && !PlainTab(key, shift))
         return;
     QPushButton* ok = Frame31->bbtnEnter;
     if (ok->isEnabled() && ok->isVisible() && ok->focusPolicy() != Qt::NoFocus) {
@@ -244,22 +182,6 @@ void TQryStorageListFrm::Frame31bbtnEnterClick()
     StorageInfo = record;
     Selected = true;
     accept();
-}
-
-void TQryStorageListFrm::Frame31bbtnCloseClick()
-{
-    Selected = false;
-    reject();
-}
-
-bool TQryStorageListFrm::FormKeyDown(QKeyEvent* e)
-{
-    // Esc presses the cancel button, wherever the focus is.
-    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Frame31->bbtnClose->click();
-        return true;
-    }
-    return false;
 }
 
 bool SelectStorage(const QString& condition, std::unique_ptr<Tbas_Storage>& storage)

@@ -132,13 +132,16 @@ void TreeList::Clear()
     nodes_->Clear();
 }
 
-void TreeList::BeginUpdate()
+TreeList::UpdateScope TreeList::BeginUpdate()
 {
     if (updating_++ == 0) {
         view_->setUpdatesEnabled(false);
         model_->BeginReset();
     }
+    return UpdateScope(*this);
 }
+
+TreeList::UpdateScope::~UpdateScope() { tree_.EndUpdate(); }
 
 void TreeList::EndUpdate()
 {

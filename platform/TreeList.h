@@ -1,8 +1,8 @@
 #pragma once
 // A tree list: a widget over a QTreeView with its own node model. Columns (hidden ones hold
 // values too), nodes with children, the absolute list of nodes, focus, expand and collapse,
-// node images from an image list, a style sheet (the host's sheet 1). BeginUpdate / EndUpdate
-// bracket bulk changes: the view is told once at the end. Exact class identity:
+// node images from an image list, a style sheet (the host's sheet 1). The scope BeginUpdate
+// returns brackets bulk changes: the view is told once at its end. Exact class identity:
 // IsExactly<TreeList>.
 #include "platform/ImageList.h"
 #include "platform/TreeListColumn.h"
@@ -45,8 +45,20 @@ public:
     TreeListNode* FindNodeByText(int column, const QString& text) const { return nodes_->FindNodeByText(column, text); }
     void Clear();
 
-    void BeginUpdate();
-    void EndUpdate();
+    // Bulk changes: the view is told once, when the returned scope ends, on every way out.
+    // Scopes nest; the outermost one tells the view.
+    class [[nodiscard]] UpdateScope {
+    public:
+        ~UpdateScope();
+        UpdateScope(const UpdateScope&) = delete;
+        UpdateScope& operator=(const UpdateScope&) = delete;
+
+    private:
+        friend class TreeList;
+        explicit UpdateScope(TreeList& tree) : tree_(tree) {}
+        TreeList& tree_;
+    };
+    UpdateScope BeginUpdate();
     bool IsUpdating() const { return updating_ > 0; }
 
     TreeListNode* FocusedNode() const { return focused_; }
@@ -96,6 +108,7 @@ protected:
 
 private:
     friend class TreeListModel;
+    void EndUpdate();
     void ApplyLayout();
     void ApplyExpanded(TreeListNode* node);
     void SyncCurrent();

@@ -1,5 +1,6 @@
 #include "plugin/Host.h"
 
+#include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
 
 namespace plugin {
@@ -54,6 +55,29 @@ const TOperator& HostOperator()
     if (!op)
         throw platform::Exception(QStringLiteral("宿主程序未提供当前操作员"));
     return *op;
+}
+
+std::unique_ptr<platform::Dataset> OpenQuery(const QString& sql)
+{
+    return std::unique_ptr<platform::Dataset>(HostDb()->OpenQuery(sql));
+}
+
+std::vector<std::unique_ptr<QObject>> LoadObjects(const QMetaObject& recordClass, const QString& sql)
+{
+    std::unique_ptr<ObjectList> list(HostDb()->LoadObjects(&recordClass, sql));
+    std::vector<std::unique_ptr<QObject>> records;
+    if (!list)
+        return records;
+    try {
+        records.reserve(size_t(list->Count()));
+    } catch (...) {
+        // Nothing owns the records yet but the list, which does not free them.
+        qDeleteAll(list->Items());
+        throw;
+    }
+    for (QObject* o : list->Items())
+        records.emplace_back(o);
+    return records;
 }
 
 } // namespace plugin

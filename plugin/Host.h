@@ -6,6 +6,10 @@
 // so a missing service is a readable error instead of a null call.
 #include "plugin/FactoryIntf.h"
 
+#include <QObject>
+#include <memory>
+#include <vector>
+
 namespace plugin {
 
 IFactoryIntf* Host(); // nullptr outside CreateWindow ... CloseWindow
@@ -21,5 +25,24 @@ IntfPtr<IRightManagerIntf> HostRights();
 IntfPtr<IPrinterIntf> HostPrinter();
 // The host-owned current operator; never null.
 const TOperator& HostOperator();
+
+// The host database's results, owned from the moment they arrive. Both throw what the host's
+// service throws (platform::EDatabaseError for a failed statement).
+// A dataset on its first row; nullptr only if the host hands back none.
+std::unique_ptr<platform::Dataset> OpenQuery(const QString& sql);
+// LoadObjects' records of the class, one per row, in row order; none for no rows.
+std::vector<std::unique_ptr<QObject>> LoadObjects(const QMetaObject& recordClass, const QString& sql);
+// The same typed as T; a record of another class, should the host make one, is freed.
+template <class T>
+std::vector<std::unique_ptr<T>> LoadRecords(const QString& sql)
+{
+    std::vector<std::unique_ptr<QObject>> objects = LoadObjects(T::staticMetaObject, sql);
+    std::vector<std::unique_ptr<T>> records;
+    records.reserve(objects.size()); // on failure objects still owns every record
+    for (std::unique_ptr<QObject>& o : objects)
+        if (qobject_cast<T*>(o.get()))
+            records.emplace_back(static_cast<T*>(o.release()));
+    return records;
+}
 
 } // namespace plugin

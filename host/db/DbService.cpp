@@ -4,12 +4,12 @@
 #include "host/db/Transaction.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
+#include "platform/core/RecordFields.h"
 #include "platform/core/ValueText.h"
 
-#include <QMetaProperty>
 #include <QObject>
 #include <cmath>
-#include <vector>
+#include <optional>
 
 namespace host::db {
 
@@ -92,68 +92,6 @@ public:
     }
 };
 
-// A value converted to a property's type; null gives the type's empty value.
-QVariant ForProperty(const QVariant& v, QMetaType target, const QString& column)
-{
-    if (!v.isValid())
-        return QVariant(target);
-    const QMetaType currency = QMetaType::fromType<Currency>();
-    const bool isCurrency = v.metaType() == currency;
-    if (target == currency) {
-        if (isCurrency)
-            return v;
-        const QVariant c = platform::ConvertToFieldType(v, platform::FieldType::Currency);
-        return c.isValid() ? c : QVariant(target);
-    }
-    if (v.metaType() == target)
-        return v;
-    const int id = target.id();
-    switch (id) {
-    case QMetaType::QString:
-        return platform::VariantToText(v);
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Bool: {
-        QVariant n = platform::ConvertToFieldType(v, platform::FieldType::Integer);
-        if (!n.isValid())
-            return QVariant(target);
-        if (id == QMetaType::Bool)
-            return n.toLongLong() != 0;
-        n.convert(target);
-        return n;
-    }
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        QVariant d = platform::ConvertToFieldType(v, platform::FieldType::Float);
-        if (!d.isValid())
-            return QVariant(target);
-        d.convert(target);
-        return d;
-    }
-    case QMetaType::QDateTime: {
-        const QVariant d = platform::ConvertToFieldType(v, platform::FieldType::DateTime);
-        return d.isValid() ? d : QVariant(target);
-    }
-    case QMetaType::QDate: {
-        const QVariant d = platform::ConvertToFieldType(v, platform::FieldType::DateTime);
-        return d.isValid() ? QVariant(d.toDateTime().date()) : QVariant(target);
-    }
-    default: {
-        QVariant copy = isCurrency ? QVariant(v.value<Currency>().ToDouble()) : v;
-        if (!copy.convert(target))
-            throw EDatabaseError(QStringLiteral("Column %1: '%2' cannot be stored in a property of type %3")
-                                     .arg(column, platform::VariantToText(v), QString::fromLatin1(target.name())));
-        return copy;
-    }
-    }
-}
-
 class ObjectSink final : public RowSink {
 public:
     explicit ObjectSink(const QMetaObject* meta) : meta_(meta) {}
@@ -169,22 +107,11 @@ public:
 
     void Columns(const QVector<ResultColumn>& columns) override
     {
-        names_.clear();
-        targets_.clear();
-        std::vector<bool> taken(size_t(meta_->propertyCount()), false);
-        for (int c = 0; c < columns.size(); ++c) {
-            for (int p = 0; p < meta_->propertyCount(); ++p) {
-                const QMetaProperty mp = meta_->property(p);
-                if (taken[p] || !mp.isWritable())
-                    continue;
-                if (QString::fromLatin1(mp.name()).compare(columns[c].name, Qt::CaseInsensitive) == 0) {
-                    taken[p] = true; // the first column of a repeated name wins
-                    targets_.push_back({c, p});
-                    names_.push_back(columns[c].name);
-                    break;
-                }
-            }
-        }
+        QStringList names;
+        names.reserve(columns.size());
+        for (const ResultColumn& c : columns)
+            names << c.name;
+        fields_.emplace(*meta_, names);
     }
 
     bool Row(QVariant* values) override
@@ -196,18 +123,11 @@ public:
             throw EDatabaseError(QStringLiteral("Records of class %1 cannot be made: it needs a Q_INVOKABLE default constructor")
                                      .arg(QString::fromLatin1(meta_->className())));
         list->Add(o);
-        for (size_t i = 0; i < targets_.size(); ++i) {
-            const auto [c, p] = targets_[i];
-            const QMetaProperty mp = meta_->property(p);
-            QVariant v;
-            try {
-                v = ForProperty(values[c], mp.metaType(), names_[i]);
-            } catch (const platform::EConvertError& e) {
-                throw EDatabaseError(QStringLiteral("Column %1: %2").arg(names_[i], e.Message()));
-            }
-            if (!mp.write(o, v))
-                throw EDatabaseError(QStringLiteral("Column %1 cannot be written to property %2 of %3")
-                                         .arg(names_[i], QString::fromLatin1(mp.name()), QString::fromLatin1(meta_->className())));
+        try {
+            fields_->Fill(*o, values);
+        } catch (const platform::EConvertError& e) {
+            // A database error, so that the statement is named with it.
+            throw EDatabaseError(e.Message());
         }
         return true;
     }
@@ -216,8 +136,7 @@ public:
 
 private:
     const QMetaObject* meta_;
-    std::vector<std::pair<int, int>> targets_; // column, property
-    std::vector<QString> names_;
+    std::optional<platform::RecordFields> fields_;
 };
 
 } // namespace

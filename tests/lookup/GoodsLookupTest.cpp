@@ -106,7 +106,7 @@ TEST_F(GoodsLookupTest, OpeningEmptyFocusesTheConditionOkDoesNothingCancelReturn
             EXPECT_EQ(Rows(d), 0);
             EXPECT_EQ(d.focusWidget(), d.edtCondition);
             d.Frame31->bbtnEnter->click();
-            QTest::qWait(150); // no auto-pick either
+            QTest::qWait(3 * d.tmr1->interval()); // well past the auto-pick timer: no auto-pick either
             EXPECT_TRUE(d.isVisible());
             Activate(d);
             QTest::keyClick(d.edtCondition, Qt::Key_Escape);
@@ -141,7 +141,8 @@ TEST_F(GoodsLookupTest, SearchInTheDialogNeedsThreeCharactersAndTellsOnlyTheButt
         EXPECT_EQ(Codes(d), QStringList{"ABC002"});
         EXPECT_EQ(d.focusWidget(), d.TableGoodsList->Table());
         // A single match of a search in the dialog waits for the user.
-        QTest::qWait(250);
+        EXPECT_FALSE(d.tmr1->isActive());
+        QTest::qWait(3 * d.tmr1->interval()); // well past the auto-pick timer, which must not start
         EXPECT_TRUE(d.isVisible());
         d.Frame31->bbtnClose->click();
     });
@@ -195,6 +196,19 @@ TEST_F(GoodsLookupTest, PickCopiesTheRowAndOnlyAStorageSearchHandsBackStock)
     ASSERT_TRUE(SelectGoods(QStringLiteral("ABC"), goods));
     EXPECT_EQ(goods->GoodsCode, QStringLiteral("ABC001"));
     EXPECT_EQ(goods->LeftCount, 0.0); // although the grid showed 5.5
+}
+
+TEST_F(GoodsLookupTest, PickLeavesColumnsOutsideTheGoodsItHandsBack)
+{
+    // A host whose goods table has more columns than the lookup hands back.
+    Exec(QStringLiteral("alter table Bas_GoodsInfo add GoodsNo varchar(20)"));
+    Exec(QStringLiteral("alter table Bas_GoodsInfo add LeftCount numeric(18,4)"));
+    Exec(QStringLiteral("update Bas_GoodsInfo set GoodsNo = 'N5', LeftCount = 99 where ID = 5"));
+    OnDialog<Frm>([](Frm& d) { d.Frame31->bbtnEnter->click(); });
+    ASSERT_TRUE(SelectGoods(QStringLiteral("UNIQUE"), goods));
+    EXPECT_EQ(goods->GoodsCode, QStringLiteral("UNIQUE9"));
+    EXPECT_TRUE(goods->GoodsNo.isEmpty());
+    EXPECT_EQ(goods->LeftCount, 0.0);
 }
 
 TEST_F(GoodsLookupTest, ClickThenOkDoubleClickAndEnterTakeTheRowOfTheUser)

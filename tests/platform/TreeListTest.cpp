@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace platform;
 
@@ -183,25 +184,27 @@ TEST(TreeListUpdate, BulkLoadOfAThousandNodes)
     s.tree.SetStyleSheet(nullptr);
     QAbstractItemModelTester tester(s.tree.Tree()->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     s.tree.show();
-    s.tree.BeginUpdate();
-    s.tree.Clear();
-    // Every storage goes under the one whose id is its parent id, found by text.
-    for (int i = 1; i <= 1000; ++i) {
-        const int parentId = i <= 10 ? 0 : (i - 1) / 10;
-        TreeListNode* parent = s.tree.FindNodeByText(1, QString::number(parentId));
-        TreeListNode* n = parent ? parent->AddChild() : s.tree.AddRoot();
-        n->SetTexts(1, QString::number(i));
-        n->SetTexts(0, QStringLiteral("[%1]仓库").arg(i));
-        if (parent) {
-            n->SetImageIndex(1);
-            n->SetSelectedIndex(2);
+    TreeListNode* top = nullptr;
+    {
+        const auto update = s.tree.BeginUpdate();
+        s.tree.Clear();
+        // Every storage goes under the one whose id is its parent id, found by text.
+        for (int i = 1; i <= 1000; ++i) {
+            const int parentId = i <= 10 ? 0 : (i - 1) / 10;
+            TreeListNode* parent = s.tree.FindNodeByText(1, QString::number(parentId));
+            TreeListNode* n = parent ? parent->AddChild() : s.tree.AddRoot();
+            n->SetTexts(1, QString::number(i));
+            n->SetTexts(0, QStringLiteral("[%1]仓库").arg(i));
+            if (parent) {
+                n->SetImageIndex(1);
+                n->SetSelectedIndex(2);
+            }
         }
+        top = s.tree.TopNode();
+        ASSERT_NE(top, nullptr);
+        top->Expand(false);
+        top->Expand(true);
     }
-    TreeListNode* top = s.tree.TopNode();
-    ASSERT_NE(top, nullptr);
-    top->Expand(false);
-    top->Expand(true);
-    s.tree.EndUpdate();
     s.tree.FullCollapse();
     top->Expand(false);
     top->SetFocused(true);
@@ -211,12 +214,40 @@ TEST(TreeListUpdate, BulkLoadOfAThousandNodes)
     for (int i = 0; i < s.tree.AbsoluteCount(); ++i) {
         const TreeListNode* n = s.tree.AbsoluteItem(i);
         EXPECT_EQ(n->AbsoluteIndex(), i);
-        if (n->Parent())
+        if (n->Parent()) {
             ASSERT_LT(n->Parent()->AbsoluteIndex(), i);
+        }
     }
     EXPECT_EQ(s.tree.FindNodeByText(1, "15")->Parent()->Texts(1), "1");
     EXPECT_TRUE(top->Expanded());
     EXPECT_TRUE(s.tree.Tree()->isExpanded(s.tree.IndexOf(top)));
     EXPECT_FALSE(top->Item(0)->Expanded());
     EXPECT_EQ(s.tree.Tree()->currentIndex(), s.tree.IndexOf(top));
+}
+
+TEST(TreeListUpdate, ScopesNestAndEndOnEveryWayOut)
+{
+    Storages s;
+    QTreeView* view = s.tree.Tree();
+    {
+        const auto outer = s.tree.BeginUpdate();
+        {
+            const auto inner = s.tree.BeginUpdate();
+            s.Add(nullptr, "1", "A");
+        }
+        EXPECT_TRUE(s.tree.IsUpdating()); // only the outermost end tells the view
+        EXPECT_FALSE(view->updatesEnabled());
+        s.Add(nullptr, "2", "B");
+    }
+    EXPECT_FALSE(s.tree.IsUpdating());
+    EXPECT_EQ(view->model()->rowCount(), 2);
+    try {
+        const auto update = s.tree.BeginUpdate();
+        s.Add(nullptr, "3", "C");
+        throw std::runtime_error("load failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(s.tree.IsUpdating());
+    EXPECT_TRUE(view->updatesEnabled());
+    EXPECT_EQ(view->model()->rowCount(), 3);
 }

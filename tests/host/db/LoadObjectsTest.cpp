@@ -92,6 +92,21 @@ TEST_P(LoadObjectsDb, ConvertsToThePropertyTypes)
     EXPECT_EQ(r->storageName, "7.1234");
 }
 
+TEST_P(LoadObjectsDb, UnconvertibleValueIsADatabaseErrorNamingTheColumnAndTheStatement)
+{
+    Db().ExecSql("insert into bas_Storage (ID, StorageCode) values (1, 'S01')");
+    const QString sql = QStringLiteral("select StorageCode as StoragePID from bas_Storage");
+    try {
+        ListOwner owned{Db().LoadObjects(&TestStorage::staticMetaObject, sql)};
+        ADD_FAILURE() << "no error";
+    } catch (const platform::EDatabaseError& e) {
+        // The engine decides the case of the column name.
+        EXPECT_TRUE(e.Message().startsWith("Column StoragePID: 'S01' is not a valid integer value", Qt::CaseInsensitive))
+            << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().endsWith("\nSQL: " + sql)) << e.Message().toStdString();
+    }
+}
+
 TEST_P(LoadObjectsDb, NoRowsGiveNoList)
 {
     EXPECT_EQ(Db().LoadObjects(&TestStorage::staticMetaObject, "select * from bas_Storage"), nullptr);

@@ -1,0 +1,90 @@
+#include "lookup/LookupForm.h"
+
+#include "lookup/LookupLayout.h"
+#include "lookup/rframebottom3.h"
+#include "platform/SlotGuard.h"
+#include "platform/TextEdit.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace lookup {
+
+LookupForm::LookupForm(QWidget* parent, const QString& name, const QString& caption, int width, int height,
+                       const QString& title, const QString& hint)
+    : platform::Form(parent)
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+    FixDialogSize(this, width, height);
+    SetKeyPreview(true);
+    InstallKeyPreview();
+
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+
+    pnlTitle = Own(MakeTitlePanel(this, title, hint, lblTitle, lblHint));
+    layout_->addWidget(pnlTitle);
+    pnlSearch = Own(MakeSearchPanel(this, lblCondition, edtCondition, BtnQry));
+    Own(edtCondition);
+    Own(BtnQry);
+    layout_->addWidget(pnlSearch);
+
+    connect(BtnQry, &QPushButton::clicked, this, platform::Guard(this, &LookupForm::BtnQryClick));
+    connect(edtCondition, &platform::TextEdit::KeyDown, this, platform::Guard(this, &LookupForm::edtConditionKeyDown));
+}
+
+void LookupForm::AddList(QWidget* list) { layout_->addWidget(list, 1); }
+
+void LookupForm::AddButtonBar(QWidget* listFocus)
+{
+    Frame31 = Own(new TFrame3(this));
+    layout_->addWidget(Frame31);
+
+    setTabOrder(edtCondition, BtnQry);
+    setTabOrder(BtnQry, listFocus);
+    setTabOrder(listFocus, Frame31->bbtnEnter);
+
+    connect(Frame31->bbtnEnter, &QPushButton::clicked, this, platform::Guard(this, &LookupForm::Frame31bbtnEnterClick));
+    connect(Frame31->bbtnClose, &QPushButton::clicked, this, platform::Guard(this, &LookupForm::Frame31bbtnCloseClick));
+}
+
+bool LookupForm::PlainTab(int key, Qt::KeyboardModifiers shift)
+{
+    return key == Qt::Key_Tab && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+}
+
+bool LookupForm::PlainEnter(int key, Qt::KeyboardModifiers shift)
+{
+    return (key == Qt::Key_Return || key == Qt::Key_Enter) && !(shift & ~Qt::KeypadModifier);
+}
+
+void LookupForm::showEvent(QShowEvent* event)
+{
+    platform::Form::showEvent(event);
+    if (!event->spontaneous()) {
+        CentreOnScreen(this);
+        platform::Guarded([this] { FormShow(); });
+    }
+}
+
+void LookupForm::Frame31bbtnCloseClick()
+{
+    Selected = false;
+    reject();
+}
+
+bool LookupForm::FormKeyDown(QKeyEvent* e)
+{
+    // Esc presses the cancel button, wherever the focus is.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        Frame31->bbtnClose->click();
+        return true;
+    }
+    return false;
+}
+
+} // namespace lookup
