@@ -11,21 +11,6 @@ namespace platform::excel {
 
 namespace {
 
-bool IsNumberType(int typeId)
-{
-    switch (typeId) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A cell's value for the sheet: the number or date itself where the cell shows one, the shown
 // text otherwise (image combos, text with a format of its own).
 QVariant CellValue(const GridColumn& column, const QVariant& value, const QString& shown)

@@ -22,6 +22,22 @@ struct SheetColumn {
 // QString as text, an invalid QVariant as an empty cell.
 using SheetRow = QVector<QVariant>;
 
+// The value types a cell holds as a number.
+inline bool IsNumberType(int typeId)
+{
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
 struct SheetData {
     QString sheetName; // empty: "Sheet1"
     QVector<SheetColumn> columns;

@@ -126,17 +126,14 @@ private:
             const QVariant& v = cells[c];
             lxw_format* format = footer ? footerFormats_[c] : cellFormats_[c];
             lxw_error e = LXW_NO_ERROR;
+            if (IsNumberType(v.typeId())) {
+                if (lxw_error e = worksheet_write_number(sheet_, row, lxw_col_t(c), v.toDouble(), format))
+                    return e;
+                continue;
+            }
             switch (v.typeId()) {
             case QMetaType::UnknownType:
                 continue;
-            case QMetaType::Int:
-            case QMetaType::LongLong:
-            case QMetaType::UInt:
-            case QMetaType::ULongLong:
-            case QMetaType::Double:
-            case QMetaType::Float:
-                e = worksheet_write_number(sheet_, row, lxw_col_t(c), v.toDouble(), format);
-                break;
             case QMetaType::QDateTime: {
                 const QDateTime t = v.toDateTime();
                 if (!t.isValid())

@@ -53,11 +53,7 @@ protected:
     template <class Dialog>
     void OnDialog(std::function<void(Dialog&)> action)
     {
-        app.QueueDialog([action](QDialog& d) {
-            auto* dlg = qobject_cast<Dialog*>(&d);
-            ASSERT_NE(dlg, nullptr) << "unexpected dialog " << d.metaObject()->className();
-            action(*dlg);
-        });
+        app.OnDialog<Dialog>(std::move(action));
     }
 
     std::unique_ptr<TWorkWindowForm> window;

@@ -43,11 +43,7 @@ protected:
     template <class Dialog>
     void OnDialog(std::function<void(Dialog&)> action)
     {
-        app.QueueDialog([action](QDialog& d) {
-            auto* dlg = qobject_cast<Dialog*>(&d);
-            ASSERT_NE(dlg, nullptr) << "unexpected dialog " << d.metaObject()->className();
-            action(*dlg);
-        });
+        app.OnDialog<Dialog>(std::move(action));
     }
     // Makes a shown dialog the active window, as the user's desktop would: keys reach the
     // focused control and the form's key preview.

@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 class QTimer;
 
@@ -58,6 +60,17 @@ public:
     // loop (timers fire). A dialog still open after the timeout is rejected and counted as a
     // failure; so is a dialog nobody scripted (rejected at once).
     void QueueDialog(DialogAction action);
+    // The same, typed as the dialog class; another dialog is recorded as a failure.
+    template <class Dialog>
+    void OnDialog(std::function<void(Dialog&)> action)
+    {
+        QueueDialog([action = std::move(action)](QDialog& d) {
+            auto* dialog = qobject_cast<Dialog*>(&d);
+            if (!dialog)
+                throw std::logic_error(std::string("unexpected dialog ") + d.metaObject()->className());
+            action(*dialog);
+        });
+    }
     // Convenience actions.
     static DialogAction Accept();
     static DialogAction Reject();
