@@ -6,6 +6,7 @@
 #include "host/shell/HostSession.h"
 #include "host/shell/HostWindow.h"
 #include "platform/core/Exception.h"
+#include "platform/core/Currency.h"
 #include "platform/core/LocalZone.h"
 
 #include <QDir>
@@ -49,6 +50,7 @@ void Settle()
 int main(int argc, char** argv)
 {
     platform::KeepLocalZoneLoaded(); // before any thread starts
+    platform::RegisterValueTypes();  // the host's registration, not the module's: it may be unloaded
     host::HostApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("jxc"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("进销存管理系统"));

@@ -124,4 +124,9 @@ Currency Currency::operator*(double factor) const
     return *this * FromDouble(factor);
 }
 
+void RegisterValueTypes()
+{
+    qRegisterMetaType<Currency>();
+}
+
 } // namespace platform

@@ -41,6 +41,12 @@ private:
     int64_t raw_ = 0;
 };
 
+// Registers the value types the module puts into QVariants (Currency) from the calling program.
+// A host that loads the module calls it once at start: Qt keeps the first registration of a type
+// for the life of the process, and the module's own would point into a library the host may
+// unload and load again.
+void RegisterValueTypes();
+
 } // namespace platform
 
 Q_DECLARE_METATYPE(platform::Currency)

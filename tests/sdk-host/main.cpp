@@ -2,6 +2,7 @@
 // factory, opens the window, runs set-up, refresh and tear-down, closes it and checks that the
 // module gave every reference back. Exit code 0 on success.
 #include "platform/Application.h"
+#include "platform/core/Currency.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
 #include "platform/StyleRepository.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
+    platform::RegisterValueTypes(); // before the module registers them from a library it may unload
     const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(JXC_MODULE);
 
     QLibrary library(path);
