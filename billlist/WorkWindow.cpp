@@ -45,18 +45,6 @@ constexpr int kDefaultPageLines = 13;
 const QColor kCompletedColor(0, 166, 83);
 const QColor kApprovedColor(247, 204, 204);
 
-// The wait hint for the scope: hidden however the scope is left.
-class WaitHint {
-public:
-    explicit WaitHint(const QString& text) { plugin::HostUi()->ShowProgress(text); }
-    ~WaitHint()
-    {
-        platform::Guarded([] { plugin::HostUi()->HideProgress(); });
-    }
-    WaitHint(const WaitHint&) = delete;
-    WaitHint& operator=(const WaitHint&) = delete;
-};
-
 void CopyItems(platform::GridColumn* column, const QString& sql)
 {
     QComboBox* items = plugin::HostDict()->ComboFromSql(sql);
@@ -323,7 +311,7 @@ void TWorkWindowForm::InitWindow()
 
 void TWorkWindowForm::RefreshData()
 {
-    WaitHint wait(kReading);
+    plugin::WaitHint wait(kReading);
     // A failed search is told with the database's own words; the window keeps what it held.
     (void)platform::GuardedFinished([this] { btnQryClick(); },
                                     [](const QString& message) { plugin::HostMessage()->ShowError(message, 0); });
@@ -399,7 +387,7 @@ void TWorkWindowForm::ShowLines(const QString& billNo)
     if (GoodsListData)
         GoodsListData->EmptyDataset();
     cxGridLevel->SetCaption(QStringLiteral("调拨单号：") + billNo + QStringLiteral("明细"));
-    WaitHint wait(kReading);
+    plugin::WaitHint wait(kReading);
     std::unique_ptr<platform::Dataset> lines = plugin::OpenQuery(billlist::BillLinesSql(billNo));
     GoodsListSource->SetDataSet(lines.get());
     GoodsListData = std::move(lines);
@@ -449,6 +437,6 @@ void TWorkWindowForm::N1Click()
     options.filter = QStringLiteral("Excel文件(*.xlsx)|*.xlsx|Excel文件(*.xls)|*.xls");
     if (!platform::Application()->ExecSaveDialog(options))
         return;
-    WaitHint wait(QStringLiteral("正在导出..."));
+    plugin::WaitHint wait(QStringLiteral("正在导出..."));
     platform::excel::WriteXlsx(platform::excel::CollectSheet(*TableGoodsList), XlsxFileName(options.fileName));
 }

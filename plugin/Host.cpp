@@ -1,5 +1,6 @@
 #include "plugin/Host.h"
 
+#include "platform/SlotGuard.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
 
@@ -78,6 +79,13 @@ std::vector<std::unique_ptr<QObject>> LoadObjects(const QMetaObject& recordClass
     for (QObject* o : list->Items())
         records.emplace_back(o);
     return records;
+}
+
+WaitHint::WaitHint(const QString& text) { HostUi()->ShowProgress(text); }
+
+WaitHint::~WaitHint()
+{
+    platform::Guarded([] { HostUi()->HideProgress(); });
 }
 
 } // namespace plugin

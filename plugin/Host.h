@@ -45,4 +45,13 @@ std::vector<std::unique_ptr<T>> LoadRecords(const QString& sql)
     return records;
 }
 
+// The host's wait hint for a scope: shown on entry, hidden however the scope is left.
+class WaitHint {
+public:
+    explicit WaitHint(const QString& text);
+    ~WaitHint();
+    WaitHint(const WaitHint&) = delete;
+    WaitHint& operator=(const WaitHint&) = delete;
+};
+
 } // namespace plugin
