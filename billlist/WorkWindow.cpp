@@ -252,6 +252,9 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     connect(edtGoodsCodeOrName, &platform::ButtonEdit::ButtonClicked, this,
             platform::Guard(this, &TWorkWindowForm::edtGoodsCodeOrNamePropertiesButtonClick));
     connect(N1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::N1Click));
+    connect(dxBarButton1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton1Click));
+    connect(dxBarButton2, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton2Click));
+    connect(dxBarButton3, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton3Click));
     connect(TableGoodsList->Table(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(TableGoodsList->Table()->viewport()->mapToGlobal(at));
     });

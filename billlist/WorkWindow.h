@@ -113,6 +113,18 @@ public:
     void edtGoodsCodeOrNamePropertiesButtonClick();
     void N1Click();
 
+    // 增加, 修改, 删除 (billlist/WorkWindowCommands.cpp).
+    void dxBarButton1Click();
+    void dxBarButton2Click();
+    void dxBarButton3Click();
+    // The modify command on the focused bill: the rights, goods-type, audit and creator checks,
+    // then the editor; true when the editor saved the bill (the list then shows it alone).
+    // A double click on an unaudited bill runs this too.
+    bool EditFocusedBill();
+    // Runs the bill editor modally for a new bill (addMode) or for the bill billId / billNo, with
+    // the module-wide BillEditFrm set while it is open; true when the editor saved the bill.
+    bool EditBill(bool addMode, const QString& billId = {}, const QString& billNo = {});
+
 private:
     // Empties the lines grid and its level caption.
     void ClearLines();

@@ -1,0 +1,872 @@
+#include "billedit/FrmBillEdit.h"
+
+#include "billedit/BillEditFrmSql.h"
+#include "lookup/FrmQryGoodsList.h"
+#include "lookup/FrmQryStorageList.h"
+#include "lookup/LookupLayout.h"
+#include "lookup/rframebottom3.h"
+#include "model/Bas_GoodsInfo.h"
+#include "model/Bas_Storage.h"
+#include "model/BillConst.h"
+#include "model/BillNo.h"
+#include "model/Currency.h"
+#include "model/DateUtil.h"
+#include "platform/Application.h"
+#include "platform/ButtonEdit.h"
+#include "platform/CurrencyEdit.h"
+#include "platform/DataController.h"
+#include "platform/DataSource.h"
+#include "platform/DateEdit.h"
+#include "platform/Grid.h"
+#include "platform/GridColumn.h"
+#include "platform/SlotGuard.h"
+#include "platform/StyleRepository.h"
+#include "platform/TableView.h"
+#include "platform/TextEdit.h"
+#include "platform/core/Dataset.h"
+#include "plugin/Host.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <cmath>
+#include <optional>
+
+TBillEditFrm* BillEditFrm = nullptr;
+
+namespace {
+
+using platform::Currency;
+
+const QString kChooseSource = QStringLiteral("请选择调出仓库!");
+const QString kChooseGoods = QStringLiteral("请选择商品!");
+const QString kQuantityRange = QStringLiteral("对不起，数量范围在1..10000之内");
+const QString kPriceNegative = QStringLiteral("对不起，价格不能为负数");
+const QString kPriceInvalid = QStringLiteral("请输入正确的价格!");
+const QString kSaving = QStringLiteral("正在保存数据请稍等...");
+const QString kSaveFailed = QStringLiteral("保存数据失败\r\n");
+
+const QString fGoodsCode = QStringLiteral("GoodsCode");
+const QString fGoodsName = QStringLiteral("GoodsName");
+const QString fModel = QStringLiteral("Model");
+const QString fCalUnit = QStringLiteral("CalUnit");
+const QString fBrand = QStringLiteral("Brand");
+const QString fGoodsPrice = QStringLiteral("GoodsPrice");
+const QString fGoodsCount = QStringLiteral("GoodsCount");
+const QString fPaySum = QStringLiteral("PaySum");
+
+// The host's ShowMessage ends the action; should a host's return, the action ends all the same.
+[[noreturn]] void Refuse(const QString& text)
+{
+    plugin::HostMessage()->ShowMessage(text, 0);
+    throw platform::EAbort();
+}
+
+bool PlainKey(int key, Qt::KeyboardModifiers shift, int wanted)
+{
+    return key == wanted && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+}
+
+// A number from a dataset or summary value of any numeric type; nullopt when it is none.
+std::optional<double> NumberOf(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return std::nullopt;
+    if (v.metaType() == QMetaType::fromType<Currency>())
+        return v.value<Currency>().ToDouble();
+    QString text = platform::VariantToText(v).trimmed();
+    text.remove(u',');
+    bool ok = false;
+    const double d = text.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+// Quantities are stored with two decimals; the amount is computed from what is stored.
+double RoundQuantity(double q) { return std::round(q * 100.0) / 100.0; }
+
+bool QuantityInRange(double q) { return q >= TBillEditFrm::MinQuantity && q <= TBillEditFrm::MaxQuantity; }
+
+// The initial price of a picked goods: its last purchase price, else its default one.
+Currency PickedPrice(const TBas_GoodsInfo& g)
+{
+    return Currency::FromDouble(g.LastInPrice > 0 ? g.LastInPrice : g.DefaultInPrice);
+}
+
+QString ErrorMessage(const std::exception& e)
+{
+    if (const auto* p = dynamic_cast<const platform::Exception*>(&e))
+        return p->Message();
+    return QString::fromUtf8(e.what());
+}
+
+} // namespace
+
+// Disables the six controls of a running save and enables them again however the save ends.
+class TBillEditFrm::BusyScope {
+public:
+    explicit BusyScope(TBillEditFrm& f) : f_(f)
+    {
+        f_.busy_ = true;
+        for (QWidget* w : Controls())
+            w->setEnabled(false);
+    }
+    ~BusyScope()
+    {
+        for (QWidget* w : Controls())
+            w->setEnabled(true);
+        f_.busy_ = false;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    QList<QWidget*> Controls() const
+    {
+        return {f_.btnAdd, f_.btnDelete, f_.Frame31->bbtnEnter, f_.Frame31->bbtnClose, f_.cxGroupBox1,
+                f_.cxGroupBox2};
+    }
+    TBillEditFrm& f_;
+};
+
+TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
+{
+    setObjectName(QStringLiteral("BillEditFrm"));
+    setWindowTitle(QStringLiteral("商品调拨单"));
+    lookup::FixDialogSize(this, 629, 483);
+    SetKeyPreview(true);
+    InstallKeyPreview();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 0);
+    layout->setSpacing(6);
+
+    // Header.
+    cxGroupBox1 = Own(new QGroupBox(QStringLiteral("商品调拨单基本信息"), this), QStringLiteral("cxGroupBox1"));
+    auto* head = new QGridLayout(cxGroupBox1);
+    head->setContentsMargins(8, 6, 8, 6);
+    head->setHorizontalSpacing(6);
+    head->setVerticalSpacing(6);
+    auto label = [this](QWidget* parent, const char* name, const QString& text) {
+        return Own(new QLabel(text, parent), QLatin1String(name));
+    };
+    lblBillNo = label(cxGroupBox1, "lblBillNo", QStringLiteral("调拨单号："));
+    edtBillNo = Own(new platform::TextEdit(cxGroupBox1), QStringLiteral("edtBillNo"));
+    edtBillNo->setEnabled(false);
+    lblBillDate = label(cxGroupBox1, "lblBillDate", QStringLiteral("调拨日期："));
+    dtpBillDate = Own(new platform::DateEdit(cxGroupBox1), QStringLiteral("dtpBillDate"));
+    dtpBillDate->SetShowToday(true);
+    dtpBillDate->SetDisabledColor(QColor(0xFF, 0xFB, 0xF0));
+    dtpBillDate->setEnabled(false);
+    lblStorageOut = label(cxGroupBox1, "lblStorageOut", QStringLiteral("调出仓库："));
+    edtStorageOut = Own(new platform::ButtonEdit(cxGroupBox1), QStringLiteral("edtStorageOut"));
+    edtStorageOut->SetUpperCase(true);
+    lblStorageIn = label(cxGroupBox1, "lblStorageIn", QStringLiteral("调入仓库："));
+    edtStorageIn = Own(new platform::ButtonEdit(cxGroupBox1), QStringLiteral("edtStorageIn"));
+    edtStorageIn->SetUpperCase(true);
+    lblRemark = label(cxGroupBox1, "lblRemark", QStringLiteral("备注："));
+    edtRemark = Own(new platform::TextEdit(cxGroupBox1), QStringLiteral("edtRemark"));
+    edtRemark->setFixedWidth(450);
+    head->addWidget(lblBillNo, 0, 0);
+    head->addWidget(edtBillNo, 0, 1);
+    head->addWidget(lblBillDate, 0, 2);
+    head->addWidget(dtpBillDate, 0, 3);
+    head->addWidget(lblStorageOut, 1, 0);
+    head->addWidget(edtStorageOut, 1, 1);
+    head->addWidget(lblStorageIn, 1, 2);
+    head->addWidget(edtStorageIn, 1, 3);
+    head->addWidget(lblRemark, 2, 0);
+    head->addWidget(edtRemark, 2, 1, 1, 3, Qt::AlignLeft);
+    head->setColumnStretch(1, 1);
+    head->setColumnStretch(3, 1);
+    layout->addWidget(cxGroupBox1);
+
+    // Lines: the quick-entry row above the grid.
+    cxGroupBox2 = Own(new QGroupBox(QStringLiteral("调拨单商品明细"), this), QStringLiteral("cxGroupBox2"));
+    auto* lines = new QVBoxLayout(cxGroupBox2);
+    lines->setContentsMargins(6, 6, 6, 6);
+    lines->setSpacing(6);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    lblCondition = label(cxGroupBox2, "lblCondition", QStringLiteral("选择商品："));
+    edtCondition = Own(new platform::ButtonEdit(cxGroupBox2), QStringLiteral("edtCondition"));
+    edtCondition->SetUpperCase(true);
+    lblGoodsPrice = label(cxGroupBox2, "lblGoodsPrice", QStringLiteral("金额："));
+    edtGoodsPrice = Own(new platform::CurrencyEdit(cxGroupBox2), QStringLiteral("edtGoodsPrice"));
+    edtGoodsPrice->SetDisplayFormat(QStringLiteral("￥,0.00;￥-,0.00"));
+    edtGoodsPrice->setFixedWidth(90);
+    lblGoodsCount = label(cxGroupBox2, "lblGoodsCount", QStringLiteral("数量："));
+    edtGoodsCount = Own(new platform::TextEdit(cxGroupBox2), QStringLiteral("edtGoodsCount"));
+    edtGoodsCount->setText(QStringLiteral("1"));
+    edtGoodsCount->setFixedWidth(60);
+    btnAdd = Own(new QPushButton(QStringLiteral("增加(&A)"), cxGroupBox2), QStringLiteral("btnAdd"));
+    btnDelete = Own(new QPushButton(QStringLiteral("删除(&D)"), cxGroupBox2), QStringLiteral("btnDelete"));
+    for (QPushButton* b : {btnAdd, btnDelete})
+        b->setAutoDefault(false);
+    row->addWidget(lblCondition);
+    row->addWidget(edtCondition, 1);
+    row->addWidget(lblGoodsPrice);
+    row->addWidget(edtGoodsPrice);
+    row->addWidget(lblGoodsCount);
+    row->addWidget(edtGoodsCount);
+    row->addWidget(btnAdd);
+    row->addWidget(btnDelete);
+    lines->addLayout(row);
+
+    cxGrid = Own(new platform::Grid(cxGroupBox2), QStringLiteral("cxGrid"));
+    TableGoodsList = Own(cxGrid->CreateTableView(QStringLiteral("TableGoodsList")));
+    TableGoodsList->SetAlwaysShowEditor(true);
+    TableGoodsList->SetCellHints(true);
+    TableGoodsList->SetGoToNextCellOnEnter(true);
+    TableGoodsList->SetFocusFirstCellOnNewRecord(true);
+    TableGoodsList->SetAllowAppend(true);
+    TableGoodsList->SetAllowInsert(false);
+    TableGoodsList->SetFooterVisible(true);
+    TableGoodsList->SetGroupByBoxVisible(false);
+    auto column = [this](const char* name, const QString& caption, const char* field, int width) {
+        platform::GridColumn* c = Own(TableGoodsList->CreateColumn(QLatin1String(name)));
+        c->SetCaption(caption);
+        c->SetFieldName(QLatin1String(field));
+        c->SetWidth(width);
+        return c;
+    };
+    colGoodsCode = column("colGoodsCode", QStringLiteral("商品编号"), "GoodsCode", 120);
+    colGoodsCode->Properties().SetKind(platform::EditorKind::ButtonEdit);
+    colGoodsCode->Properties().SetUpperCase(true);
+    colGoodsName = column("colGoodsName", QStringLiteral("商品名称"), "GoodsName", 170);
+    colGoodsName->SetFocusing(false);
+    colModel = column("colModel", QStringLiteral("规格"), "Model", 80);
+    colModel->SetVisible(false);
+    colModel->SetFocusing(false);
+    colCalUnit = column("colCalUnit", QStringLiteral("单位"), "CalUnit", 50);
+    colCalUnit->Properties().SetKind(platform::EditorKind::ImageCombo);
+    colCalUnit->Properties().SetShowButtons(false);
+    colCalUnit->SetFocusing(false);
+    colGoodsPrice = column("colGoodsPrice", QStringLiteral("单价"), "GoodsPrice", 80);
+    colGoodsPrice->Properties().SetKind(platform::EditorKind::Currency);
+    colGoodsPrice->Properties().SetDisplayFormat(QStringLiteral("￥,0.00"));
+    colGoodsPrice->Properties().SetMinValue(0.01);
+    colGoodsPrice->Properties().SetNullString(QStringLiteral("0"));
+    colGoodsPrice->SetFocusing(false);
+    colGoodsCount = column("colGoodsCount", QStringLiteral("数量(N)"), "GoodsCount", 80);
+    colGoodsCount->Properties().SetKind(platform::EditorKind::Currency);
+    colGoodsCount->Properties().SetDisplayFormat(QStringLiteral("0.00"));
+    // The editor flags what the quantity message names: a number within 1..10000.
+    colGoodsCount->Properties().SetMinValue(MinQuantity);
+    colGoodsCount->Properties().SetMaxValue(MaxQuantity);
+    colPaysum = column("colPaysum", QStringLiteral("金额"), "Paysum", 90);
+    colPaysum->SetFocusing(false);
+    platform::DataController* dc = TableGoodsList->DataController();
+    dc->AddFooterSummary(platform::FooterSummary::Kind::Sum, colGoodsCount, QStringLiteral("0.00"));
+    dc->AddFooterSummary(platform::FooterSummary::Kind::Sum, colPaysum, QStringLiteral("0.00"));
+    dc->AddFooterSummary(platform::FooterSummary::Kind::Count, colGoodsCode, QStringLiteral("0 条记录"));
+    lines->addWidget(cxGrid, 1);
+    layout->addWidget(cxGroupBox2, 1);
+
+    // Esc does not cancel here: a clerk's Esc in the grid must not throw a bill away.
+    Frame31 = Own(new TFrame3(this));
+    layout->addWidget(Frame31);
+
+    setTabOrder(edtStorageOut, edtStorageIn);
+    setTabOrder(edtStorageIn, edtRemark);
+    setTabOrder(edtRemark, edtCondition);
+    setTabOrder(edtCondition, edtGoodsPrice);
+    setTabOrder(edtGoodsPrice, edtGoodsCount);
+    setTabOrder(edtGoodsCount, btnAdd);
+    setTabOrder(btnAdd, btnDelete);
+    setTabOrder(btnDelete, TableGoodsList->Table());
+    setTabOrder(TableGoodsList->Table(), Frame31->bbtnEnter);
+    setTabOrder(Frame31->bbtnEnter, Frame31->bbtnClose);
+
+    using T = TBillEditFrm;
+    connect(Frame31->bbtnEnter, &QPushButton::clicked, this, platform::Guard(this, &T::Frame31bbtnEnterClick));
+    connect(Frame31->bbtnClose, &QPushButton::clicked, this, platform::Guard(this, &T::Frame31bbtnCloseClick));
+    connect(btnAdd, &QPushButton::clicked, this, platform::Guard(this, &T::btnAddClick));
+    connect(btnDelete, &QPushButton::clicked, this, platform::Guard(this, &T::btnDeleteClick));
+    connect(edtCondition, &platform::TextEdit::KeyDown, this, platform::Guard(this, &T::edtConditionKeyDown));
+    connect(edtCondition, &platform::ButtonEdit::ButtonClicked, this,
+            platform::Guard(this, &T::edtConditionPropertiesButtonClick));
+    connect(edtGoodsCount, &platform::TextEdit::KeyDown, this, platform::Guard(this, &T::edtGoodsCountKeyDown));
+    connect(edtGoodsCount, &platform::TextEdit::KeyPress, this, platform::Guard(this, &T::edtGoodsCountKeyPress));
+    connect(edtGoodsPrice, &QLineEdit::textEdited, this, [this](const QString& text) { typedPrice_ = text; });
+    connect(edtStorageOut, &platform::ButtonEdit::ButtonClicked, this,
+            platform::Guard(this, &T::edtStorageOutPropertiesButtonClick));
+    connect(edtStorageIn, &platform::ButtonEdit::ButtonClicked, this,
+            platform::Guard(this, &T::edtStorageInPropertiesButtonClick));
+    connect(edtStorageOut, &platform::TextEdit::KeyDown, this, platform::Guard(this, &T::edtStorageOutKeyDown));
+    connect(edtStorageIn, &platform::TextEdit::KeyDown, this, platform::Guard(this, &T::edtStorageInKeyDown));
+    colGoodsCode->Properties().OnValidate = [this](platform::GridColumn* c, QVariant& v, QString& text, bool& error) {
+        colGoodsCodePropertiesValidate(c, v, text, error);
+    };
+    colGoodsCount->Properties().OnValidate = [this](platform::GridColumn* c, QVariant& v, QString& text, bool& error) {
+        colGoodsCountPropertiesValidate(c, v, text, error);
+    };
+    colGoodsPrice->Properties().OnValidate = [this](platform::GridColumn* c, QVariant& v, QString& text, bool& error) {
+        colGoodsPricePropertiesValidate(c, v, text, error);
+    };
+    connect(dc, &platform::DataController::DataChanged, this,
+            platform::Guard(this, &T::TableGoodsListDataControllerDataChanged));
+    // Moving between lines changes which columns the current line may edit, too.
+    connect(TableGoodsList, &platform::TableView::FocusedRecordChanged, this,
+            platform::Guard(this, &T::TableGoodsListDataControllerDataChanged));
+    connect(TableGoodsList, &platform::TableView::CellDblClick, this, platform::Guard(this, &T::TableGoodsListCellDblClick));
+    connect(TableGoodsList, &platform::TableView::EditKeyDown, this, platform::Guard(this, &T::TableGoodsListEditKeyDown));
+    connect(TableGoodsList, &platform::TableView::KeyDown, this, platform::Guard(this, &T::TableGoodsListKeyDown));
+
+    // Creation steps.
+    TableGoodsList->SetStyleSheet(
+        plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TableViewSheet));
+    GoodsInfo = std::make_unique<TBas_GoodsInfo>();
+    LineData = plugin::OpenQuery(billedit::LineShapeSql());
+    dsLineData = new platform::DataSource(this);
+    dsLineData->setObjectName(QStringLiteral("dsLineData"));
+    dsLineData->SetDataSet(LineData.get());
+    dc->SetDataSource(dsLineData);
+    if (QComboBox* units = plugin::HostDict()->ComboFromSql(billedit::UnitItemsSql()))
+        colCalUnit->Properties().AssignItemsFrom(units);
+    dtpBillDate->SetDate(model::Today());
+    TableGoodsListDataControllerDataChanged();
+}
+
+TBillEditFrm::~TBillEditFrm()
+{
+    // The grid lets go of the lines before they go.
+    TableGoodsList->DataController()->SetDataSource(nullptr);
+    dsLineData->SetDataSet(nullptr);
+}
+
+// ---- opening -------------------------------------------------------------------------------
+
+void TBillEditFrm::showEvent(QShowEvent* event)
+{
+    platform::Form::showEvent(event);
+    if (!event->spontaneous()) {
+        lookup::CentreOnScreen(this);
+        platform::Guarded([this] { FormShow(); });
+    }
+}
+
+void TBillEditFrm::FormShow()
+{
+    if (AddMode) {
+        SrcStorageCode.clear();
+        DesStorageCode.clear();
+        SrcStorageName.clear();
+        DesStorageName.clear();
+        edtBillNo->setText(QStringLiteral("新增订单"));
+        LineData->Append();
+    }
+    {
+        std::unique_ptr<platform::Dataset> head = plugin::OpenQuery(billedit::BillHeaderSql(BillNo));
+        if (head && !head->IsEmpty()) {
+            head->First();
+            auto text = [&head](const char* field) { return head->FieldByName(QLatin1String(field)).AsString(); };
+            edtBillNo->setText(BillNo);
+            dtpBillDate->SetDate(head->FieldByName(QStringLiteral("BillDate")).AsDateTime().date());
+            SrcStorageName = text("storageName_Out");
+            SrcStorageCode = text("Src_StorageCode");
+            edtStorageOut->setText(SrcStorageName);
+            DesStorageName = text("storageName_In");
+            DesStorageCode = text("Des_StorageCode");
+            edtStorageIn->setText(DesStorageName);
+            edtRemark->setText(text("Remark"));
+        }
+    }
+    {
+        std::unique_ptr<platform::Dataset> rows = plugin::OpenQuery(billedit::BillLinesSql(BillNo));
+        for (rows->First(); !rows->Eof(); rows->Next()) {
+            LineData->Append();
+            for (const QString& f : {fGoodsCode, fGoodsName, fModel, fCalUnit})
+                LineData->FieldByName(f).SetValue(rows->FieldByName(f).AsString());
+            LineData->FieldByName(fGoodsPrice).SetValue(rows->FieldByName(fGoodsPrice).AsString());
+            LineData->FieldByName(fGoodsCount).SetValue(rows->FieldByName(fGoodsCount).AsFloat());
+            LineData->FieldByName(fPaySum).SetValue(QVariant::fromValue(rows->FieldByName(fPaySum).AsCurrency()));
+            LineData->Post();
+        }
+    }
+    edtStorageOut->setFocus();
+}
+
+// ---- keys ----------------------------------------------------------------------------------
+
+void TBillEditFrm::FormKeyPress(QString& text)
+{
+    // No text typed here may carry a single quote.
+    text.remove(u'\'');
+}
+
+void TBillEditFrm::keyPressEvent(QKeyEvent* event)
+{
+    // Keys no control took: Esc does not cancel the bill, and Enter in an edit does not press
+    // OK (a quantity confirmed with Enter must not save a half-entered bill). Enter on a
+    // focused button is the button's own.
+    const int key = event->key();
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    platform::Form::keyPressEvent(event);
+}
+
+void TBillEditFrm::closeEvent(QCloseEvent* event)
+{
+    // While the save runs the dialog stays: the hint's message processing must not close it.
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    Saved = false;
+    platform::Form::closeEvent(event);
+}
+
+void TBillEditFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    if (!PlainKey(key, shift, Qt::Key_Tab))
+        return;
+    if (!edtCondition->text().trimmed().isEmpty()) {
+        // After the pick the Tab goes on to the price.
+        PickGoods();
+        return;
+    }
+    key = 0;
+    AppendEmptyLine();
+}
+
+void TBillEditFrm::edtConditionPropertiesButtonClick() { PickGoods(); }
+
+void TBillEditFrm::edtGoodsCountKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    if (!PlainKey(key, shift, Qt::Key_Tab))
+        return;
+    // Add decides where the focus goes.
+    key = 0;
+    btnAddClick();
+}
+
+void TBillEditFrm::edtGoodsCountKeyPress(QString& text)
+{
+    QString kept;
+    for (QChar c : text)
+        if ((c >= u'0' && c <= u'9') || c == u'.' || c == u'\b' || c == u'\r')
+            kept += c;
+    text = kept;
+}
+
+void TBillEditFrm::edtStorageOutKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    if (PlainKey(key, shift, Qt::Key_Tab))
+        edtStorageOutPropertiesButtonClick();
+}
+
+void TBillEditFrm::edtStorageInKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    if (PlainKey(key, shift, Qt::Key_Tab))
+        edtStorageInPropertiesButtonClick();
+}
+
+void TBillEditFrm::TableGoodsListEditKeyDown(platform::GridColumn*, int& key, Qt::KeyboardModifiers shift)
+{
+    if (!PlainKey(key, shift, Qt::Key_Tab))
+        return;
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    const QString text = editor ? editor->text().trimmed() : QString();
+    platform::DataController* dc = TableGoodsList->DataController();
+    if (text.isEmpty() && dc->RowCount() == LineData->RecordCount() + 1) {
+        // An empty new line: the bill is done, on to OK.
+        Frame31->bbtnEnter->setFocus(Qt::TabFocusReason);
+        key = 0;
+    }
+}
+
+void TBillEditFrm::TableGoodsListKeyDown(int&, Qt::KeyboardModifiers) {}
+
+// ---- storages ------------------------------------------------------------------------------
+
+void TBillEditFrm::PickStorage(platform::ButtonEdit* edit, QString& code, QString& pickedName)
+{
+    std::unique_ptr<Tbas_Storage> storage;
+    if (SelectStorage(edit->text().trimmed(), storage) && storage) {
+        edit->setText(storage->StorageName);
+        code = storage->StorageCode;
+        pickedName = storage->StorageName;
+    }
+}
+
+void TBillEditFrm::edtStorageOutPropertiesButtonClick() { PickStorage(edtStorageOut, SrcStorageCode, SrcStorageName); }
+
+void TBillEditFrm::edtStorageInPropertiesButtonClick() { PickStorage(edtStorageIn, DesStorageCode, DesStorageName); }
+
+bool TBillEditFrm::StorageChosen(const platform::ButtonEdit* edit, const QString& code, const QString& pickedName)
+{
+    const QString shown = edit->text().trimmed();
+    return !shown.isEmpty() && !code.isEmpty() && shown == pickedName.trimmed();
+}
+
+// ---- goods and lines -----------------------------------------------------------------------
+
+void TBillEditFrm::RequireSourceStorage()
+{
+    if (SrcStorageCode.isEmpty()) {
+        edtStorageOut->setFocus();
+        Refuse(kChooseSource);
+    }
+}
+
+void TBillEditFrm::PickGoods()
+{
+    RequireSourceStorage();
+    std::unique_ptr<TBas_GoodsInfo> goods;
+    const bool picked = SelectGoodsInStorage(edtCondition->text().trimmed(), SrcStorageCode, goods);
+    GoodsInfo = goods ? std::move(goods) : std::make_unique<TBas_GoodsInfo>();
+    if (picked) {
+        edtCondition->setText(GoodsInfo->GoodsName);
+        edtGoodsPrice->SetValue(PickedPrice(*GoodsInfo));
+        typedPrice_.clear();
+    } else {
+        edtCondition->clear();
+    }
+}
+
+void TBillEditFrm::AppendEmptyLine()
+{
+    LineData->Append();
+    TableGoodsList->SetFocus();
+}
+
+QString TBillEditFrm::CurrentGoodsName() const
+{
+    if (!LineData || (LineData->GetState() == platform::Dataset::State::Browse && LineData->RecNo() < 0))
+        return {};
+    return LineData->FieldByName(fGoodsName).AsString();
+}
+
+void TBillEditFrm::SetLineAmount(double quantity, Currency price)
+{
+    LineData->FieldByName(fGoodsCount).SetValue(quantity);
+    LineData->FieldByName(fGoodsPrice).SetValue(QVariant::fromValue(price));
+    LineData->FieldByName(fPaySum).SetValue(QVariant::fromValue(price * Currency::FromDouble(quantity)));
+}
+
+double TBillEditFrm::QuickQuantity()
+{
+    const std::optional<double> q = NumberOf(edtGoodsCount->text());
+    if (!q || !QuantityInRange(RoundQuantity(*q))) {
+        edtGoodsCount->setFocus();
+        edtGoodsCount->selectAll();
+        Refuse(kQuantityRange);
+    }
+    return RoundQuantity(*q);
+}
+
+Currency TBillEditFrm::QuickPrice()
+{
+    // The edit keeps its last good value when the text typed is no price; say so instead of
+    // taking the old value silently.
+    if (!typedPrice_.trimmed().isEmpty()) {
+        QString t = typedPrice_.trimmed();
+        t.remove(u',');
+        t.remove(QChar(0xFFE5));
+        const std::optional<Currency> c = Currency::Parse(t);
+        if (!c || c->ToDouble() > MaxPrice || c->ToDouble() < 0) {
+            edtGoodsPrice->setFocus();
+            edtGoodsPrice->selectAll();
+            Refuse(c && c->ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
+        }
+        return *c;
+    }
+    const Currency v = edtGoodsPrice->Value();
+    if (v.ToDouble() < 0 || v.ToDouble() > MaxPrice) {
+        edtGoodsPrice->setFocus();
+        Refuse(v.ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
+    }
+    return v;
+}
+
+void TBillEditFrm::btnAddClick()
+{
+    if (edtGoodsCount->text().trimmed().isEmpty())
+        edtGoodsCount->setText(QStringLiteral("1"));
+    if (edtCondition->text().trimmed().isEmpty() || GoodsInfo->GoodsCode.isEmpty()) {
+        AppendEmptyLine();
+        return;
+    }
+    const double quantity = QuickQuantity();
+    const Currency price = QuickPrice();
+    if (LineData->Locate(fGoodsCode, GoodsInfo->GoodsCode, true)) {
+        const double total = RoundQuantity(LineData->FieldByName(fGoodsCount).AsFloat() + quantity);
+        if (!QuantityInRange(total)) {
+            edtGoodsCount->setFocus();
+            edtGoodsCount->selectAll();
+            Refuse(kQuantityRange);
+        }
+        LineData->Edit();
+        SetLineAmount(total, price);
+        LineData->Post();
+    } else {
+        LineData->Append();
+        LineData->FieldByName(fGoodsCode).SetValue(GoodsInfo->GoodsCode);
+        LineData->FieldByName(fGoodsName).SetValue(GoodsInfo->GoodsName);
+        LineData->FieldByName(fModel).SetValue(GoodsInfo->Model);
+        LineData->FieldByName(fCalUnit).SetValue(GoodsInfo->CalUnit);
+        SetLineAmount(quantity, price);
+        LineData->Post();
+    }
+    edtGoodsCount->setText(QStringLiteral("1"));
+    edtCondition->clear();
+    edtGoodsPrice->SetValue(Currency());
+    typedPrice_.clear();
+    GoodsInfo->GoodsCode.clear();
+    edtCondition->setFocus();
+}
+
+void TBillEditFrm::DeleteCurrentLine()
+{
+    if (LineData->IsEmpty())
+        return;
+    LineData->Delete();
+}
+
+void TBillEditFrm::btnDeleteClick() { DeleteCurrentLine(); }
+
+void TBillEditFrm::TableGoodsListCellDblClick(int recordIndex, platform::GridColumn*)
+{
+    // The line double-clicked is the line that goes, whichever line had the focus before.
+    if (recordIndex >= 0 && recordIndex < LineData->RecordCount())
+        TableGoodsList->DataController()->SetFocusedRecordIndex(recordIndex);
+    DeleteCurrentLine();
+}
+
+void TBillEditFrm::colGoodsCodePropertiesValidate(platform::GridColumn*, QVariant& value, QString&, bool&)
+{
+    RequireSourceStorage();
+    if (!CurrentGoodsName().isEmpty()) {
+        // A line's goods never changes.
+        value = LineData->FieldByName(fGoodsCode).AsString();
+        return;
+    }
+    const QString condition = platform::VariantToText(value).trimmed();
+    if (condition.isEmpty())
+        return;
+    if (LineData->GetState() != platform::Dataset::State::Browse || LineData->RecNo() >= 0)
+        LineData->Delete();
+    std::unique_ptr<TBas_GoodsInfo> goods;
+    const bool picked = SelectGoodsInStorage(condition, SrcStorageCode, goods);
+    GoodsInfo = goods ? std::move(goods) : std::make_unique<TBas_GoodsInfo>();
+    if (!picked || GoodsInfo->GoodsCode.isEmpty())
+        return;
+    // Goods already on the bill: that line becomes the current one.
+    if (LineData->Locate(fGoodsCode, GoodsInfo->GoodsCode, true))
+        return;
+    LineData->Append();
+    LineData->FieldByName(fGoodsName).SetValue(GoodsInfo->GoodsName);
+    LineData->FieldByName(fGoodsCode).SetValue(GoodsInfo->GoodsCode);
+    LineData->FieldByName(fModel).SetValue(GoodsInfo->Model);
+    LineData->FieldByName(fCalUnit).SetValue(GoodsInfo->CalUnit);
+    SetLineAmount(1, PickedPrice(*GoodsInfo));
+    LineData->Post();
+}
+
+void TBillEditFrm::colGoodsCountPropertiesValidate(platform::GridColumn*, QVariant& value, QString& errorText,
+                                                   bool& error)
+{
+    if (LineData->IsEmpty())
+        return;
+    if (CurrentGoodsName().isEmpty()) {
+        value = 0;
+        errorText = kChooseGoods;
+        return;
+    }
+    if (error) {
+        errorText = kQuantityRange;
+        value = 1;
+        return;
+    }
+    const double quantity = RoundQuantity(NumberOf(value).value_or(1));
+    if (!QuantityInRange(quantity)) {
+        // Rounding can leave the range the editor checked (0.996 becomes 1.00, 0.994 0.99).
+        errorText = kQuantityRange;
+        error = true;
+        value = 1;
+        return;
+    }
+    LineData->Edit();
+    SetLineAmount(quantity, LineData->FieldByName(fGoodsPrice).AsCurrency());
+    LineData->Post();
+}
+
+void TBillEditFrm::colGoodsPricePropertiesValidate(platform::GridColumn*, QVariant& value, QString& errorText,
+                                                   bool& error)
+{
+    if (LineData->IsEmpty())
+        return;
+    if (CurrentGoodsName().isEmpty()) {
+        value = 0;
+        errorText = kChooseGoods;
+        return;
+    }
+    if (error) {
+        errorText = kPriceNegative;
+        value = 0;
+        return;
+    }
+    const double price = NumberOf(value).value_or(0);
+    if (price > MaxPrice) {
+        errorText = kPriceInvalid;
+        error = true;
+        value = 0;
+        return;
+    }
+    LineData->Edit();
+    SetLineAmount(LineData->FieldByName(fGoodsCount).AsFloat(), Currency::FromDouble(price));
+    LineData->Post();
+}
+
+void TBillEditFrm::TableGoodsListDataControllerDataChanged()
+{
+    if (!LineData)
+        return;
+    // A line with goods takes price and quantity; a line without takes a goods code.
+    const bool hasGoods = !CurrentGoodsName().isEmpty();
+    if (colGoodsPrice->Properties().ReadOnly() == hasGoods)
+        colGoodsPrice->Properties().SetReadOnly(!hasGoods);
+    if (colGoodsCount->Properties().ReadOnly() == hasGoods)
+        colGoodsCount->Properties().SetReadOnly(!hasGoods);
+    if (colGoodsCode->Properties().ReadOnly() != hasGoods)
+        colGoodsCode->Properties().SetReadOnly(hasGoods);
+}
+
+// ---- OK and Cancel -------------------------------------------------------------------------
+
+bool TBillEditFrm::HasGoodsLine() const
+{
+    const int field = LineData->FieldIndex(fGoodsCode);
+    const int rows = TableGoodsList->DataController()->RowCount();
+    for (int r = 0; r < rows; ++r)
+        if (!platform::VariantToText(LineData->DisplayValue(r, field)).trimmed().isEmpty())
+            return true;
+    return false;
+}
+
+void TBillEditFrm::CheckBill()
+{
+    if (!AddMode && edtBillNo->text().isEmpty())
+        Refuse(QStringLiteral("调拨单号不能为空!"));
+    if (model::Today() > dtpBillDate->Date()) {
+        dtpBillDate->SetDate(model::Today());
+        Refuse(QStringLiteral("日期不能小于当日!"));
+    }
+    if (!dtpBillDate->Date().isValid()) {
+        dtpBillDate->setFocus();
+        Refuse(QStringLiteral("请填写调拨日期!"));
+    }
+    // A name typed over a pick names no storage: it counts as no choice.
+    if (!StorageChosen(edtStorageOut, SrcStorageCode, SrcStorageName)) {
+        edtStorageOut->setFocus();
+        Refuse(QStringLiteral("调出仓不能为空，请选择!"));
+    }
+    if (!StorageChosen(edtStorageIn, DesStorageCode, DesStorageName)) {
+        edtStorageIn->setFocus();
+        Refuse(QStringLiteral("调入仓库不能为空!"));
+    }
+    if (DesStorageCode == SrcStorageCode) {
+        edtStorageIn->setFocus();
+        Refuse(QStringLiteral("调入仓库不能和调出仓相同!"));
+    }
+    // A bill needs a line with goods; an empty pending line alone is no bill.
+    if (TableGoodsList->DataController()->RowCount() == 0 || !HasGoodsLine()) {
+        edtCondition->setFocus();
+        Refuse(QStringLiteral("请选择需要调拨的商品信息!"));
+    }
+}
+
+QVector<billedit::SaveLine> TBillEditFrm::LinesToSave()
+{
+    QVector<billedit::SaveLine> out;
+    out.reserve(LineData->RecordCount());
+    platform::Dataset& ds = *LineData;
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+        billedit::SaveLine l;
+        l.goodsCode = ds.FieldByName(fGoodsCode).AsString();
+        // A line that never got goods is no line of the bill.
+        if (l.goodsCode.trimmed().isEmpty())
+            continue;
+        l.goodsName = ds.FieldByName(fGoodsName).AsString();
+        l.calUnit = ds.FieldByName(fCalUnit).AsString();
+        l.model = ds.FieldByName(fModel).AsString();
+        l.brand = ds.FieldByName(fBrand).AsString();
+        l.goodsPrice = ds.FieldByName(fGoodsPrice).AsCurrency();
+        l.goodsCount = ds.FieldByName(fGoodsCount).AsFloat();
+        l.paySum = ds.FieldByName(fPaySum).AsCurrency();
+        out.push_back(l);
+    }
+    return out;
+}
+
+void TBillEditFrm::Frame31bbtnEnterClick()
+{
+    Saved = false;
+    CheckBill();
+    bool written = false;
+    {
+        BusyScope busy(*this);
+        // Leaving the pending line posts a changed one and drops an untouched one.
+        LineData->CheckBrowseMode();
+        const QVector<billedit::SaveLine> lines = LinesToSave();
+        platform::DataController* dc = TableGoodsList->DataController();
+        billedit::SaveHeader head;
+        head.billSum = model::CurrFromVariant(dc->FooterSummaryValue(1));
+        head.goodsCount = NumberOf(dc->FooterSummaryValue(0)).value_or(0);
+        if (AddMode) {
+            plugin::IntfPtr<plugin::IDbIntf> db = plugin::HostDb();
+            head.id = db->NextSequence(model::SEQ_JXCID);
+            head.billNo = model::NewBillNo(*db, model::PrefixTransfer, model::JXC_BILLNO_DB);
+        } else {
+            head.id = BillID;
+            head.billNo = BillNo;
+        }
+        head.billDate = dtpBillDate->Date();
+        head.srcStorageCode = SrcStorageCode;
+        head.desStorageCode = DesStorageCode;
+        head.remark = edtRemark->text();
+        head.operatorCode = plugin::HostOperator().OperatorCode;
+        const QString block = billedit::SaveBlockSql(AddMode, head, lines);
+
+        plugin::HostUi()->ShowProgress(kSaving);
+        platform::Application()->ProcessMessages();
+        try {
+            plugin::HostDb()->ExecSql(block);
+            plugin::HostUi()->NotifySaved();
+            plugin::HostUi()->HideProgress();
+            written = true;
+        } catch (const std::exception& e) {
+            if (dynamic_cast<const platform::EAbort*>(&e))
+                throw;
+            plugin::HostUi()->HideProgress();
+            plugin::HostUi()->NotifySaveFailed();
+            plugin::HostMessage()->ShowError(kSaveFailed + ErrorMessage(e), 0);
+        }
+    }
+    // A bill the database refused stays open with everything the clerk entered: OK again
+    // retries, Cancel gives up.
+    if (written) {
+        Saved = true;
+        accept();
+    }
+}
+
+void TBillEditFrm::Frame31bbtnCloseClick()
+{
+    Saved = false;
+    reject();
+}

@@ -1,0 +1,165 @@
+// The list window's 增加, 修改 and 删除 commands and the way into the bill editor.
+#include "billedit/FrmBillEdit.h"
+#include "billlist/WorkWindow.h"
+#include "billlist/WorkWindowCommandsSql.h"
+#include "billlist/WorkWindowSql.h"
+#include "model/BillConst.h"
+#include "model/Convert.h"
+#include "model/DateUtil.h"
+#include "platform/Application.h"
+#include "platform/DataController.h"
+#include "platform/TableView.h"
+#include "platform/core/Dataset.h"
+#include "plugin/Host.h"
+
+#include <QAction>
+#include <exception>
+
+namespace {
+
+const QString kNoRights = QStringLiteral("对不起，您的权限不足，请与系统管理员联系！");
+const QString kNoGoodsRight = QStringLiteral("无商品操作权限!");
+const QString kSaving = QStringLiteral("正在保存数据请稍等...");
+const QString kSaveFailed = QStringLiteral("保存数据失败\r\n");
+constexpr int kEditLevel = 2;
+
+// The host's ShowMessage ends the command; should a host's return, the command ends all the same.
+[[noreturn]] void Refuse(const QString& text)
+{
+    plugin::HostMessage()->ShowMessage(text, 0);
+    throw platform::EAbort();
+}
+
+// Keeps the module-wide editor reference for the life of one add or modify command.
+class EditorScope {
+public:
+    explicit EditorScope(TBillEditFrm* editor) { BillEditFrm = editor; }
+    ~EditorScope() { BillEditFrm = nullptr; }
+    EditorScope(const EditorScope&) = delete;
+    EditorScope& operator=(const EditorScope&) = delete;
+};
+
+// Disables toolbar buttons for the life of a command and enables them again however it ends.
+class ButtonsOff {
+public:
+    explicit ButtonsOff(std::initializer_list<QAction*> buttons) : buttons_(buttons)
+    {
+        for (QAction* b : buttons_)
+            b->setEnabled(false);
+    }
+    ~ButtonsOff()
+    {
+        for (QAction* b : buttons_)
+            b->setEnabled(true);
+    }
+    ButtonsOff(const ButtonsOff&) = delete;
+    ButtonsOff& operator=(const ButtonsOff&) = delete;
+
+private:
+    QList<QAction*> buttons_;
+};
+
+QString ErrorMessage(const std::exception& e)
+{
+    if (const auto* p = dynamic_cast<const platform::Exception*>(&e))
+        return p->Message();
+    return QString::fromUtf8(e.what());
+}
+
+} // namespace
+
+bool TWorkWindowForm::EditBill(bool addMode, const QString& billId, const QString& billNo)
+{
+    // No owner: the editor is a dialog of its own, released when the command ends.
+    auto editor = std::make_unique<TBillEditFrm>();
+    EditorScope scope(editor.get());
+    editor->AddMode = addMode;
+    if (!addMode) {
+        editor->BillID = billId;
+        editor->BillNo = billNo;
+    }
+    editor->ShowModal();
+    return editor->Saved;
+}
+
+void TWorkWindowForm::dxBarButton1Click()
+{
+    if (RightsLevel() < kEditLevel)
+        Refuse(kNoRights);
+    const QString reload = billlist::BillsFromDateSql(model::Today());
+    if (EditBill(true))
+        LoadBillList(reload);
+}
+
+void TWorkWindowForm::dxBarButton2Click() { (void)EditFocusedBill(); }
+
+bool TWorkWindowForm::EditFocusedBill()
+{
+    if (RightsLevel() < kEditLevel)
+        Refuse(kNoRights);
+    if (!BillListData || BillListData->IsEmpty())
+        return false;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        Refuse(kNoGoodsRight);
+    const QString audited = QStringLiteral("订单已审核不能修改!");
+    if (model::StrToIntDef(FocusedBillText(QStringLiteral("AuditFlag")), 0) == model::AuditFlagYes)
+        Refuse(audited);
+    // Someone may have audited it since the list was read.
+    if (model::StrToIntDef(plugin::HostDb()->QueryValue(billlist::BillAuditFlagSql(billNo)), 1) == model::AuditFlagYes)
+        Refuse(audited);
+    const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
+    if (creator != plugin::HostOperator().OperatorCode)
+        Refuse(QStringLiteral("改订单只能由操作员[") + creator + QStringLiteral("]修改!"));
+    const QString billId = FocusedBillText(QStringLiteral("ID"));
+    ClearLines();
+    const QString reload = billlist::BillByNumberSql(billNo);
+    if (!EditBill(false, billId, billNo))
+        return false;
+    LoadBillList(reload);
+    return true;
+}
+
+void TWorkWindowForm::dxBarButton3Click()
+{
+    if (RightsLevel() < kEditLevel)
+        Refuse(kNoRights);
+    if (!BillListData || BillListData->IsEmpty())
+        return;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        Refuse(kNoGoodsRight);
+    const QString audited = QStringLiteral("订单已审核不能删除!");
+    if (model::StrToIntDef(FocusedBillText(QStringLiteral("AuditFlag")), 0) == model::AuditFlagYes)
+        Refuse(audited);
+    if (model::StrToIntDef(plugin::HostDb()->QueryValue(billlist::BillAuditFlagSql(billNo)), 1) == model::AuditFlagYes)
+        Refuse(audited);
+    const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
+    if (creator != plugin::HostOperator().OperatorCode)
+        Refuse(QStringLiteral("改订单只能由操作员[") + creator + QStringLiteral("]删除!"));
+    if (platform::Application()->MessageBox(QStringLiteral("确定要删除指定的订单？"), QStringLiteral("提示 "),
+                                            platform::mbYesNo, platform::MessageIcon::Question)
+        != platform::mbYes)
+        return;
+    const QString block = billlist::DeleteBillBlockSql(billNo);
+
+    ButtonsOff off({dxBarButton1, dxBarButton2, dxBarButton3, dxBarButton4, dxBarButton5});
+    plugin::HostUi()->ShowProgress(kSaving);
+    platform::Application()->ProcessMessages();
+    try {
+        plugin::HostDb()->ExecSql(block);
+        plugin::HostUi()->HideProgress();
+        plugin::HostUi()->NotifySaved();
+        // The row of the bill deleted leaves the list, wherever the focus went meanwhile.
+        if (BillListData->Locate(QStringLiteral("BillNo"), billNo, false))
+            BillListData->Delete();
+        ClearLines();
+        platform::Application()->ProcessMessages();
+    } catch (const std::exception& e) {
+        if (dynamic_cast<const platform::EAbort*>(&e))
+            throw;
+        plugin::HostUi()->HideProgress();
+        plugin::HostUi()->NotifySaveFailed();
+        plugin::HostMessage()->ShowError(kSaveFailed + ErrorMessage(e), 0);
+    }
+}
