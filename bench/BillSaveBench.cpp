@@ -1,0 +1,227 @@
+// Saving a new 1,000-line transfer bill: the bill editor's save block (built from the lines and
+// sent through the database service's ExecSql: block runner, one transaction) against a
+// hand-written transaction on the raw libsqlite3 handle doing the same inserts with prepared
+// statements: the header, then every line under a sequence identifier.
+#include "bench/BenchSupport.h"
+
+#include "billedit/BillEditFrmSql.h"
+#include "platform/core/Currency.h"
+#include "platform/core/LocalZone.h"
+#include "platform/core/ValueText.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+using jxcbench::Ratios;
+using platform::Currency;
+
+constexpr int Lines = 1000;
+
+jxcbench::SeededSqlite& Db()
+{
+    static jxcbench::SeededSqlite db([] {
+        host::db::DemoOptions o;
+        o.bills = 0; // master data only; the benchmark makes its own bills
+        return o;
+    }());
+    return db;
+}
+
+// The bill as the editor holds it when OK is pressed: a fresh ID and number, 1,000 lines.
+struct NewBill {
+    billedit::SaveHeader head;
+    QVector<billedit::SaveLine> lines;
+};
+
+NewBill MakeBill()
+{
+    host::db::DbService& svc = Db().Service();
+    static int serial = 0;
+    NewBill b;
+    b.head.id = svc.NextSequence(QStringLiteral("SEQ_JXCID"));
+    b.head.billNo = QStringLiteral("DB-20240101%1").arg(++serial, 8, 10, QLatin1Char('0'));
+    b.head.srcStorageCode = QStringLiteral("01");
+    b.head.desStorageCode = QStringLiteral("0101");
+    b.head.remark = QStringLiteral("基准测试");
+    b.head.operatorCode = QStringLiteral("001");
+    b.lines.reserve(Lines);
+    for (int i = 1; i <= Lines; ++i) {
+        billedit::SaveLine l;
+        l.goodsCode = QStringLiteral("BENCH%1").arg(i, 4, 10, QLatin1Char('0'));
+        l.goodsName = QStringLiteral("测试商品%1").arg(i);
+        l.calUnit = QStringLiteral("521001");
+        l.model = QStringLiteral("标准");
+        l.goodsPrice = *Currency::Parse(QStringLiteral("3.333"));
+        l.goodsCount = 2.5;
+        l.paySum = l.goodsPrice * Currency::FromDouble(l.goodsCount);
+        b.head.goodsCount += l.goodsCount;
+        b.head.billSum += l.paySum;
+        b.lines.push_back(l);
+    }
+    return b;
+}
+
+bool Saved(const NewBill& b)
+{
+    host::db::DbService& svc = Db().Service();
+    return svc.QueryValue(QStringLiteral("select count(*) from Sto_AdjustBillMain where ID=%1").arg(b.head.id)) == u"1"
+        && svc.QueryValue(QStringLiteral("select count(*) from Sto_AdjustBillDetail where BillID=%1").arg(b.head.id))
+        == QString::number(Lines);
+}
+
+// The same inserts by hand: prepared once, bound and stepped per row.
+class RawSave {
+public:
+    explicit RawSave(sqlite3* h) : h_(h)
+    {
+        head_ = Prepare("INSERT INTO Sto_AdjustBillMain (ID,BillNo,BillDate,Src_StorageCode,Des_StorageCode,GoodsCount,"
+                        "BillSum,BillStatus,AuditFlag,Remark,OptorCode,Create_time,modified_time,deleted) "
+                        "VALUES (?1,?2,?3,?4,?5,?6,?7,0,0,?8,?9,?3,?3,0)");
+        line_ = Prepare("INSERT INTO Sto_AdjustBillDetail (ID,BillID,BillNo,GoodsCode,GoodsName,CalUnit,Model,Brand,"
+                        "GoodsPrice,GoodsCount,PaySum,Remark,OptorCode,Create_time,modified_time,deleted) "
+                        "VALUES (jxc_nextval('SEQ_JXCID'),?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,'',?11,?12,?12,0)");
+    }
+    ~RawSave()
+    {
+        sqlite3_finalize(head_);
+        sqlite3_finalize(line_);
+    }
+
+    void Save(const NewBill& b)
+    {
+        Exec("BEGIN IMMEDIATE");
+        try {
+            const QByteArray now = platform::CanonicalDateText(QDateTime::currentDateTime()).toUtf8();
+            const qint64 id = b.head.id.toLongLong();
+            const QByteArray no = b.head.billNo.toUtf8(), op = b.head.operatorCode.toUtf8();
+            sqlite3_bind_int64(head_, 1, id);
+            Bind(head_, 2, no);
+            Bind(head_, 3, now);
+            Bind(head_, 4, b.head.srcStorageCode.toUtf8());
+            Bind(head_, 5, b.head.desStorageCode.toUtf8());
+            sqlite3_bind_double(head_, 6, b.head.goodsCount);
+            sqlite3_bind_double(head_, 7, b.head.billSum.ToDouble());
+            Bind(head_, 8, b.head.remark.toUtf8());
+            Bind(head_, 9, op);
+            Step(head_);
+            for (const billedit::SaveLine& l : b.lines) {
+                sqlite3_bind_int64(line_, 1, id);
+                Bind(line_, 2, no);
+                Bind(line_, 3, l.goodsCode.toUtf8());
+                Bind(line_, 4, l.goodsName.toUtf8());
+                Bind(line_, 5, l.calUnit.toUtf8());
+                Bind(line_, 6, l.model.toUtf8());
+                Bind(line_, 7, l.brand.toUtf8());
+                sqlite3_bind_double(line_, 8, l.goodsPrice.ToDouble());
+                sqlite3_bind_double(line_, 9, l.goodsCount);
+                sqlite3_bind_double(line_, 10, l.paySum.ToDouble());
+                Bind(line_, 11, op);
+                Bind(line_, 12, now);
+                Step(line_);
+            }
+            Exec("COMMIT");
+        } catch (...) {
+            Exec("ROLLBACK");
+            throw;
+        }
+    }
+
+private:
+    sqlite3_stmt* Prepare(const char* sql)
+    {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v3(h_, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(h_));
+        return s;
+    }
+    void Exec(const char* sql)
+    {
+        if (sqlite3_exec(h_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(h_));
+    }
+    void Step(sqlite3_stmt* s)
+    {
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        if (rc != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(h_));
+    }
+    static void Bind(sqlite3_stmt* s, int i, const QByteArray& v)
+    {
+        sqlite3_bind_text(s, i, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    }
+
+    sqlite3* h_;
+    sqlite3_stmt *head_, *line_;
+};
+
+void BM_BillSave_RawTransaction(benchmark::State& state)
+{
+    RawSave raw(Db().Raw());
+    raw.Save(MakeBill());
+    jxcbench::IterationClock clock;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const NewBill b = MakeBill();
+        state.ResumeTiming();
+        clock.Start();
+        raw.Save(b);
+        clock.Stop();
+        state.PauseTiming();
+        if (!Saved(b))
+            state.SkipWithError("the raw save did not write the bill");
+        state.ResumeTiming();
+    }
+    Ratios::Record("save_raw", clock);
+    state.SetItemsProcessed(state.iterations() * Lines);
+}
+
+// The editor's part: the block built from the lines, then one ExecSql.
+void BM_BillSave_EditorBlock(benchmark::State& state)
+{
+    host::db::DbService& svc = Db().Service();
+    {
+        const NewBill warm = MakeBill();
+        svc.ExecSql(billedit::SaveBlockSql(true, warm.head, warm.lines));
+    }
+    jxcbench::IterationClock clock;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const NewBill b = MakeBill();
+        state.ResumeTiming();
+        clock.Start();
+        svc.ExecSql(billedit::SaveBlockSql(true, b.head, b.lines));
+        clock.Stop();
+        state.PauseTiming();
+        if (!Saved(b))
+            state.SkipWithError("the save block did not write the bill");
+        state.ResumeTiming();
+    }
+    Ratios::Record("save_block", clock);
+    Ratios::Counters(state, clock, "save_raw");
+    state.SetItemsProcessed(state.iterations() * Lines);
+}
+
+BENCHMARK(BM_BillSave_RawTransaction)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_BillSave_EditorBlock)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    platform::KeepLocalZoneLoaded(); // as the host does, before any thread starts
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    try {
+        Db();
+        benchmark::RunSpecifiedBenchmarks();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "benchmark failed: %s\n", e.what());
+        return 1;
+    }
+    benchmark::Shutdown();
+    Ratios::Print("Saving a 1,000-line bill through the editor's block", "save_block", "save_raw");
+    return 0;
+}
