@@ -266,6 +266,9 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
     colGoodsCount->Properties().SetMinValue(MinQuantity);
     colGoodsCount->Properties().SetMaxValue(MaxQuantity);
     colPaysum = column("colPaysum", QStringLiteral("金额"), "Paysum", 90);
+    colPaysum->Properties().SetKind(platform::EditorKind::Currency);
+    // Amounts keep their four decimals where they have them (2.5 x 3.333 = 8.3325).
+    colPaysum->Properties().SetDisplayFormat(QStringLiteral("0.00##"));
     colPaysum->SetFocusing(false);
     platform::DataController* dc = TableGoodsList->DataController();
     dc->AddFooterSummary(platform::FooterSummary::Kind::Sum, colGoodsCount, QStringLiteral("0.00"));
