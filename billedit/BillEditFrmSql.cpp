@@ -77,33 +77,67 @@ QString DeleteLinesSql(const QString& billNo)
     return QStringLiteral(" delete from Sto_AdjustBillDetail where BillNo='") + SqlEsc(billNo) + QStringLiteral("';");
 }
 
+namespace {
+
+// One line's insert appended to out: a bill of a thousand lines is one growing text, not a
+// thousand temporary ones.
+void AppendInsertLine(QString& out, const QString& id, const QString& billNo, const QString& operatorCode,
+                      const SaveLine& l)
+{
+    out += QLatin1String(" Insert into Sto_AdjustBillDetail( ID            , BillID        , BillNo        ,"
+                         " GoodsCode     , GoodsName     , CalUnit       , Model         , Brand         ,"
+                         " GoodsPrice    , GoodsCount    , PaySum        , Remark        , OptorCode     ,"
+                         " Create_time   , modified_time , deleted) values ( seq_jxcid.nextval,");
+    out += id;
+    out += QLatin1String(",'");
+    out += billNo;
+    out += QLatin1String("','");
+    out += SqlEsc(l.goodsCode);
+    out += QLatin1String("','");
+    out += SqlEsc(l.goodsName);
+    out += QLatin1String("','");
+    out += SqlEsc(l.calUnit);
+    out += QLatin1String("','");
+    out += SqlEsc(l.model);
+    out += QLatin1String("','");
+    out += SqlEsc(l.brand);
+    out += QLatin1String("',");
+    out += model::CurrToStr(l.goodsPrice);
+    out += u',';
+    out += model::FloatToStr(l.goodsCount);
+    out += u',';
+    out += model::CurrToStr(l.paySum);
+    // The line's remark is never filled by the editor: it goes as an empty text.
+    out += QLatin1String(",'','");
+    out += operatorCode;
+    out += QLatin1String("',sysdate,sysdate,0);");
+}
+
+} // namespace
+
 QString InsertLineSql(const SaveHeader& h, const SaveLine& l)
 {
-    // The line's remark is never filled by the editor: it goes as an empty text.
-    return QStringLiteral(" Insert into Sto_AdjustBillDetail(") + QStringLiteral(" ID            ,")
-        + QStringLiteral(" BillID        ,") + QStringLiteral(" BillNo        ,") + QStringLiteral(" GoodsCode     ,")
-        + QStringLiteral(" GoodsName     ,") + QStringLiteral(" CalUnit       ,") + QStringLiteral(" Model         ,")
-        + QStringLiteral(" Brand         ,") + QStringLiteral(" GoodsPrice    ,") + QStringLiteral(" GoodsCount    ,")
-        + QStringLiteral(" PaySum        ,") + QStringLiteral(" Remark        ,") + QStringLiteral(" OptorCode     ,")
-        + QStringLiteral(" Create_time   ,") + QStringLiteral(" modified_time ,") + QStringLiteral(" deleted) values (")
-        + QStringLiteral(" seq_jxcid.nextval,") + CheckedId(h.id) + QStringLiteral(",'") + SqlEsc(h.billNo)
-        + QStringLiteral("','") + SqlEsc(l.goodsCode) + QStringLiteral("','") + SqlEsc(l.goodsName)
-        + QStringLiteral("','") + SqlEsc(l.calUnit) + QStringLiteral("','") + SqlEsc(l.model) + QStringLiteral("','")
-        + SqlEsc(l.brand) + QStringLiteral("',") + model::CurrToStr(l.goodsPrice) + QStringLiteral(",")
-        + model::FloatToStr(l.goodsCount) + QStringLiteral(",") + model::CurrToStr(l.paySum) + QStringLiteral(",'")
-        + QStringLiteral("','") + SqlEsc(h.operatorCode)
-        + QStringLiteral("',") + QStringLiteral("sysdate,") + QStringLiteral("sysdate,") + QStringLiteral("0);");
+    QString out;
+    AppendInsertLine(out, CheckedId(h.id), SqlEsc(h.billNo), SqlEsc(h.operatorCode), l);
+    return out;
 }
 
 QString SaveBlockSql(bool newBill, const SaveHeader& head, const QVector<SaveLine>& lines)
 {
-    QString h = newBill ? InsertHeaderSql(head) : UpdateHeaderSql(head);
-    QString l = newBill ? QString() : DeleteLinesSql(head.billNo);
-    // About 700 characters a line; one allocation for a bill of any size.
-    l.reserve(l.size() + int(lines.size()) * 720);
+    const QString id = CheckedId(head.id);
+    const QString billNo = SqlEsc(head.billNo);
+    const QString operatorCode = SqlEsc(head.operatorCode);
+    QString block;
+    // About 450 characters a line: one allocation for a bill of any size.
+    block.reserve(1024 + int(lines.size()) * 512);
+    block += QLatin1String("  begin ");
+    block += newBill ? InsertHeaderSql(head) : UpdateHeaderSql(head);
+    if (!newBill)
+        block += DeleteLinesSql(head.billNo);
     for (const SaveLine& line : lines)
-        l += InsertLineSql(head, line);
-    return QStringLiteral("  begin ") + h + l + QStringLiteral("  end; ");
+        AppendInsertLine(block, id, billNo, operatorCode, line);
+    block += QLatin1String("  end; ");
+    return block;
 }
 
 } // namespace billedit

@@ -139,6 +139,46 @@ TEST(SaveBlockText, AnIdThatIsNoWholeNumberNeverReachesTheStatement)
     }
 }
 
+TEST(SaveBlockText, TheBlockIsSentWordForWordWithItsPaddedColumnLists)
+{
+    SaveHeader h;
+    h.id = QStringLiteral("7");
+    h.billNo = QStringLiteral("DB-1");
+    h.billDate = QDate(2031, 3, 4);
+    h.srcStorageCode = QStringLiteral("S01");
+    h.desStorageCode = QStringLiteral("S02");
+    h.goodsCount = 2.5;
+    h.billSum = *Currency::Parse(QStringLiteral("8.3325"));
+    h.remark = QStringLiteral("it's");
+    h.operatorCode = QStringLiteral("001");
+    SaveLine l;
+    l.goodsCode = QStringLiteral("G1");
+    l.goodsName = QStringLiteral("N1");
+    l.calUnit = QStringLiteral("52101");
+    l.model = QStringLiteral("M");
+    l.goodsPrice = *Currency::Parse(QStringLiteral("3.333"));
+    l.goodsCount = 2.5;
+    l.paySum = *Currency::Parse(QStringLiteral("8.3325"));
+    const QString newBill = QStringLiteral(
+        "  begin  Insert into Sto_AdjustBillMain ( ID              , BillNo          , BillDate        , Src_"
+        "StorageCode , Des_StorageCode , GoodsCount      , BillSum         , BillStatus      , AuditFlag     "
+        "  , Remark          , OptorCode       , Create_time     , modified_time   , deleted         ) values"
+        " (7,'DB-1',sysdate,'S01','S02',2.5,8.3325,0,0,'it''s','001',sysdate,sysdate,0); Insert into Sto_Adju"
+        "stBillDetail( ID            , BillID        , BillNo        , GoodsCode     , GoodsName     , CalUni"
+        "t       , Model         , Brand         , GoodsPrice    , GoodsCount    , PaySum        , Remark    "
+        "    , OptorCode     , Create_time   , modified_time , deleted) values ( seq_jxcid.nextval,7,'DB-1','"
+        "G1','N1','52101','M','',3.333,2.5,8.3325,'','001',sysdate,sysdate,0);  end; ");
+    EXPECT_EQ(billedit::SaveBlockSql(true, h, {l}).toStdString(), newBill.toStdString());
+    // An existing bill: its header updated, its lines removed, then written again.
+    const QString update = QStringLiteral(
+        " Update Sto_AdjustBillMain set  BillDate = to_date('2031-03-04','YYYY-MM-DD HH24:MI:SS'), BillSum = "
+        "8.3325, GoodsCount = 2.5, Src_StorageCode ='S01', Des_StorageCode = 'S02', Remark ='it''s' where Bil"
+        "lNo='DB-1'; delete from Sto_AdjustBillDetail where BillNo='DB-1';");
+    const QString edited = billedit::SaveBlockSql(false, h, {l});
+    EXPECT_TRUE(edited.startsWith(QStringLiteral("  begin ") + update)) << edited.toStdString();
+    EXPECT_TRUE(edited.endsWith(newBill.mid(newBill.indexOf(QStringLiteral(" Insert into Sto_AdjustBillDetail")))));
+}
+
 JXC_INSTANTIATE_DB_TEST(SaveBlockTest);
 
 } // namespace
