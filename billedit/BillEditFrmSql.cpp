@@ -42,8 +42,11 @@ QString BillHeaderSql(const QString& billNo)
 
 QString BillLinesSql(const QString& billNo)
 {
-    return QStringLiteral(" select a.*,b.GoodsName as BasGoodsName from Sto_AdjustBillDetail a ,Bas_GoodsInfo b  where "
-                          "a.GoodsCode=b.GoodsCode   and a.BillNo='")
+    // Every line of the bill, once: the save deletes the stored lines and writes back what was
+    // loaded, so a join that dropped a line (its goods gone from the master) or doubled it (a
+    // code twice in the master) would lose or duplicate lines of the bill.
+    return QStringLiteral(" select a.*,(select max(b.GoodsName) from Bas_GoodsInfo b where b.GoodsCode=a.GoodsCode) as "
+                          "BasGoodsName from Sto_AdjustBillDetail a  where a.BillNo='")
         + SqlEsc(billNo) + QStringLiteral("'");
 }
 

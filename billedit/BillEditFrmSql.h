@@ -16,7 +16,7 @@ QString LineShapeSql();
 QString UnitItemsSql();
 // The bill's header with the names of its two storages.
 QString BillHeaderSql(const QString& billNo);
-// The bill's lines whose goods are still in the goods master.
+// All lines of the bill, each once, with the goods master's name where the goods is there.
 QString BillLinesSql(const QString& billNo);
 
 // One line as the save writes it.

@@ -490,6 +490,23 @@ TEST_F(BillEditorTest, AnExistingBillOpensWithItsLinesAndIsSavedWholeAgain)
     EXPECT_EQ(Value(kDbCounter), counter); // an existing bill keeps its number
 }
 
+TEST_F(BillEditorTest, SavingAnEditedBillKeepsEveryStoredLineOnce)
+{
+    AddStoredBill(QStringLiteral("DB-OLD-3"), QDate::currentDate());
+    // A line whose goods has left the goods master, and a goods code found twice in it.
+    Exec(QStringLiteral("insert into Sto_AdjustBillDetail (ID, BillID, BillNo, GoodsCode, GoodsName, CalUnit, GoodsPrice,"
+                        " GoodsCount, PaySum, DELETED) values (902, 900, 'DB-OLD-3', 'GONE', '旧货', '52101', 1, 2, 2, 0)"));
+    Exec(QStringLiteral("insert into Bas_GoodsInfo (ID, GoodsCode, GoodsName, GoodsType, UseFlag, Deleted)"
+                        " values (99, 'G003', '垫片', '01', 1, 0)"));
+    TBillEditFrm& f = EditorFor(QStringLiteral("DB-OLD-3"));
+    Run([&](TBillEditFrm& f) {
+        EXPECT_EQ(LineTexts(f), QStringList({"G003|垫片|3|3|9", "GONE|旧货|2|1|2"}));
+        f.Frame31->bbtnEnter->click();
+    });
+    EXPECT_TRUE(f.Saved);
+    EXPECT_EQ(StoredLines("DB-OLD-3"), QStringList({"G003|垫片|3|3|9|001", "GONE|旧货|2|1|2|001"}));
+}
+
 TEST_F(BillEditorTest, ABillDatedBeforeTodayIsMovedToTodayByTheFirstOk)
 {
     const QDate today = QDate::currentDate();
