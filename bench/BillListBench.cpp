@@ -13,6 +13,7 @@
 #include "model/DateUtil.h"
 #include "model/SqlText.h"
 #include "platform/DataController.h"
+#include "platform/core/Currency.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/LocalZone.h"
 #include "platform/DateEdit.h"
@@ -218,6 +219,12 @@ void BM_LinesExport(benchmark::State& state)
     Record("export", total, state.iterations());
 }
 
+// A cell's number, money included.
+double Number(const QVariant& v)
+{
+    return v.metaType() == QMetaType::fromType<platform::Currency>() ? v.value<platform::Currency>().ToDouble() : v.toDouble();
+}
+
 // The same cells as plain C++ values, written by a libxlsxwriter loop.
 void BM_RawXlsxBaseline(benchmark::State& state)
 {
@@ -233,8 +240,8 @@ void BM_RawXlsxBaseline(benchmark::State& state)
         rows.push_back({dc->DisplayText(r, w.colGoodsCode->Index()).toStdString(),
                         dc->DisplayText(r, w.colGoodsName->Index()).toStdString(),
                         dc->DisplayText(r, w.colCalUnit->Index()).toStdString(),
-                        dc->Value(r, w.colGoodsPrice->Index()).toDouble(), dc->Value(r, w.colGoodsCount->Index()).toDouble(),
-                        dc->Value(r, w.colPaysum->Index()).toDouble(), dc->Value(r, w.colStockLeftCount->Index()).toDouble()});
+                        Number(dc->Value(r, w.colGoodsPrice->Index())), Number(dc->Value(r, w.colGoodsCount->Index())),
+                        Number(dc->Value(r, w.colPaysum->Index())), Number(dc->Value(r, w.colStockLeftCount->Index()))});
     const std::string path = env->dir.filePath(QStringLiteral("raw.xlsx")).toStdString();
     const char* captions[] = {"商品编号", "商品名称", "单位", "单价", "数量", "金额", "库存数量"};
     double total = 0;
