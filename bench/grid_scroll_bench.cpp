@@ -34,10 +34,8 @@ platform::Dataset& Data()
     static const bool loaded = [] {
         d.Reserve(Rows);
         for (int i = 0; i < Rows; ++i) {
-            QVariant* r = d.AppendRawRow();
-            r[0] = qlonglong(i);
-            r[1] = QStringLiteral("商品%1").arg(i);
-            r[2] = QVariant::fromValue(platform::Currency::FromRaw(i * 125));
+            d.AppendRow({qlonglong(i), QStringLiteral("商品%1").arg(i),
+                         QVariant::fromValue(platform::Currency::FromRaw(i * 125))});
         }
         d.EndLoad();
         return true;

@@ -441,5 +441,5 @@ void TWorkWindowForm::N1Click()
     if (!platform::Application()->ExecSaveDialog(options))
         return;
     plugin::WaitHint wait(QStringLiteral("正在导出..."));
-    platform::excel::WriteXlsx(platform::excel::CollectSheet(*TableGoodsList), XlsxFileName(options.fileName));
+    platform::excel::WriteXlsx(platform::excel::ViewSheet(*TableGoodsList), XlsxFileName(options.fileName));
 }

@@ -49,7 +49,6 @@ bool IsQueryText(const QString& translated)
 class DatasetSink final : public RowSink {
 public:
     std::unique_ptr<platform::Dataset> ds;
-    int width = 0;
 
     void Columns(const QVector<ResultColumn>& columns) override
     {
@@ -66,7 +65,6 @@ public:
                 name = c.name + u'_' + QString::number(k);
             defs.push_back({name, c.type});
         }
-        width = int(defs.size());
         ds = std::make_unique<platform::Dataset>(std::move(defs));
     }
 
@@ -74,9 +72,7 @@ public:
 
     bool Row(QVariant* values) override
     {
-        QVariant* dst = ds->AppendRawRow();
-        for (int c = 0; c < width; ++c)
-            dst[c] = std::move(values[c]);
+        ds->AppendRow(values);
         return true;
     }
 };

@@ -2,8 +2,12 @@
 
 #include "platform/core/ValueText.h"
 
+#include <QStringEncoder>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -150,6 +154,179 @@ QVariant ConvertToFieldType(const QVariant& value, FieldType type)
     return value;
 }
 
+// ---- Column ------------------------------------------------------------------------------
+
+namespace {
+
+// Dates are kept as local wall-clock milliseconds counted from 1970-01-01 00:00: the date and
+// time as shown, with no time-zone work when a list is loaded.
+constexpr qint64 MsPerDay = 86400000;
+constexpr qint64 EpochJulianDay = 2440588;
+
+qint64 WordOfDateTime(QDateTime t)
+{
+    if (t.timeSpec() != Qt::LocalTime)
+        t = t.toLocalTime();
+    return (t.date().toJulianDay() - EpochJulianDay) * MsPerDay + t.time().msecsSinceStartOfDay();
+}
+
+QDateTime DateTimeOfWord(qint64 w)
+{
+    const qint64 day = w >= 0 ? w / MsPerDay : -((-w + MsPerDay - 1) / MsPerDay);
+    return QDateTime(QDate::fromJulianDay(day + EpochJulianDay), QTime::fromMSecsSinceStartOfDay(int(w - day * MsPerDay)));
+}
+
+} // namespace
+
+QVariant Dataset::Column::Get(size_t row) const
+{
+    if (nulls_[row])
+        return {};
+    switch (type_) {
+    case FieldType::Integer: return qlonglong(words_[row]);
+    case FieldType::Float: return std::bit_cast<double>(words_[row]);
+    case FieldType::Currency: return QVariant::fromValue(Currency::FromRaw(words_[row]));
+    case FieldType::DateTime: return DateTimeOfWord(words_[row]);
+    case FieldType::Text: {
+        const size_t start = TextStart(row);
+        return QString::fromUtf8(text_.data() + start, qsizetype(ends_[row] - start));
+    }
+    }
+    return {};
+}
+
+namespace {
+
+qint64 Word(const QVariant& v, FieldType type)
+{
+    switch (type) {
+    case FieldType::Integer: return v.toLongLong();
+    case FieldType::Float: return std::bit_cast<qint64>(v.toDouble());
+    case FieldType::Currency: return v.value<Currency>().Raw();
+    case FieldType::DateTime: return WordOfDateTime(v.toDateTime());
+    case FieldType::Text: break;
+    }
+    return 0;
+}
+
+} // namespace
+
+void Dataset::Column::Append(const QVariant& v)
+{
+    const bool null = !v.isValid();
+    if (type_ == FieldType::Text) {
+        const size_t start = text_.size();
+        if (!null) {
+            const QString s = v.toString();
+            QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+            const size_t room = size_t(utf8.requiredSpace(s.size()));
+            if (start + room > std::numeric_limits<quint32>::max())
+                throw Exception(QStringLiteral("Too much text for one field of a dataset"));
+            text_.resize(start + room);
+            char* end = utf8.appendToBuffer(text_.data() + start, s);
+            text_.resize(size_t(end - text_.data()));
+        }
+        ends_.push_back(quint32(text_.size()));
+    } else {
+        words_.push_back(null ? 0 : Word(v, type_));
+    }
+    nulls_.push_back(null ? 1 : 0);
+}
+
+void Dataset::Column::SetText(size_t row, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const size_t start = TextStart(row);
+    const size_t oldLength = ends_[row] - start;
+    if (text_.size() - oldLength + size_t(bytes.size()) > std::numeric_limits<quint32>::max())
+        throw Exception(QStringLiteral("Too much text for one field of a dataset"));
+    text_.replace(start, oldLength, bytes.constData(), size_t(bytes.size()));
+    const qint64 delta = qint64(bytes.size()) - qint64(oldLength);
+    for (size_t r = row; r < ends_.size(); ++r)
+        ends_[r] = quint32(qint64(ends_[r]) + delta);
+}
+
+void Dataset::Column::Set(size_t row, const QVariant& v)
+{
+    const bool null = !v.isValid();
+    if (type_ == FieldType::Text)
+        SetText(row, null ? QString() : v.toString());
+    else
+        words_[row] = null ? 0 : Word(v, type_);
+    nulls_[row] = null ? 1 : 0;
+}
+
+void Dataset::Column::Erase(size_t row)
+{
+    if (type_ == FieldType::Text) {
+        SetText(row, QString());
+        ends_.erase(ends_.begin() + ptrdiff_t(row));
+    } else {
+        words_.erase(words_.begin() + ptrdiff_t(row));
+    }
+    nulls_.erase(nulls_.begin() + ptrdiff_t(row));
+}
+
+void Dataset::Column::Clear()
+{
+    nulls_ = {};
+    words_ = {};
+    text_ = {};
+    ends_ = {};
+}
+
+void Dataset::Column::Reserve(size_t rows)
+{
+    nulls_.reserve(rows);
+    if (type_ == FieldType::Text)
+        ends_.reserve(rows);
+    else
+        words_.reserve(rows);
+}
+
+void Dataset::Column::Trim()
+{
+    // Growth by doubling can leave half a column unused; a loaded list keeps only what it holds.
+    auto trim = [](auto& v) {
+        if (v.capacity() - v.size() > v.size() / 8 + 64)
+            v.shrink_to_fit();
+    };
+    trim(nulls_);
+    trim(words_);
+    trim(text_);
+    trim(ends_);
+}
+
+QVariant Dataset::Normalized(const QVariant& v, FieldType type)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    const int id = v.metaType().id();
+    switch (type) {
+    case FieldType::Integer:
+        if (id == QMetaType::LongLong)
+            return v;
+        break;
+    case FieldType::Float:
+        if (id == QMetaType::Double)
+            return v;
+        break;
+    case FieldType::Currency:
+        if (v.metaType() == QMetaType::fromType<Currency>())
+            return v;
+        break;
+    case FieldType::Text:
+        if (id == QMetaType::QString)
+            return v;
+        break;
+    case FieldType::DateTime:
+        if (id == QMetaType::QDateTime)
+            return v.toDateTime().isValid() ? v : QVariant();
+        break;
+    }
+    return ConvertToFieldType(v, type);
+}
+
 // ---- Field -------------------------------------------------------------------------------
 
 const QString& Dataset::Field::Name() const { return ds_->fields_.at(index_).name; }
@@ -201,7 +378,12 @@ void Dataset::Field::SetValue(const QVariant& v)
 
 // ---- Dataset -----------------------------------------------------------------------------
 
-Dataset::Dataset(QVector<FieldDef> fields) : fields_(std::move(fields)) {}
+Dataset::Dataset(QVector<FieldDef> fields) : fields_(std::move(fields))
+{
+    columns_.reserve(size_t(fields_.size()));
+    for (const FieldDef& f : fields_)
+        columns_.emplace_back(f.type);
+}
 
 Dataset::~Dataset() { Notify(DatasetObserver::Change::Destroyed, -1); }
 
@@ -212,6 +394,7 @@ void Dataset::AddField(const QString& name, FieldType type)
     if (FieldIndex(name) >= 0)
         throw Exception(QStringLiteral("Duplicate field name '%1'").arg(name));
     fields_.push_back({name, type});
+    columns_.emplace_back(type);
     Notify(DatasetObserver::Change::Reset, -1);
 }
 
@@ -302,7 +485,7 @@ bool Dataset::Locate(const QString& field, const QVariant& value, bool ignoreCas
     }
     const QString keyText = VariantToText(key);
     for (int r = 0, n = RecordCount(); r < n; ++r) {
-        const QVariant& v = At(r, f);
+        const QVariant v = At(r, f);
         bool match;
         if (!key.isValid())
             match = !v.isValid();
@@ -361,7 +544,9 @@ void Dataset::Post()
     const int n = fields_.size();
     if (state_ == State::Insert) {
         // The pending row becomes a stored row at the same index the views already show.
-        rows_.insert(rows_.end(), buffer_.begin(), buffer_.end());
+        for (int f = 0; f < n; ++f)
+            columns_[size_t(f)].Append(buffer_[f]);
+        ++rowCount_;
         state_ = State::Browse;
         modified_ = false;
         buffer_.clear();
@@ -371,7 +556,7 @@ void Dataset::Post()
         return;
     }
     for (int f = 0; f < n; ++f)
-        rows_[size_t(current_) * n + f] = buffer_[f];
+        columns_[size_t(f)].Set(size_t(current_), buffer_[f]);
     state_ = State::Browse;
     modified_ = false;
     buffer_.clear();
@@ -419,10 +604,11 @@ void Dataset::Delete()
     if (state_ == State::Edit)
         Cancel();
     CheckActiveRecord();
-    const int n = fields_.size();
     const int row = current_;
     Notify(DatasetObserver::Change::RowAboutToBeRemoved, row);
-    rows_.erase(rows_.begin() + ptrdiff_t(row) * n, rows_.begin() + ptrdiff_t(row + 1) * n);
+    for (Column& c : columns_)
+        c.Erase(size_t(row));
+    --rowCount_;
     const int count = RecordCount();
     current_ = count == 0 ? -1 : std::min(row, count - 1);
     eof_ = bof_ = count == 0;
@@ -435,7 +621,9 @@ void Dataset::EmptyDataset()
     state_ = State::Browse;
     modified_ = false;
     buffer_.clear();
-    rows_.clear();
+    for (Column& c : columns_)
+        c.Clear();
+    rowCount_ = 0;
     current_ = -1;
     eof_ = bof_ = true;
     Notify(DatasetObserver::Change::Reset, -1);
@@ -450,21 +638,51 @@ QVariant Dataset::DisplayValue(int row, int field) const
     return At(row, field);
 }
 
-QVariant* Dataset::AppendRawRow()
+void Dataset::AppendRow(const QVariant* values)
 {
-    const size_t start = rows_.size();
-    rows_.resize(start + fields_.size());
-    return rows_.data() + start;
+    // Every value is made the field's type before any column grows, so a value that cannot be
+    // converted leaves no half row behind.
+    const size_t n = columns_.size();
+    QVarLengthArray<QVariant, 32> row(static_cast<qsizetype>(n));
+    for (size_t f = 0; f < n; ++f)
+        row[qsizetype(f)] = Normalized(values[f], fields_[qsizetype(f)].type);
+    try {
+        for (size_t f = 0; f < n; ++f)
+            columns_[f].Append(row[qsizetype(f)]);
+    } catch (...) {
+        for (Column& c : columns_)
+            if (c.Size() > size_t(rowCount_))
+                c.Erase(size_t(rowCount_));
+        throw;
+    }
+    ++rowCount_;
 }
 
-void Dataset::SetRawValue(int row, int field, QVariant v)
+void Dataset::AppendRow(const QVector<QVariant>& values)
 {
-    rows_[size_t(row) * fields_.size() + field] = std::move(v);
+    if (values.size() != fields_.size())
+        throw Exception(QStringLiteral("A row of %1 values for a dataset of %2 fields").arg(values.size()).arg(fields_.size()));
+    AppendRow(values.constData());
+}
+
+void Dataset::SetRawValue(int row, int field, const QVariant& v)
+{
+    if (row < 0 || row >= rowCount_ || field < 0 || field >= fields_.size())
+        throw Exception(QStringLiteral("No stored value at row %1, field %2").arg(row).arg(field));
+    columns_[size_t(field)].Set(size_t(row), Normalized(v, fields_[field].type));
     Notify(DatasetObserver::Change::RowChanged, row);
+}
+
+void Dataset::Reserve(int rows)
+{
+    for (Column& c : columns_)
+        c.Reserve(size_t(std::max(rows, 0)));
 }
 
 void Dataset::EndLoad()
 {
+    for (Column& c : columns_)
+        c.Trim();
     current_ = RecordCount() == 0 ? -1 : 0;
     eof_ = bof_ = RecordCount() == 0;
     Notify(DatasetObserver::Change::Reset, -1);

@@ -4,8 +4,12 @@
 // back to a database. Field names compare ignoring case.
 //
 // Values are QVariants of one type per field: qlonglong (Integer), double (Float),
-// platform::Currency (Currency), QString (Text), QDateTime (DateTime); a null value is an
-// invalid QVariant. Values written through SetValue are converted to the field's type.
+// platform::Currency (Currency), QString (Text), QDateTime (DateTime, local time); a null value
+// is an invalid QVariant. Values written through SetValue are converted to the field's type.
+//
+// Rows are stored by column in the field's own type (numbers in eight bytes, texts as UTF-8 one
+// after another), so a list of 100,000 bills costs little more than its raw bytes. Values are
+// made into QVariants when read.
 #include "platform/core/Currency.h"
 #include "platform/core/Exception.h"
 
@@ -14,6 +18,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -92,7 +97,7 @@ public:
     Field FieldAt(int i) { return Field(*this, i); }
 
     // Navigation. RecNo is the 0-based current record, -1 when there is none.
-    int RecordCount() const { return int(rows_.size() / std::max<size_t>(1, size_t(fields_.size()))); }
+    int RecordCount() const { return rowCount_; }
     bool IsEmpty() const { return RecordCount() == 0; }
     int RecNo() const { return current_; }
     void SetRecNo(int row);
@@ -119,16 +124,20 @@ public:
     void CheckBrowseMode();
 
     // Direct access to stored rows (not the edit buffer); used by views and loaders.
-    const QVariant& At(int row, int field) const { return rows_[size_t(row) * fields_.size() + field]; }
+    QVariant At(int row, int field) const { return columns_[size_t(field)].Get(size_t(row)); }
+    bool IsNullAt(int row, int field) const { return columns_[size_t(field)].IsNull(size_t(row)); }
     // The value a view shows: the edit buffer for the row being edited.
     QVariant DisplayValue(int row, int field) const;
     // Row index of the pending inserted record, or -1.
     int PendingRow() const { return state_ == State::Insert ? RecordCount() : -1; }
-    // Fast loading: a new stored row of FieldCount() values in field order; no conversion.
-    QVariant* AppendRawRow();
-    void SetRawValue(int row, int field, QVariant v);
-    void Reserve(int rows) { rows_.reserve(size_t(rows) * fields_.size()); }
-    // After raw loading: current record to the first, observers reset.
+    // Loading: a new stored row of FieldCount() values in field order, observers not told. A
+    // value not of its field's type is converted; one that cannot be leaves the dataset as it
+    // was (EConvertError).
+    void AppendRow(const QVariant* values);
+    void AppendRow(const QVector<QVariant>& values);
+    void SetRawValue(int row, int field, const QVariant& v); // converted; observers told
+    void Reserve(int rows);
+    // After loading: storage trimmed, current record to the first, observers reset.
     void EndLoad();
 
     void AddObserver(DatasetObserver* o);
@@ -141,8 +150,38 @@ private:
     void SetCurrent(int row);
     QVariant& BufferValue(int field);
 
+    // One field's values for every stored row.
+    class Column {
+    public:
+        explicit Column(FieldType type) : type_(type) {}
+        size_t Size() const { return nulls_.size(); }
+        bool IsNull(size_t row) const { return nulls_[row] != 0; }
+        QVariant Get(size_t row) const;
+        void Append(const QVariant& v); // v of the field's type, or null
+        void Set(size_t row, const QVariant& v);
+        void Erase(size_t row);
+        void Clear();
+        void Reserve(size_t rows);
+        void Trim();
+
+    private:
+        size_t TextStart(size_t row) const { return row == 0 ? 0 : ends_[row - 1]; }
+        void SetText(size_t row, const QString& text);
+
+        FieldType type_;
+        std::vector<quint8> nulls_;  // 1 where the value is null
+        std::vector<qint64> words_;  // numbers: the integer, the double's bits, the currency's
+                                     // raw value, a date's milliseconds since the epoch
+        std::string text_;           // texts: UTF-8, row after row
+        std::vector<quint32> ends_;  // texts: where each row's text ends in text_
+    };
+
+    // The value as the field stores it: v itself when it is of the type already.
+    static QVariant Normalized(const QVariant& v, FieldType type);
+
     QVector<FieldDef> fields_;
-    std::vector<QVariant> rows_; // row-major
+    std::vector<Column> columns_; // one per field
+    int rowCount_ = 0;
     QVector<QVariant> buffer_;   // edit buffer in Edit / Insert
     State state_ = State::Browse;
     bool modified_ = false;

@@ -6,6 +6,7 @@
 #include "platform/TableView.h"
 
 #include <QDateTime>
+#include <QHash>
 
 namespace platform::excel {
 
@@ -30,7 +31,7 @@ QVariant CellValue(const GridColumn& column, const QVariant& value, const QStrin
 
 } // namespace
 
-SheetData CollectSheet(const TableView& view)
+SheetData ViewSheet(const TableView& view)
 {
     SheetData sheet;
     QVector<const GridColumn*> shown;
@@ -48,27 +49,38 @@ SheetData CollectSheet(const TableView& view)
     }
     const DataController* dc = view.DataController();
     const Dataset* ds = dc->DataSet();
-    const int records = ds ? dc->RecordCount() : 0;
+    sheet.sourceRows = ds ? dc->RecordCount() : 0;
     // Each column's field, found once rather than by name for every cell.
     QVector<int> fields;
     for (const GridColumn* col : shown)
         fields.push_back(ds ? ds->FieldIndex(col->FieldName()) : -1);
-    sheet.rows.reserve(records);
-    for (int r = 0; r < records; ++r) {
-        SheetRow row;
-        row.reserve(shown.size());
+    // Image-combo columns show few distinct names: each is looked up once per sheet.
+    QVector<QHash<QString, QString>> shownNames(shown.size());
+    sheet.fillRow = [shown, fields, ds, shownNames](int r, SheetRow& row) mutable {
+        row.resize(shown.size());
         for (int i = 0; i < shown.size(); ++i) {
             const GridColumn* col = shown[i];
             const QVariant v = fields[i] >= 0 ? ds->DisplayValue(r, fields[i]) : QVariant();
             const ColumnProperties& p = col->Properties();
-            // Plain text needs no formatting: the value is what the cell shows.
-            const bool plainText =
-                v.typeId() == QMetaType::QString && p.Kind() != EditorKind::ImageCombo && p.DisplayFormat().isEmpty();
-            const bool needsText = !plainText && (p.Kind() == EditorKind::ImageCombo || !IsNumberType(v.typeId()));
-            row.push_back(plainText ? v : CellValue(*col, v, needsText ? p.DisplayText(v) : QString()));
+            if (p.Kind() == EditorKind::ImageCombo && v.isValid()) {
+                const QString key = v.toString();
+                auto at = shownNames[i].constFind(key);
+                if (at == shownNames[i].constEnd())
+                    at = shownNames[i].insert(key, p.DisplayText(v));
+                row[i] = *at;
+                continue;
+            }
+            // Plain text is what the cell shows; numbers and dates are written as themselves.
+            const int type = v.typeId();
+            if (type == QMetaType::QString && p.DisplayFormat().isEmpty()) {
+                row[i] = v;
+                continue;
+            }
+            const bool asValue = !v.isValid() || IsNumberType(type) || v.metaType() == QMetaType::fromType<Currency>()
+                || type == QMetaType::QDateTime || type == QMetaType::QDate;
+            row[i] = CellValue(*col, v, asValue ? QString() : p.DisplayText(v));
         }
-        sheet.rows.push_back(std::move(row));
-    }
+    };
     // The footer as the grid shows it: sums as numbers, counts as their text.
     SheetRow footer(shown.size());
     bool any = false;
@@ -89,6 +101,17 @@ SheetData CollectSheet(const TableView& view)
     }
     if (any)
         sheet.footer = std::move(footer);
+    return sheet;
+}
+
+SheetData CollectSheet(const TableView& view)
+{
+    SheetData sheet = ViewSheet(view);
+    sheet.rows.resize(sheet.sourceRows);
+    for (int r = 0; r < sheet.sourceRows; ++r)
+        sheet.fillRow(r, sheet.rows[r]);
+    sheet.sourceRows = 0;
+    sheet.fillRow = nullptr;
     return sheet;
 }
 

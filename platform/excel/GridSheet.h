@@ -10,6 +10,9 @@ class TableView;
 
 namespace platform::excel {
 
+// The rows are read from the view while a writer writes them: the view must outlive that.
+SheetData ViewSheet(const TableView& view);
+// The same with every row copied into the sheet.
 SheetData CollectSheet(const TableView& view);
 
 } // namespace platform::excel

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 namespace platform::excel {
 
@@ -42,6 +43,10 @@ struct SheetData {
     QString sheetName; // empty: "Sheet1"
     QVector<SheetColumn> columns;
     QVector<SheetRow> rows;
+    // Rows made while they are written, after `rows`: sourceRows of them, each filled into one
+    // row the writer reuses, so a large grid is not copied before it is written.
+    int sourceRows = 0;
+    std::function<void(int row, SheetRow& cells)> fillRow;
     SheetRow footer; // empty: no footer row
 };
 

@@ -82,6 +82,14 @@ public:
             if (lxw_error e = WriteRow(row++, r, false))
                 return e;
         }
+        if (data_.fillRow) {
+            SheetRow cells;
+            for (int r = 0; r < data_.sourceRows; ++r) {
+                data_.fillRow(r, cells);
+                if (lxw_error e = WriteRow(row++, cells, false))
+                    return e;
+            }
+        }
         if (!data_.footer.isEmpty()) {
             if (lxw_error e = WriteRow(row, data_.footer, true))
                 return e;

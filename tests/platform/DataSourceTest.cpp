@@ -15,9 +15,7 @@ std::unique_ptr<Dataset> Numbers(int n)
 {
     auto ds = std::make_unique<Dataset>(QVector<FieldDef>{{"N", FieldType::Integer}, {"Name", FieldType::Text}});
     for (int i = 0; i < n; ++i) {
-        QVariant* r = ds->AppendRawRow();
-        r[0] = qlonglong(i);
-        r[1] = QStringLiteral("名称%1").arg(i);
+        ds->AppendRow({qlonglong(i), QStringLiteral("名称%1").arg(i)});
     }
     ds->EndLoad();
     return ds;

@@ -3,6 +3,7 @@
 #include "platform/core/Dataset.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 using namespace platform;
@@ -234,11 +235,8 @@ TEST(DatasetStructure, FieldsAndRawLoading)
     EXPECT_EQ(ds.FieldIndex("NAME"), 1);
     EXPECT_EQ(ds.FieldIndex("none"), -1);
     ds.Reserve(2);
-    QVariant* r = ds.AppendRawRow();
-    r[0] = qlonglong(1);
-    r[1] = QStringLiteral("one");
-    r = ds.AppendRawRow();
-    r[0] = qlonglong(2);
+    ds.AppendRow({qlonglong(1), QStringLiteral("one")});
+    ds.AppendRow({qlonglong(2), QVariant()});
     ds.EndLoad();
     EXPECT_EQ(ds.RecordCount(), 2);
     EXPECT_EQ(ds.RecNo(), 0);
@@ -280,4 +278,72 @@ TEST(DatasetObservers, AreToldOfEveryChange)
     ds->AddObserver(&rec);
     ds.reset();
     EXPECT_TRUE(rec.Saw(DatasetObserver::Change::Destroyed, -1));
+}
+
+// Rows live by column: texts one after another, so an edit or a delete in the middle must move
+// the texts after it, and null must stay apart from the empty text.
+TEST(DatasetStorage, MiddleEditsAndDeletesKeepEveryOtherValue)
+{
+    Dataset ds({{"Name", FieldType::Text}, {"N", FieldType::Integer}});
+    const QStringList names{"甲", "", "bb", "康师傅红烧牛肉面", "e"};
+    for (int i = 0; i < names.size(); ++i)
+        ds.AppendRow({i == 1 ? QVariant(QString()) : QVariant(names[i]), qlonglong(i)});
+    ds.AppendRow({QVariant(), QVariant()});
+    ds.EndLoad();
+    EXPECT_TRUE(ds.At(1, 0).isValid());      // the empty text is a value
+    EXPECT_FALSE(ds.At(5, 0).isValid());     // null stays null
+    EXPECT_TRUE(ds.IsNullAt(5, 1));
+
+    ds.SetRecNo(2);
+    ds.Edit();
+    ds.FieldByName("Name").SetValue(QStringLiteral("a much longer name than before"));
+    ds.Post();
+    ds.SetRawValue(0, 0, QStringLiteral("乙乙乙"));
+    EXPECT_EQ(ds.At(0, 0).toString(), "乙乙乙");
+    EXPECT_EQ(ds.At(2, 0).toString(), "a much longer name than before");
+    EXPECT_EQ(ds.At(3, 0).toString(), "康师傅红烧牛肉面");
+
+    ds.SetRecNo(1);
+    ds.Delete();
+    EXPECT_EQ(ds.RecordCount(), 5);
+    const QStringList expected{"乙乙乙", "a much longer name than before", "康师傅红烧牛肉面", "e"};
+    for (int r = 0; r < expected.size(); ++r)
+        EXPECT_EQ(ds.At(r, 0).toString(), expected[r]) << r;
+    EXPECT_EQ(ds.At(3, 1).toLongLong(), 4);
+    EXPECT_FALSE(ds.At(4, 0).isValid());
+}
+
+TEST(DatasetStorage, EveryTypeComesBackAsStored)
+{
+    Dataset ds({{"I", FieldType::Integer}, {"F", FieldType::Float}, {"C", FieldType::Currency}, {"D", FieldType::DateTime}});
+    const QDateTime old(QDate(1969, 12, 31), QTime(23, 59, 58, 125));
+    const QDateTime now(QDate(2026, 12, 8), QTime(9, 30, 0, 7));
+    ds.AppendRow({std::numeric_limits<qlonglong>::min(), -0.1, QVariant::fromValue(Currency::FromRaw(-83325)), old});
+    ds.AppendRow({std::numeric_limits<qlonglong>::max(), 1e300, QVariant::fromValue(Currency::FromRaw(922337203685477)), now});
+    ds.EndLoad();
+    EXPECT_EQ(ds.At(0, 0).toLongLong(), std::numeric_limits<qlonglong>::min());
+    EXPECT_EQ(ds.At(1, 0).toLongLong(), std::numeric_limits<qlonglong>::max());
+    EXPECT_EQ(ds.At(0, 1).toDouble(), -0.1);
+    EXPECT_EQ(ds.At(1, 1).toDouble(), 1e300);
+    EXPECT_EQ(ds.At(0, 2).value<Currency>().Raw(), -83325);
+    EXPECT_EQ(ds.At(0, 3).toDateTime(), old);
+    EXPECT_EQ(ds.At(1, 3).toDateTime(), now);
+    EXPECT_EQ(ds.At(1, 3).toDateTime().time(), QTime(9, 30, 0, 7)); // local time, as it went in
+}
+
+TEST(DatasetStorage, LoadedValuesTakeTheFieldTypeOrLeaveNoHalfRow)
+{
+    Dataset ds({{"Name", FieldType::Text}, {"N", FieldType::Integer}, {"D", FieldType::DateTime}});
+    ds.AppendRow({qlonglong(12), QStringLiteral(" 34 "), QStringLiteral("2026-01-02 03:04:05")});
+    EXPECT_EQ(ds.At(0, 0).toString(), "12");
+    EXPECT_EQ(ds.At(0, 1).metaType().id(), QMetaType::LongLong);
+    EXPECT_EQ(ds.At(0, 1).toLongLong(), 34);
+    EXPECT_EQ(ds.At(0, 2).toDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    EXPECT_THROW(ds.AppendRow({QStringLiteral("kept?"), QStringLiteral("x"), QVariant()}), EConvertError);
+    EXPECT_THROW(ds.AppendRow(QVector<QVariant>{QStringLiteral("short")}), Exception);
+    ds.AppendRow({QStringLiteral("next"), qlonglong(5), QVariant()});
+    ds.EndLoad();
+    ASSERT_EQ(ds.RecordCount(), 2);
+    EXPECT_EQ(ds.At(1, 0).toString(), "next"); // no text of the refused row in between
+    EXPECT_EQ(ds.At(1, 1).toLongLong(), 5);
 }

@@ -633,10 +633,7 @@ TEST(GridLarge, HundredThousandRowsWithoutAWidgetPerRow)
     Dataset big({{"ID", FieldType::Integer}, {"Name", FieldType::Text}, {"Amount", FieldType::Currency}});
     big.Reserve(100000);
     for (int i = 0; i < 100000; ++i) {
-        QVariant* r = big.AppendRawRow();
-        r[0] = qlonglong(i);
-        r[1] = QStringLiteral("商品%1").arg(i);
-        r[2] = QVariant::fromValue(Currency::FromInt(i % 100));
+        big.AppendRow({qlonglong(i), QStringLiteral("商品%1").arg(i), QVariant::fromValue(Currency::FromInt(i % 100))});
     }
     big.EndLoad();
     DataSource source;

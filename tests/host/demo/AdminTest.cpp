@@ -247,14 +247,8 @@ TEST(AdminText, WidthsAndTableLayout)
 
     platform::Dataset ds({{"Name", platform::FieldType::Text}, {"Qty", platform::FieldType::Float},
                           {"Sum", platform::FieldType::Currency}});
-    QVariant* row = ds.AppendRawRow();
-    row[0] = QStringLiteral("康师傅\n红烧");
-    row[1] = 12.5;
-    row[2] = QVariant::fromValue(platform::Currency::FromRaw(10000));
-    row = ds.AppendRawRow();
-    row[0] = QStringLiteral("x");
-    row[1] = QVariant();
-    row[2] = QVariant::fromValue(platform::Currency::FromRaw(-1234567));
+    ds.AppendRow({QStringLiteral("康师傅\n红烧"), 12.5, QVariant::fromValue(platform::Currency::FromRaw(10000))});
+    ds.AppendRow({QStringLiteral("x"), QVariant(), QVariant::fromValue(platform::Currency::FromRaw(-1234567))});
     ds.EndLoad();
     const QStringList lines = host::admin::FormatTable(ds).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);
@@ -263,7 +257,7 @@ TEST(AdminText, WidthsAndTableLayout)
     EXPECT_EQ(lines[4], "(2 rows)");
 
     platform::Dataset one({{"n", platform::FieldType::Integer}});
-    one.AppendRawRow()[0] = qlonglong(7);
+    one.AppendRow({qlonglong(7)});
     one.EndLoad();
     EXPECT_TRUE(host::admin::FormatTable(one).endsWith("(1 row)\n"));
 }
