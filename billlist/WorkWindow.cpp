@@ -252,6 +252,12 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     connect(edtGoodsCodeOrName, &platform::ButtonEdit::ButtonClicked, this,
             platform::Guard(this, &TWorkWindowForm::edtGoodsCodeOrNamePropertiesButtonClick));
     connect(N1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::N1Click));
+    connect(dxBarButton5, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton5Click));
+    connect(dxBarButton6, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton6Click));
+    connect(dxBarButton4, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton4Click));
+    connect(dxBarButton7, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton7Click));
+    connect(TableBillInfo, &platform::TableView::CellDblClick, this,
+            platform::Guard(this, &TWorkWindowForm::TableBillInfoCellDblClick));
     connect(TableGoodsList->Table(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(TableGoodsList->Table()->viewport()->mapToGlobal(at));
     });
