@@ -59,10 +59,10 @@ void BuildHeader(Band& band)
         qreal left, captionWidth, valueWidth;
     };
     const Pair pairs[] = {
-        {"单据编号：", "labTZD", 0, 62, 140},
-        {"单据日期：", "labDJRQ", 202, 62, 76},
-        {"调出仓库：", "labCK", 340, 62, 74},
-        {"调入仓库：", "labRK", 476, 62, 128},
+        {"单据编号：", "labTZD", 0, 62, 154},
+        {"单据日期：", "labDJRQ", 218, 62, 76},
+        {"调出仓库：", "labCK", 358, 62, 70},
+        {"调入仓库：", "labRK", 492, 62, 112},
     };
     for (const Pair& p : pairs) {
         band.texts.push_back(Text(QString(), QString::fromUtf8(p.caption), QRectF(p.left, 32, p.captionWidth, 18),
