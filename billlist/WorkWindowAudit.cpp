@@ -233,7 +233,8 @@ void TWorkWindowForm::dxBarButton4Click()
     p.goodsCount = BillListData->FieldByName(QStringLiteral("GoodsCount")).AsFloat();
     p.billSum = BillListData->FieldByName(QStringLiteral("BillSum")).AsCurrency();
     p.auditor = FocusedBillText(QStringLiteral("Auditor"));
-    p.auditDate = BillListData->FieldByName(QStringLiteral("AuditDate")).AsDateTime();
+    // A date field, or the short date text an audit leaves in a text field.
+    p.auditDate = model::DateTimeFromVariant(BillListData->FieldByName(QStringLiteral("AuditDate")).Value());
     p.remark = FocusedBillText(QStringLiteral("Remark"));
     p.operatorCode = plugin::HostOperator().OperatorCode;
     {
