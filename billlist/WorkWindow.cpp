@@ -255,6 +255,12 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     connect(dxBarButton1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton1Click));
     connect(dxBarButton2, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton2Click));
     connect(dxBarButton3, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton3Click));
+    connect(dxBarButton5, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton5Click));
+    connect(dxBarButton6, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton6Click));
+    connect(dxBarButton4, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton4Click));
+    connect(dxBarButton7, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton7Click));
+    connect(TableBillInfo, &platform::TableView::CellDblClick, this,
+            platform::Guard(this, &TWorkWindowForm::TableBillInfoCellDblClick));
     connect(TableGoodsList->Table(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1->popup(TableGoodsList->Table()->viewport()->mapToGlobal(at));
     });

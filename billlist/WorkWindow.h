@@ -5,7 +5,10 @@
 #include "platform/GridStyle.h"
 #include "plugin/DllWindow.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QVariant>
 #include <memory>
 
 class QAction;
@@ -124,6 +127,15 @@ public:
     // Runs the bill editor modally for a new bill (addMode) or for the bill billId / billNo, with
     // the module-wide BillEditFrm set while it is open; true when the editor saved the bill.
     bool EditBill(bool addMode, const QString& billId = {}, const QString& billNo = {});
+    // Approval, posting and the printed bill (WorkWindowAudit.cpp).
+    void dxBarButton5Click(); // 审核
+    void dxBarButton6Click(); // 反审核
+    void dxBarButton4Click(); // 调拨
+    void dxBarButton7Click(); // 预览
+    void TableBillInfoCellDblClick(int recordIndex, platform::GridColumn* column);
+    // Ends the running command with the shortage message at the first line of the lines shown
+    // that the source storage's stock does not cover.
+    void StockShortageCheck(const QString& srcStorageCode);
 
 private:
     // Empties the lines grid and its level caption.
@@ -132,6 +144,12 @@ private:
     void ShowLines(const QString& billNo);
     // The focused bill's text field, empty when there is none.
     QString FocusedBillText(const QString& field) const;
+    // The focused bill's field as a whole number; 0 when empty or not a number.
+    int FocusedBillNumber(const QString& field) const;
+    // True when the lines grid shows lines, all of the focused bill.
+    bool FocusedBillLinesShown() const;
+    // Changes the focused bill's row in memory; nothing is sent to the database.
+    void SetFocusedBillValues(const QList<QPair<QString, QVariant>>& values);
 
     // The highlight styles handed to the grid: by row parity, completed and approved.
     platform::GridStyle highlight_[2][2];

@@ -8,6 +8,7 @@
 #include "platform/core/ValueText.h"
 
 #include <charconv>
+#include <unordered_map>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -270,6 +271,30 @@ private:
     int columns_ = 0;
 };
 
+// SELECT INTO's rows: the first one kept, a second only counted (it is an error); the buffer
+// is reused from statement to statement.
+class FirstRowSink : public RowSink {
+public:
+    void Reset() { rows = 0; }
+    void Columns(const QVector<ResultColumn>& columns) override { columns_ = int(columns.size()); }
+    bool Row(QVariant* values) override
+    {
+        if (rows++ == 0) {
+            first.resize(size_t(columns_));
+            for (int k = 0; k < columns_; ++k)
+                first[size_t(k)] = FromVariant(values[k]);
+        }
+        return rows < 2;
+    }
+    int ColumnCount() const { return columns_; }
+
+    std::vector<Value> first;
+    int rows = 0;
+
+private:
+    int columns_ = 0;
+};
+
 struct CursorState {
     bool open = false;
     int columns = 0;
@@ -435,7 +460,7 @@ private:
             SelectInto(s);
             return Flow::Normal;
         case Stmt::Kind::Sql: {
-            const qint64 n = Execute(c_, s.sql.text, Params(s.sql), nullptr);
+            const qint64 n = ExecStatement(s.sql, nullptr);
             sqlCount_ = std::max<qint64>(n, 0);
             sqlFound_ = sqlCount_ > 0;
             return Flow::Normal;
@@ -498,7 +523,7 @@ private:
         const CursorDecl* decl = decls_[index];
         // The rows are read when the cursor opens, as Oracle's read consistency sees them then.
         CollectSink sink;
-        Execute(c_, decl->query.text, Params(decl->query), &sink);
+        ExecStatement(decl->query, &sink);
         c.open = true;
         c.columns = sink.ColumnCount();
         c.rows = std::move(sink.rows);
@@ -550,17 +575,17 @@ private:
 
     void SelectInto(const Stmt& s)
     {
-        CollectSink sink(2);
-        Execute(c_, s.sql.text, Params(s.sql), &sink);
-        if (sink.rows.empty())
+        intoSink_.Reset();
+        ExecStatement(s.sql, &intoSink_);
+        if (intoSink_.rows == 0)
             Fail(QStringLiteral("ORA-01403: no data found"));
-        if (sink.rows.size() > 1)
+        if (intoSink_.rows > 1)
             Fail(QStringLiteral("ORA-01422: exact fetch returns more than requested number of rows"));
-        if (sink.ColumnCount() < int(s.into.size()))
+        if (intoSink_.ColumnCount() < int(s.into.size()))
             Fail(QStringLiteral("ORA-00947: not enough values"));
-        if (sink.ColumnCount() > int(s.into.size()))
+        if (intoSink_.ColumnCount() > int(s.into.size()))
             Fail(QStringLiteral("ORA-00913: too many values"));
-        const std::vector<Value>& row = sink.rows[0];
+        const std::vector<Value>& row = intoSink_.first;
         for (size_t k = 0; k < s.into.size(); ++k)
             slots_[s.into[k]] = CoerceTo(p_.vars[s.into[k]], row[k]);
         sqlCount_ = 1;
@@ -580,13 +605,25 @@ private:
 
     void ExecImmediate(const Stmt& s);
 
-    QVector<QVariant> Params(const SqlText& sql) const
+    // Runs one of the block's statements. Its translation is looked up once per run: a cursor
+    // loop runs the same few statements for every row.
+    qint64 ExecStatement(const SqlText& sql, RowSink* sink)
     {
-        QVector<QVariant> params;
-        params.reserve(sql.binds.size());
+        auto it = native_.find(&sql);
+        if (it == native_.end())
+            it = native_.emplace(&sql, TranslateCached(sql.text, c_.GetEngine()).text).first;
+        return ExecuteTranslated(c_, it->second, sql.text, Params(sql), sink);
+    }
+
+    // The statement's bind values, in one buffer kept for the run: a block runs thousands of
+    // statements, and each is bound and done before the next one asks.
+    const QVector<QVariant>& Params(const SqlText& sql)
+    {
+        params_.clear();
+        params_.reserve(sql.binds.size());
         for (int slot : sql.binds)
-            params.push_back(ToVariant(slots_[slot]));
-        return params;
+            params_.push_back(ToVariant(slots_[slot]));
+        return params_;
     }
 
     // ---- expressions
@@ -666,7 +703,7 @@ private:
     Value Engine(const SqlText& sql)
     {
         CollectSink sink(1);
-        Execute(c_, sql.text, Params(sql), &sink);
+        ExecStatement(sql, &sink);
         if (sink.rows.empty() || sink.rows[0].empty())
             return {};
         return sink.rows[0][0];
@@ -917,6 +954,9 @@ private:
     RunLimits limits_;
     qint64 steps_ = 0;
     std::vector<Value> slots_;
+    QVector<QVariant> params_;
+    FirstRowSink intoSink_;
+    std::unordered_map<const SqlText*, QString> native_;
     std::vector<CursorState> cursors_;
     std::vector<const CursorDecl*> decls_;
     qint64 sqlCount_ = 0;

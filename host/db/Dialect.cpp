@@ -306,9 +306,14 @@ Translation TranslateCached(const QString& oracleSql, Engine engine)
 
 qint64 Execute(Connection& c, const QString& oracleSql, const QVector<QVariant>& params, RowSink* sink)
 {
-    const Translation t = TranslateCached(oracleSql, c.GetEngine());
+    return ExecuteTranslated(c, TranslateCached(oracleSql, c.GetEngine()).text, oracleSql, params, sink);
+}
+
+qint64 ExecuteTranslated(Connection& c, const QString& nativeSql, const QString& oracleSql,
+                         const QVector<QVariant>& params, RowSink* sink)
+{
     try {
-        return c.ExecNative(t.text, params, sink);
+        return c.ExecNative(nativeSql, params, sink);
     } catch (const platform::EDatabaseError& e) {
         // The user sees the engine's words and the statement they came from.
         QString stmt = oracleSql.trimmed();

@@ -24,6 +24,11 @@ struct Translation {
 // Translate through a cache keyed by the Oracle text (the copy shares the cached text).
 Translation TranslateCached(const QString& oracleSql, Engine engine);
 
+// Execute for a caller that holds the translation already (the block runner, which runs the
+// same statement for every row of a cursor): nativeSql runs, errors name oracleSql.
+qint64 ExecuteTranslated(Connection& c, const QString& nativeSql, const QString& oracleSql,
+                         const QVector<QVariant>& params, RowSink* sink);
+
 // How a bound parameter travels to an engine; both connections bind by this one rule.
 enum class ParamKind { Null, Integer, Float, Currency, DateTime, Bytes, Text };
 ParamKind KindOfParam(const QVariant& v);

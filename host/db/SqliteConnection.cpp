@@ -404,7 +404,9 @@ SqliteConnection::Statement* SqliteConnection::Prepare(const QString& sql, bool&
             throw EDatabaseError(QStringLiteral("Only one statement can be sent at a time"));
         }
     }
-    auto* st = new Statement{stmt, IsDmlText(sql), false};
+    auto* st = new Statement;
+    st->stmt = stmt;
+    st->isDml = IsDmlText(sql);
     if (it != cache_.end()) {
         // The cached one is running (a statement issued while reading another's rows).
         temporary = true;
@@ -423,6 +425,25 @@ SqliteConnection::Statement* SqliteConnection::Prepare(const QString& sql, bool&
     }
     cache_.insert(sql, st);
     return st;
+}
+
+void SqliteConnection::Describe(Statement& st)
+{
+    const int ncol = sqlite3_column_count(st.stmt);
+    st.columns = QVector<ResultColumn>(ncol);
+    st.declared.assign(size_t(ncol), 0);
+    st.undeclared = 0;
+    st.settled.clear();
+    for (int c = 0; c < ncol; ++c) {
+        st.columns[c].name = QString::fromUtf8(sqlite3_column_name(st.stmt, c));
+        if (auto t = TypeFromDecl(sqlite3_column_decltype(st.stmt, c))) {
+            st.columns[c].type = *t;
+            st.declared[c] = 1;
+        } else {
+            ++st.undeclared;
+        }
+    }
+    st.described = true;
 }
 
 qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>& params, RowSink* sink)
@@ -459,21 +480,43 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
             rc = sqlite3_step(s);
         if (rc != SQLITE_DONE)
             Fail({});
+        // A schema change (create, alter, drop) may give cached statements other columns.
+        if (ncol == 0 && !st->isDml && !sqlite3_stmt_readonly(s))
+            for (Statement* cached : std::as_const(cache_))
+                cached->described = false;
         return ncol == 0 && st->isDml ? qint64(sqlite3_changes64(db_)) : -1;
     }
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         Fail({});
 
-    QVector<ResultColumn> columns(ncol);
-    std::vector<char> known(size_t(ncol), 0);
-    int unknown = 0;
-    for (int c = 0; c < ncol; ++c) {
-        columns[c].name = QString::fromUtf8(sqlite3_column_name(s, c));
-        if (auto t = TypeFromDecl(sqlite3_column_decltype(s, c))) {
-            columns[c].type = *t;
-            known[c] = 1;
+    // A schema change recompiles the statement: its columns are read again when their count moved.
+    if (!st->described || int(st->columns.size()) != ncol)
+        Describe(*st);
+    QVector<ResultColumn> columns = st->columns; // shared until an expression's type is learnt
+    int unknown = st->undeclared;
+    std::vector<char> known;
+    if (unknown > 0) {
+        // Most expressions (counts, sums, nvl) have a value on the first row: their types come
+        // from it and no row has to wait.
+        bool settled = rc == SQLITE_ROW;
+        for (int c = 0; settled && c < ncol; ++c)
+            settled = st->declared[c]
+                || (sqlite3_column_type(s, c) != SQLITE_NULL && TypeFromValue(s, c) != FieldType::DateTime);
+        if (settled) {
+            // The same types as on the statement's last run share that run's column list.
+            bool same = int(st->settled.size()) == ncol;
+            for (int c = 0; same && c < ncol; ++c)
+                same = st->declared[c] || st->settled[c].type == TypeFromValue(s, c);
+            if (!same) {
+                st->settled = st->columns;
+                for (int c = 0; c < ncol; ++c)
+                    if (!st->declared[c])
+                        st->settled[c].type = TypeFromValue(s, c);
+            }
+            columns = st->settled;
+            unknown = 0;
         } else {
-            ++unknown;
+            known = st->declared;
         }
     }
     platform::DateTextCache dates;
@@ -515,11 +558,15 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
         if (!sink->Row(row.data()))
             return -1;
     }
-    std::vector<QVariant> row(static_cast<size_t>(ncol));
+    // A row of a few columns lives on the stack.
+    constexpr int StackColumns = 8;
+    QVariant stackRow[StackColumns];
+    std::vector<QVariant> heapRow(ncol > StackColumns ? size_t(ncol) : 0);
+    QVariant* row = ncol > StackColumns ? heapRow.data() : stackRow;
     while (rc == SQLITE_ROW) {
         for (int c = 0; c < ncol; ++c)
             row[c] = ReadValue(s, c, columns[c].type, dates);
-        if (!sink->Row(row.data()))
+        if (!sink->Row(row))
             return -1;
         rc = sqlite3_step(s);
     }

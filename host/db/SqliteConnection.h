@@ -37,7 +37,15 @@ private:
         sqlite3_stmt* stmt = nullptr;
         bool isDml = false;
         bool busy = false; // stepping now: a nested call with the same text gets its own
+        // The result columns, read once: names, and the types their declarations give
+        // (declared[c] 0 for expressions, whose type comes from their values on each run).
+        bool described = false;
+        QVector<ResultColumn> columns;
+        std::vector<char> declared;
+        int undeclared = 0;
+        QVector<ResultColumn> settled; // the columns with the expression types of the last run
     };
+    static void Describe(Statement& st);
     Statement* Prepare(const QString& sql, bool& temporary);
     void Simple(const char* sql);
     [[noreturn]] void Fail(const QString& context) const;

@@ -182,6 +182,34 @@ TEST_P(QueryDb, RepeatedAndDifferentStampsReadBackExactly)
     }
 }
 
+TEST_P(QueryDb, AStatementRunAgainKeepsUpWithSchemaChangesAndExpressionTypes)
+{
+    // The same text twice: the second run may reuse what the first learnt about the columns.
+    Db().ExecSql("insert into bas_Storage (ID, StorageCode, StorageName) values (1, 'S01', 'a')");
+    const QString all = QStringLiteral("select * from bas_Storage where ID = 1");
+    const int before = Open(all)->FieldCount();
+    Db().ExecSql("alter table bas_Storage add Extra varchar(20)");
+    Db().ExecSql("update bas_Storage set Extra = 'x' where ID = 1");
+    auto wider = Open(all);
+    EXPECT_EQ(wider->FieldCount(), before + 1);
+    EXPECT_EQ(wider->FieldByName("Extra").AsString(), "x");
+
+    // An expression's type comes from its values on each run, not from an earlier run's.
+    const QString expr = QStringLiteral("select nvl(Manager, StorageName) as m, count(ID) as n from bas_Storage "
+                                        "where ID = 1 group by Manager, StorageName");
+    auto first = Open(expr);
+    EXPECT_EQ(first->FieldByName("m").Type(), FieldType::Text);
+    EXPECT_EQ(first->FieldByName("n").AsInteger(), 1);
+    Db().ExecSql("update bas_Storage set StorageName = '2024-01-02 03:04:05' where ID = 1");
+    auto second = Open(expr);
+    if (GetEngine() == host::db::Engine::SQLite) { // SQLite knows a date text only by its form
+        EXPECT_EQ(second->FieldByName("m").Type(), FieldType::DateTime);
+        EXPECT_EQ(second->FieldByName("m").AsDateTime(), QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
+    }
+    Db().ExecSql("update bas_Storage set StorageName = 'plain' where ID = 1");
+    EXPECT_EQ(Open(expr)->FieldByName("m").AsString(), "plain");
+}
+
 JXC_INSTANTIATE_DB_TEST(QueryDb);
 
 } // namespace

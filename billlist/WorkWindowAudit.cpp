@@ -1,0 +1,294 @@
+// The list window's approval commands: audit (审核), un-audit (反审核), the transfer posting
+// ( 调拨), the printed bill (预览) and the double-click on a bill.
+#include "billlist/TransferPosting.h"
+#include "billlist/WorkWindow.h"
+#include "billlist/WorkWindowAuditSql.h"
+#include "billlist/uJXC_DBDBill.h"
+#include "model/BillConst.h"
+#include "model/BillNo.h"
+#include "model/Convert.h"
+#include "model/DateUtil.h"
+#include "platform/Application.h"
+#include "platform/DataController.h"
+#include "platform/TableView.h"
+#include "platform/core/Dataset.h"
+#include "plugin/Host.h"
+
+#include <QDateTime>
+
+namespace {
+
+const QString kNoRight = QStringLiteral("对不起，您的权限不足，请与系统管理员联系！");
+const QString kNoGoodsRight = QStringLiteral("无商品操作权限!");
+const QString kAudited = QStringLiteral("订单已审核!");
+const QString kNotAudited = QStringLiteral("订单未审核!");
+const QString kQuestionCaption = QStringLiteral("提示 "); // the trailing blank is the captions' own
+const QString kNoticeCaption = QStringLiteral("提示");
+const QString kOperationCaption = QStringLiteral("操作提示");
+const QString kSaveFailed = QStringLiteral("保存数据失败!");
+const QString kUpdateFailed = QStringLiteral("更新数据失败\r\n");
+const QString kUpdating = QStringLiteral("正在更新数据请稍等...");
+
+QString MessageOf(const std::exception& e)
+{
+    if (const auto* x = dynamic_cast<const platform::Exception*>(&e))
+        return x->Message();
+    return QString::fromUtf8(e.what());
+}
+
+// A number read back from QueryValue; empty or not a whole number counts as 1, so an unreadable
+// state never lets a command go on as if the bill were still open.
+int StateNumber(const QString& text) { return int(model::StrToIntDef(text, 1)); }
+
+int Ask(const QString& text, const QString& caption, int buttons, platform::MessageIcon icon)
+{
+    return platform::Application()->MessageBox(text, caption, buttons, icon);
+}
+
+} // namespace
+
+int TWorkWindowForm::FocusedBillNumber(const QString& field) const
+{
+    return int(model::StrToIntDef(FocusedBillText(field), 0));
+}
+
+bool TWorkWindowForm::FocusedBillLinesShown() const
+{
+    if (!GoodsListData || GoodsListData->IsEmpty())
+        return false;
+    // The lines grid keeps the bill last clicked; a keyboard move changes the focused bill only.
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    const int field = GoodsListData->FieldIndex(QStringLiteral("BillNo"));
+    if (field < 0)
+        return false;
+    for (int row = 0; row < GoodsListData->RecordCount(); ++row)
+        if (platform::VariantToText(GoodsListData->At(row, field)) != billNo)
+            return false;
+    return true;
+}
+
+void TWorkWindowForm::SetFocusedBillValues(const QList<QPair<QString, QVariant>>& values)
+{
+    const int record = TableBillInfo->DataController()->FocusedRecordIndex();
+    if (record < 0 || record >= BillListData->RecordCount())
+        return;
+    BillListData->SetRecNo(record);
+    BillListData->Edit();
+    for (const auto& [field, value] : values)
+        BillListData->FieldByName(field).SetValue(value);
+    BillListData->Post();
+}
+
+void TWorkWindowForm::StockShortageCheck(const QString& srcStorageCode)
+{
+    const int code = GoodsListData->FieldIndex(QStringLiteral("GoodsCode"));
+    const int name = GoodsListData->FieldIndex(QStringLiteral("GoodsName"));
+    const int count = GoodsListData->FieldIndex(QStringLiteral("GoodsCount"));
+    for (int row = 0; row < GoodsListData->RecordCount(); ++row) {
+        const QString goodsCode = code < 0 ? QString() : platform::VariantToText(GoodsListData->At(row, code));
+        const QString goodsName = name < 0 ? QString() : platform::VariantToText(GoodsListData->At(row, name));
+        const QVariant quantity =
+            count < 0 ? QVariant() : platform::ConvertToFieldType(GoodsListData->At(row, count), platform::FieldType::Float);
+        const QString countText = QString::number(quantity.isValid() ? quantity.toDouble() : 0.0, 'g', 15);
+        const double left = model::StrToFloatDef(
+            plugin::HostDb()->QueryValue(billlist::StockLeftAfterSql(srcStorageCode, goodsCode, countText)), 0);
+        if (left < 0)
+            plugin::HostMessage()->ShowMessage(QStringLiteral("仓库：") + srcStorageCode + QStringLiteral("的 商品：(")
+                                                   + goodsCode + QStringLiteral(")") + goodsName
+                                                   + QStringLiteral(" 的库存不足 ，请调整！"),
+                                               0);
+    }
+}
+
+// ---- 审核 ------------------------------------------------------------------------------------
+
+void TWorkWindowForm::dxBarButton5Click()
+{
+    if (OperateRight() == 0)
+        plugin::HostMessage()->ShowMessage(kNoRight, 0);
+    if (!BillListData || BillListData->IsEmpty())
+        return;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    if (FocusedBillNumber(QStringLiteral("AuditFlag")) == model::AuditFlagYes)
+        plugin::HostMessage()->ShowMessage(kAudited, 0);
+    if (StateNumber(plugin::HostDb()->QueryValue(billlist::AuditFlagSql(billNo))) == model::AuditFlagYes)
+        plugin::HostMessage()->ShowMessage(kAudited, 0);
+    if (Ask(QStringLiteral("确定对订单[") + billNo + QStringLiteral("]进行审核？"), kQuestionCaption, platform::mbYesNo,
+            platform::MessageIcon::Question)
+        != platform::mbYes)
+        return;
+    if (!FocusedBillLinesShown()) {
+        Ask(QStringLiteral("请先选择需要审核的单据！"), kOperationCaption, platform::mbOK, platform::MessageIcon::None);
+        return;
+    }
+    StockShortageCheck(FocusedBillText(QStringLiteral("Src_StorageCode")));
+
+    const QString auditor = plugin::HostOperator().OperatorCode;
+    try {
+        plugin::HostDb()->ExecSql(billlist::AuditSql(billNo, auditor));
+        Ask(QStringLiteral("审核成功!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Information);
+        // Today's date: the date itself in a date field, the short date text in a text field.
+        const bool dateField =
+            BillListData->FieldByName(QStringLiteral("AuditDate")).Type() == platform::FieldType::DateTime;
+        const QVariant today = dateField ? QVariant(model::Today()) : QVariant(model::ShortDateText(model::Today()));
+        SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusApproved)},
+                              {QStringLiteral("AuditFlag"), int(model::AuditFlagYes)},
+                              {QStringLiteral("Auditor"), auditor},
+                              {QStringLiteral("AuditDate"), today}});
+    } catch (const std::exception& e) {
+        plugin::HostMessage()->ShowError(kSaveFailed + MessageOf(e), 0);
+    }
+}
+
+// ---- 反审核 ----------------------------------------------------------------------------------
+
+void TWorkWindowForm::dxBarButton6Click()
+{
+    if (OperateRight() == 0)
+        plugin::HostMessage()->ShowMessage(kNoRight, 0);
+    if (!BillListData || BillListData->IsEmpty())
+        return;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    if (FocusedBillNumber(QStringLiteral("AuditFlag")) == model::AuditFlagNo)
+        plugin::HostMessage()->ShowMessage(kNotAudited, 0);
+    if (StateNumber(plugin::HostDb()->QueryValue(billlist::AuditFlagSql(billNo))) == model::AuditFlagNo)
+        plugin::HostMessage()->ShowMessage(kNotAudited, 0);
+    if (StateNumber(plugin::HostDb()->QueryValue(billlist::BillStatusSql(billNo))) == model::BillStatusCompleted)
+        plugin::HostMessage()->ShowMessage(QStringLiteral("订单已完成调拨!"), 0);
+    const QString auditor = FocusedBillText(QStringLiteral("Auditor"));
+    if (auditor != plugin::HostOperator().OperatorCode)
+        plugin::HostMessage()->ShowMessage(QStringLiteral("该订单只能由") + auditor + QStringLiteral("取消审核!"), 0);
+    if (Ask(QStringLiteral("确定对订单[") + billNo + QStringLiteral("]取消审核？"), kQuestionCaption, platform::mbYesNo,
+            platform::MessageIcon::Question)
+        != platform::mbYes)
+        return;
+
+    try {
+        plugin::HostDb()->ExecSql(billlist::UnAuditSql(billNo));
+        Ask(QStringLiteral("取消审核成功!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Information);
+        SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusEditing)},
+                              {QStringLiteral("AuditFlag"), int(model::AuditFlagNo)},
+                              {QStringLiteral("Auditor"), QString()},
+                              {QStringLiteral("AuditDate"), QVariant()}});
+    } catch (const std::exception& e) {
+        plugin::HostMessage()->ShowError(kSaveFailed + MessageOf(e), 0);
+    }
+}
+
+// ---- 调拨 ------------------------------------------------------------------------------------
+
+void TWorkWindowForm::dxBarButton4Click()
+{
+    if (!BillListData || BillListData->IsEmpty())
+        return;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
+    if (creator != plugin::HostOperator().OperatorCode)
+        plugin::HostMessage()->ShowMessage(QStringLiteral("该订单只能由操作员[") + creator + QStringLiteral("]操作!"), 0);
+
+    qint64 auditFlag = 0;
+    qint64 status = 0;
+    try {
+        const std::unique_ptr<platform::Dataset> state = plugin::OpenQuery(billlist::AuditStateSql(billNo));
+        if (state && !state->IsEmpty()) {
+            auditFlag = state->FieldByName(QStringLiteral("AuditFlag")).AsInteger();
+            status = state->FieldByName(QStringLiteral("BillStatus")).AsInteger();
+        }
+    } catch (const std::exception&) {
+        plugin::HostMessage()->ShowMessage(QStringLiteral("数据查询失败!"), 0);
+    }
+    if (auditFlag == model::AuditFlagNo) {
+        Ask(QStringLiteral("订单未审核不能库存调拨操作!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Warning);
+        return;
+    }
+    if (status == model::BillStatusCompleted) {
+        Ask(QStringLiteral("订单已调拨出入库操作!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Warning);
+        return;
+    }
+    if (!FocusedBillLinesShown()) {
+        Ask(QStringLiteral("请先选择需要调拨的单据！"), kOperationCaption, platform::mbOK, platform::MessageIcon::None);
+        return;
+    }
+    StockShortageCheck(FocusedBillText(QStringLiteral("Src_StorageCode")));
+    if (Ask(QStringLiteral("确定对该调拨单: ") + billNo + QStringLiteral("进行调拨出入库操作？") + QChar(u'\r')
+                + QStringLiteral("该操作将更改商品的库存数据,是否继续？"),
+            kOperationCaption, platform::mbOKCancel, platform::MessageIcon::None)
+        != platform::mbOK)
+        return;
+
+    // The numbers are drawn only now that the user agreed; a failed block leaves them used.
+    billlist::TransferPosting p;
+    const int record = TableBillInfo->DataController()->FocusedRecordIndex();
+    BillListData->SetRecNo(record);
+    p.billId = BillListData->FieldByName(QStringLiteral("ID")).AsInteger();
+    p.billNo = billNo;
+    p.srcStorageCode = FocusedBillText(QStringLiteral("Src_StorageCode"));
+    p.desStorageCode = FocusedBillText(QStringLiteral("Des_StorageCode"));
+    p.goodsCount = BillListData->FieldByName(QStringLiteral("GoodsCount")).AsFloat();
+    p.billSum = BillListData->FieldByName(QStringLiteral("BillSum")).AsCurrency();
+    p.auditor = FocusedBillText(QStringLiteral("Auditor"));
+    // A date field, or the short date text an audit leaves in a text field.
+    p.auditDate = model::DateTimeFromVariant(BillListData->FieldByName(QStringLiteral("AuditDate")).Value());
+    p.remark = FocusedBillText(QStringLiteral("Remark"));
+    p.operatorCode = plugin::HostOperator().OperatorCode;
+    {
+        plugin::IntfPtr<plugin::IDbIntf> db = plugin::HostDb();
+        p.stockInId = db->NextSequence(model::SEQ_JXCID).toLongLong();
+        p.stockInNo = model::NewBillNo(*db, model::PrefixStockIn, model::JXC_BILLNO_RK);
+        p.stockOutId = db->NextSequence(model::SEQ_JXCID).toLongLong();
+        p.stockOutNo = model::NewBillNo(*db, model::PrefixStockOut, model::JXC_BILLNO_CK);
+    }
+    const QString block = billlist::TransferPostingBlock(p);
+
+    try {
+        plugin::HostUi()->ShowProgress(kUpdating);
+        platform::Application()->ProcessMessages();
+        plugin::HostDb()->ExecSql(block);
+        SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusCompleted)}});
+        plugin::HostUi()->NotifySaved();
+        plugin::HostUi()->HideProgress();
+    } catch (const std::exception& e) {
+        plugin::HostUi()->HideProgress();
+        plugin::HostUi()->NotifySaveFailed();
+        plugin::HostMessage()->ShowError(kUpdateFailed + MessageOf(e), 0);
+    }
+}
+
+// ---- 预览 and the double-click --------------------------------------------------------------
+
+void TWorkWindowForm::dxBarButton7Click()
+{
+    if (!BillListData || BillListData->IsEmpty())
+        return;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    if (FocusedBillNumber(QStringLiteral("AuditFlag")) != model::AuditFlagYes) {
+        EditFocusedBill();
+        return;
+    }
+    std::unique_ptr<platform::Dataset> rows = plugin::OpenQuery(billlist::PrintBillSql(billNo));
+    TQuickReport1 report(PageLineCount);
+    report.Prepare(std::move(rows), billNo, QDateTime::currentDateTime());
+    report.Preview();
+}
+
+void TWorkWindowForm::TableBillInfoCellDblClick(int, platform::GridColumn*)
+{
+    if (!BillListData || BillListData->IsEmpty())
+        return;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    if (FocusedBillNumber(QStringLiteral("AuditFlag")) != model::AuditFlagNo)
+        dxBarButton7Click();
+    else
+        EditFocusedBill();
+}
+
