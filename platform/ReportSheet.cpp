@@ -131,7 +131,6 @@ void ReportSheet::SetCellValue(int column, int row, int sheet, const QVariant& v
     excel::BookCell& cell = data_.sheets[sheet].CellAt(column - 1, row - 1);
     cell.formula.clear();
     cell.value = value;
-    excel::Recalculate(data_.sheets[sheet]);
     Changed();
 }
 
@@ -143,7 +142,13 @@ void ReportSheet::SetFormula(int column, int row, int sheet, const QString& form
     if (f.startsWith(u'='))
         f.remove(0, 1);
     data_.sheets[sheet].CellAt(column - 1, row - 1).formula = f;
-    excel::Recalculate(data_.sheets[sheet]);
+    Changed();
+}
+
+void ReportSheet::EndUpdate()
+{
+    if (updating_ == 0 || --updating_ > 0)
+        return;
     Changed();
 }
 
@@ -288,7 +293,15 @@ const excel::BookSheet& ReportSheet::SheetAt(int sheet) const
     return data_.sheets[sheet];
 }
 
-void ReportSheet::Changed() { model_->Reset(); }
+void ReportSheet::Changed()
+{
+    if (updating_ > 0)
+        return;
+    // Formulas that read a changed cell follow it.
+    for (excel::BookSheet& s : data_.sheets)
+        excel::Recalculate(s);
+    model_->Reset();
+}
 
 void ReportSheet::ShowTabs()
 {

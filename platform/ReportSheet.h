@@ -51,6 +51,10 @@ public:
     void SetFormula(int column, int row, int sheet, const QString& formula);
     QVariant CellValue(int column, int row, int sheet) const;
     QString CellText(int column, int row, int sheet) const;
+    // Brackets filling many cells: formulas are computed and the view shown once, at the end
+    // of the outermost bracket, instead of after every cell.
+    void BeginUpdate() { ++updating_; }
+    void EndUpdate();
     // The cell with the cursor (column, row from 1); (0, 0) when none.
     QPoint CurrentCell() const;
     void SetCurrentCell(int column, int row);
@@ -78,6 +82,7 @@ private:
 
     excel::BookData data_;
     int current_ = 0;
+    int updating_ = 0;
     QTableView* view_;
     QTabBar* tabs_;
     BookSheetModel* model_;

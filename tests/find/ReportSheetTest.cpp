@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QTableView>
 #include <QTemporaryDir>
 
 using namespace findtest;
@@ -94,9 +95,17 @@ TEST_F(ReportSheetTest, PreviewIsModalAndTitledForTheCaptionWatch)
     EXPECT_EQ(app.Dialogs().size(), 2);
     EXPECT_THROW(cell->PreviewSheet(1, 7), platform::Exception);
 
-    // The rendering itself: a long sheet runs over several pages.
+    // The rendering itself: a long sheet runs over several pages. Filled inside an update,
+    // formulas follow once, at its end.
+    report->BeginUpdate();
     for (int r = 5; r <= 200; ++r)
         report->SetCellValue(1, r, 0, QStringLiteral("行%1").arg(r));
+    report->SetCellValue(2, 2, 0, 10.0);
+    EXPECT_EQ(report->CellText(2, 4, 0), QStringLiteral("7.5"));
+    EXPECT_EQ(report->View()->model()->rowCount(), 4);
+    report->EndUpdate();
+    EXPECT_EQ(report->CellText(2, 4, 0), QStringLiteral("14.5"));
+    EXPECT_EQ(report->View()->model()->rowCount(), 200);
     QTemporaryDir dir;
     QPdfWriter pdf(dir.filePath(QStringLiteral("r.pdf")));
     EXPECT_GT(report->Render(0, pdf), 1);
