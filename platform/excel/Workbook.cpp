@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace platform::excel {
 
@@ -107,10 +108,17 @@ struct Value {
 };
 
 // Cells in progress (a circular reference) and cells already computed in one recalculation.
+// Formulas reading formulas nest at most this deep on the stack; a longer chain is computed
+// from its far end in several passes (see Resolve), so a column of thousands of dependent
+// formulas neither overflows the stack nor fails.
+constexpr int kMaxNesting = 200;
+
 struct EvalContext {
     const BookSheet& sheet;
     QHash<qint64, Value> done;
     QSet<qint64> busy;
+    // The first cell left unevaluated because the nesting ran too deep in this pass; -1: none.
+    qint64 deferred = -1;
 };
 
 Value FromVariant(const QVariant& v)
@@ -150,11 +158,46 @@ Value CellValue(EvalContext& ctx, int column, int row)
         return it.value();
     if (ctx.busy.contains(key))
         return Value::Err("#REF!");
+    if (ctx.busy.size() >= kMaxNesting) {
+        if (ctx.deferred < 0)
+            ctx.deferred = key;
+        return Value::Err("#REF!"); // a stand-in: nothing computed from it is kept
+    }
     ctx.busy.insert(key);
     Value v = EvaluateIn(ctx, cell->formula);
     ctx.busy.remove(key);
-    ctx.done.insert(key, v);
+    if (ctx.deferred < 0)
+        ctx.done.insert(key, v);
     return v;
+}
+
+// Evaluates top (a formula cell's or a free formula's value) to the end: each pass that nests
+// too deep first computes the cell where it stopped, which starts a new pass from there. A
+// cell met again while waiting for its own value is a circular reference.
+Value Resolve(EvalContext& ctx, const std::function<Value()>& top)
+{
+    std::vector<qint64> waiting;
+    QSet<qint64> waitingSet;
+    for (;;) {
+        ctx.deferred = -1;
+        ctx.busy.clear();
+        Value v = waiting.empty() ? top()
+                                  : CellValue(ctx, BookSheet::ColumnOf(waiting.back()), BookSheet::RowOf(waiting.back()));
+        const qint64 deferred = ctx.deferred;
+        if (deferred < 0) {
+            if (waiting.empty())
+                return v;
+            waitingSet.remove(waiting.back());
+            waiting.pop_back();
+            continue;
+        }
+        if (waitingSet.contains(deferred)) {
+            ctx.done.insert(deferred, Value::Err("#REF!"));
+            continue;
+        }
+        waiting.push_back(deferred);
+        waitingSet.insert(deferred);
+    }
 }
 
 class Parser {
@@ -230,8 +273,20 @@ private:
         return v.text;
     }
 
+    // Parentheses and signs nest on the stack: a formula nesting deeper than any spreadsheet
+    // allows (Excel: 64 levels) is refused instead of exhausting it.
+    struct Nesting {
+        Parser& p;
+        explicit Nesting(Parser& parser) : p(parser) { ++p.depth_; }
+        ~Nesting() { --p.depth_; }
+        bool TooDeep() const { return p.depth_ > 256; }
+    };
+
     Value Concat()
     {
+        const Nesting nesting(*this);
+        if (nesting.TooDeep())
+            return Fail("#VALUE!");
         Value left = Additive();
         while (!failed_ && Eat(u'&')) {
             Value right = Additive();
@@ -285,6 +340,9 @@ private:
     }
     Value Unary()
     {
+        const Nesting nesting(*this);
+        if (nesting.TooDeep())
+            return Fail("#VALUE!");
         if (Eat(u'-')) {
             auto a = Number(Unary());
             return a ? Value::Num(-*a) : failure_;
@@ -469,6 +527,7 @@ private:
     qsizetype pos_ = 0;
     bool failed_ = false;
     Value failure_;
+    int depth_ = 0;
 };
 
 Value EvaluateIn(EvalContext& ctx, const QString& formula)
@@ -498,7 +557,7 @@ QVariant ToVariant(const Value& v)
 QVariant EvaluateFormula(const QString& formula, const BookSheet& sheet)
 {
     EvalContext ctx{sheet, {}, {}};
-    return ToVariant(EvaluateIn(ctx, formula));
+    return ToVariant(Resolve(ctx, [&] { return EvaluateIn(ctx, formula); }));
 }
 
 void Recalculate(BookSheet& sheet)
@@ -508,7 +567,9 @@ void Recalculate(BookSheet& sheet)
     for (auto it = sheet.AllCells().cbegin(); it != sheet.AllCells().cend(); ++it) {
         if (!it.value().HasFormula())
             continue;
-        results.push_back({it.key(), ToVariant(CellValue(ctx, BookSheet::ColumnOf(it.key()), BookSheet::RowOf(it.key())))});
+        const int column = BookSheet::ColumnOf(it.key());
+        const int row = BookSheet::RowOf(it.key());
+        results.push_back({it.key(), ToVariant(Resolve(ctx, [&] { return CellValue(ctx, column, row); }))});
     }
     for (const auto& [key, value] : results)
         sheet.CellAt(BookSheet::ColumnOf(key), BookSheet::RowOf(key)).value = value;

@@ -79,6 +79,10 @@ TEST(WorkbookFormulas, ComputeReferencesRangesAndFunctions)
     EXPECT_EQ(EvaluateFormula(QStringLiteral("NOSUCH(A1)"), s).toString(), QStringLiteral("#NAME?"));
     EXPECT_EQ(EvaluateFormula(QStringLiteral("SUM(A1:A3"), s).toString(), QStringLiteral("#NAME?"));
     EXPECT_EQ(EvaluateFormula(QStringLiteral("Z99"), s).toDouble(), 0.0); // an empty cell counts 0
+    // Nesting no spreadsheet writes is refused, not followed down the stack.
+    EXPECT_EQ(EvaluateFormula(QString(100000, u'(') + u'1' + QString(100000, u')'), s).toString(), QStringLiteral("#VALUE!"));
+    EXPECT_EQ(EvaluateFormula(QString(100000, u'-') + u'1', s).toString(), QStringLiteral("#VALUE!"));
+    EXPECT_EQ(EvaluateFormula(QString(60, u'(') + u'2' + QString(60, u')'), s).toDouble(), 2.0);
 
     // A circular reference is an error, not endless recursion; the error spreads to readers.
     s.CellAt(3, 0).formula = QStringLiteral("D2+1");
@@ -88,6 +92,28 @@ TEST(WorkbookFormulas, ComputeReferencesRangesAndFunctions)
     EXPECT_EQ(s.Cell(3, 0)->value.toString(), QStringLiteral("#REF!"));
     EXPECT_EQ(s.Cell(3, 2)->value.toString(), QStringLiteral("#REF!"));
     EXPECT_EQ(s.Cell(1, 1)->value.toDouble(), 10.0);
+}
+
+TEST(WorkbookFormulas, LongChainsComputeWithoutExhaustingTheStack)
+{
+    // Each cell reads the one below it, so computing A1 first nests 20,000 deep.
+    BookSheet s;
+    const int n = 20000;
+    for (int r = 0; r < n - 1; ++r)
+        s.CellAt(0, r).formula = QStringLiteral("A%1+1").arg(r + 2);
+    s.CellAt(0, n - 1).value = 1.0;
+    EXPECT_EQ(EvaluateFormula(QStringLiteral("A1*2"), s).toDouble(), 2.0 * n);
+    Recalculate(s);
+    EXPECT_EQ(s.Cell(0, 0)->value.toDouble(), double(n));
+    EXPECT_EQ(s.Cell(0, n / 2)->value.toDouble(), double(n - n / 2));
+
+    // A circle longer than the nesting allowed is still a circular reference.
+    BookSheet circle;
+    for (int r = 0; r < 1000; ++r)
+        circle.CellAt(1, r).formula = QStringLiteral("B%1+1").arg((r + 1) % 1000 + 1);
+    Recalculate(circle);
+    EXPECT_EQ(circle.Cell(1, 0)->value.toString(), QStringLiteral("#REF!"));
+    EXPECT_EQ(circle.Cell(1, 999)->value.toString(), QStringLiteral("#REF!"));
 }
 
 TEST(WorkbookCells, NamesReadAndWriteBothWays)
