@@ -53,7 +53,12 @@ ReportSheet::ReportSheet(QWidget* parent) : QWidget(parent)
     ShowTabs();
 }
 
-ReportSheet::~ReportSheet() = default;
+ReportSheet::~ReportSheet()
+{
+    // The views read data_ through the model; they go first, while it still exists.
+    delete view_;
+    delete tabs_;
+}
 
 QVariant ReportSheet::Invoke(int dispId, const QVariantList& args)
 {

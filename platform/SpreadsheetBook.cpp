@@ -126,7 +126,12 @@ SpreadsheetBook::SpreadsheetBook(QWidget* parent) : QWidget(parent)
     ShowTabs();
 }
 
-SpreadsheetBook::~SpreadsheetBook() = default;
+SpreadsheetBook::~SpreadsheetBook()
+{
+    // The views read data_ through the model; they go first, while it still exists.
+    delete view_;
+    delete tabs_;
+}
 
 void SpreadsheetBook::LoadFromFile(const QString& fileName)
 {
