@@ -20,6 +20,14 @@ const BookCell* BookSheet::Cell(int column, int row) const
 
 BookCell& BookSheet::CellAt(int column, int row) { return cells_[Key(column, row)]; }
 
+BookCell& BookSheet::AppendCell(int column, int row)
+{
+    const qint64 key = Key(column, row);
+    if (!cells_.isEmpty() && key <= cells_.lastKey())
+        return cells_[key];
+    return *cells_.insert(cells_.cend(), key, BookCell());
+}
+
 void BookSheet::Remove(int column, int row) { cells_.remove(Key(column, row)); }
 
 int BookSheet::ColumnCount() const

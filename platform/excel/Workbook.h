@@ -34,6 +34,8 @@ public:
 
     const BookCell* Cell(int column, int row) const; // nullptr when the cell was never set
     BookCell& CellAt(int column, int row);           // made empty when absent
+    // CellAt for cells that mostly come in row order, as a file holds them: cheap at the end.
+    BookCell& AppendCell(int column, int row);
     void Remove(int column, int row);
     void Clear() { cells_.clear(); }
     int CellCount() const { return int(cells_.size()); }

@@ -176,12 +176,14 @@ void ReadSheet(const QByteArray& xml, const QVector<QString>& strings, const QVe
             continue;
         int column = lastColumn + 1;
         int cellRow = std::max(row, 0);
-        const QString ref = Attr(x, "r");
+        // One look at the attributes, no copies: a sheet has hundreds of thousands of cells.
+        const QXmlStreamAttributes attributes = x.attributes();
+        const QStringView ref = attributes.value(QLatin1String("r"));
         if (!ref.isEmpty() && !ParseCellName(ref, column, cellRow))
             NotAWorkbook(path);
         lastColumn = column;
-        const QString type = Attr(x, "t");
-        const int style = Attr(x, "s").toInt();
+        const QString type = attributes.value(QLatin1String("t")).toString();
+        const int style = attributes.value(QLatin1String("s")).toInt();
         QString valueText;
         QString formula;
         bool hasValue = false;
@@ -207,7 +209,7 @@ void ReadSheet(const QByteArray& xml, const QVector<QString>& strings, const QVe
             continue;
         if (++cellsSoFar > kMaxBookCells)
             throw Exception(QStringLiteral("文件 %1 的单元格超过 %2 个，无法读取").arg(path).arg(kMaxBookCells));
-        BookCell& cell = sheet.CellAt(column, cellRow);
+        BookCell& cell = sheet.AppendCell(column, cellRow);
         cell.formula = formula;
         cell.wordWrap = format.wrap;
         cell.numberFormat = format.numberFormat;
