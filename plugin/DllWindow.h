@@ -9,10 +9,15 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QTimer;
 class QToolBar;
 class QVBoxLayout;
+
+class TCell;
+
+namespace platform { struct FileDialogOptions; }
 
 // The form's toolbar manager: owns the form's bars (QToolBars parented to the form, docked at
 // the top, one row each). The host looks up the bar "dxToolBar" and merges it into its own.
@@ -76,10 +81,30 @@ public:
     // descends into the frames, tab sheets and forms it owns.
     void ApplyHostStyles(QObject* container);
 
+    // The first report control inside a tab sheet, frame or form: a grid showing a banded
+    // view, a spreadsheet book or a report sheet (TCell) among its components, else the last
+    // one found in a nested container; nullptr for anything else.
+    QObject* FindReportControl(QObject* container);
+    // The walk the print, find and Excel commands share: for each component the window owns,
+    // the action is offered the report control found inside it, then the component itself,
+    // until it reports handled. Returns the last action's result (false for no components).
+    // The action receives nullptr for "nothing found" and must report it as not handled.
+    using ControlAction = std::function<bool(QObject*)>;
+    bool RunCommandWalk(const ControlAction& action);
+
 protected:
     // Where derived windows put their controls, below the toolbars.
     QVBoxLayout* ClientLayout() const { return client_; }
     void CaptionTimerTimer();
+
+private:
+    // The print commands' action: printer operation 3 (preview) or 4 (print).
+    void PrintCommand(bool preview);
+    bool PrintControl(QObject* control, bool preview);
+    bool FindControl(QObject* control);
+    bool ExportControl(QObject* control, platform::FileDialogOptions& dialog);
+    // A report sheet's workbook with its formulas made live, through a spreadsheet book.
+    void ExportReportSheet(TCell& cell, const QString& fileName);
 
 private:
     QString unitCode_;

@@ -12,7 +12,7 @@ struct ReadCell {
     QString numberFormat; // the format code of the cell's style ("General" when none)
 };
 
-// Empty when the file is no workbook.
+// Empty when the file is no workbook. Reads through the product's own reader (ReadXlsx).
 QMap<QString, ReadCell> ReadFirstSheet(const QString& path);
 
 } // namespace testsupport

@@ -1,0 +1,233 @@
+#include "find/FindWindow.h"
+
+#include "platform/Application.h"
+#include "platform/BandedTableView.h"
+#include "platform/DataController.h"
+#include "platform/Grid.h"
+#include "platform/SlotGuard.h"
+#include "platform/TreeList.h"
+#include "platform/core/Currency.h"
+#include "platform/core/ValueText.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+TFindWindowForm* FindWindowForm = nullptr;
+
+namespace {
+
+const QString kNotFound = QStringLiteral("查找不到要搜索的数据");
+
+bool IsNumber(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsCurrency(const QVariant& v) { return v.metaType() == QMetaType::fromType<platform::Currency>(); }
+
+// The value as text, the way a cell holds it: numbers without a display format, dates with
+// their time only when they have one.
+QString TextForm(const QVariant& v)
+{
+    if (IsCurrency(v))
+        return v.value<platform::Currency>().ToString();
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return platform::FieldNumberText(v.toDouble());
+    case QMetaType::QDateTime: {
+        const QDateTime t = v.toDateTime();
+        return t.time() == QTime(0, 0) ? t.toString(QStringLiteral("yyyy-MM-dd"))
+                                       : t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    case QMetaType::QDate:
+        return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    default:
+        return v.toString();
+    }
+}
+
+} // namespace
+
+TFindWindowForm::TFindWindowForm(QWidget* parent) : platform::Form(parent)
+{
+    setObjectName(QStringLiteral("FindWindowForm"));
+    setWindowTitle(QStringLiteral("查找"));
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(341, 72); // a fixed dialog border
+
+    Label1 = Own(new QLabel(QStringLiteral("查找内容："), this), QStringLiteral("Label1"));
+    Label1->setGeometry(8, 12, 64, 16);
+    Edit1 = Own(new QLineEdit(this), QStringLiteral("Edit1"));
+    Edit1->setGeometry(72, 8, 177, 21);
+    Button1 = Own(new QPushButton(QStringLiteral("查找&F"), this), QStringLiteral("Button1"));
+    Button1->setGeometry(258, 6, 75, 25);
+    Button1->setDefault(true);
+    Button1->setAutoDefault(true);
+    Button2 = Own(new QPushButton(QStringLiteral("关闭&C"), this), QStringLiteral("Button2"));
+    Button2->setGeometry(258, 38, 75, 25);
+    Button2->setAutoDefault(false);
+    rb1 = Own(new QRadioButton(QStringLiteral("向上"), this), QStringLiteral("rb1"));
+    rb1->setGeometry(72, 40, 52, 20);
+    rb2 = Own(new QRadioButton(QStringLiteral("向下"), this), QStringLiteral("rb2"));
+    rb2->setGeometry(128, 40, 52, 20);
+    chk1 = Own(new QCheckBox(QStringLiteral("完全匹配"), this), QStringLiteral("chk1"));
+    chk1->setGeometry(186, 40, 70, 20);
+    rb2->setChecked(true);
+
+    setTabOrder(Edit1, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, rb1);
+    setTabOrder(rb1, rb2);
+    setTabOrder(rb2, chk1);
+
+    connect(Button1, &QPushButton::clicked, this, platform::Guard(this, &TFindWindowForm::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, platform::Guard(this, &TFindWindowForm::Button2Click));
+    FormCreate();
+}
+
+TFindWindowForm::~TFindWindowForm()
+{
+    if (FindWindowForm == this)
+        FindWindowForm = nullptr;
+}
+
+void TFindWindowForm::FormCreate()
+{
+    SearchMode = -1;
+    SearchGrid = nullptr;
+    SearchTreeList = nullptr;
+}
+
+void TFindWindowForm::CentreOn(QWidget* window)
+{
+    if (!window)
+        return;
+    const QRect frame = window->window()->geometry();
+    move(frame.center() - QPoint(width() / 2, height() / 2));
+}
+
+void TFindWindowForm::closeEvent(QCloseEvent* event)
+{
+    // The dialog goes with its closing (WA_DeleteOnClose); the module-wide reference goes now.
+    if (FindWindowForm == this)
+        FindWindowForm = nullptr;
+    // Not QDialog's: it would reject, and reject closes here.
+    QWidget::closeEvent(event);
+}
+
+void TFindWindowForm::reject() { close(); }
+
+void TFindWindowForm::Button1Click()
+{
+    int found = -1;
+    if (SearchMode == 0)
+        found = FindInGrid();
+    else if (SearchMode == 1)
+        found = FindInTreeList();
+    else
+        return;
+    if (found < 0)
+        platform::Application()->ShowMessage(kNotFound);
+}
+
+void TFindWindowForm::Button2Click() { close(); }
+
+bool TFindWindowForm::Matches(const QVariant& value, const QString& text, bool wholeMatch)
+{
+    if (!wholeMatch)
+        return TextForm(value).contains(text, Qt::CaseSensitive);
+    if (IsCurrency(value)) {
+        const std::optional<platform::Currency> c = platform::Currency::Parse(text.trimmed());
+        return c && *c == value.value<platform::Currency>();
+    }
+    if (IsNumber(value)) {
+        bool ok = false;
+        const double d = text.trimmed().toDouble(&ok);
+        return ok && d == value.toDouble();
+    }
+    if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate) {
+        using platform::DateForm;
+        const QDateTime t = platform::ParseDateText(text, DateForm::Iso | DateForm::Slashes | DateForm::ShortDate);
+        return t.isValid() && t == value.toDateTime();
+    }
+    return value.toString() == text;
+}
+
+int TFindWindowForm::FindInGrid()
+{
+    const QString text = Edit1->text();
+    if (!SearchGrid || text.isEmpty())
+        return -1;
+    platform::TableView* view = SearchGrid->ActiveView();
+    if (!platform::IsOrDerived<platform::BandedTableView>(view))
+        return -1;
+    platform::DataController* dc = view->DataController();
+    const int focused = dc->FocusedRecordIndex();
+    const bool down = rb2->isChecked();
+    const bool whole = chk1->isChecked();
+    const int step = down ? 1 : -1;
+    const int end = down ? dc->RecordCount() : -1;
+    for (int r = focused + step; r != end && r >= 0 && r < dc->RecordCount(); r += step) {
+        for (int c = 0; c < view->ColumnCount(); ++c) {
+            const platform::GridColumn* column = view->Column(c);
+            if (!column->Visible())
+                continue;
+            const QVariant v = dc->Value(r, column->Index());
+            if (!v.isValid() || v.isNull())
+                continue;
+            if (Matches(v, text, whole)) {
+                dc->SetFocusedRecordIndex(r);
+                return r;
+            }
+        }
+    }
+    return -1;
+}
+
+int TFindWindowForm::FindInTreeList()
+{
+    const QString text = Edit1->text();
+    if (!SearchTreeList || text.isEmpty())
+        return -1;
+    platform::TreeList* tree = SearchTreeList;
+    const int count = tree->AbsoluteCount();
+    const bool down = rb2->isChecked();
+    const bool whole = chk1->isChecked();
+    // Without a focused node the search covers the whole tree: down from the first node, up
+    // from the last.
+    const platform::TreeListNode* focusedNode = tree->FocusedNode();
+    const int focused = focusedNode ? focusedNode->AbsoluteIndex() : (down ? -1 : count);
+    const int step = down ? 1 : -1;
+    for (int i = focused + step; i >= 0 && i < count; i += step) {
+        platform::TreeListNode* node = tree->AbsoluteItem(i);
+        for (int c = 0; c < tree->ColumnCount(); ++c) {
+            if (!tree->Column(c)->Visible())
+                continue;
+            const QVariant v = node->Values(c);
+            if (!v.isValid() || v.isNull())
+                continue;
+            if (Matches(v, text, whole)) {
+                tree->SetFocusedNode(node);
+                return i;
+            }
+        }
+    }
+    return -1;
+}
