@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QGroupBox;
@@ -124,6 +125,10 @@ public:
     // then the editor; true when the editor saved the bill (the list then shows it alone).
     // A double click on an unaudited bill runs this too.
     bool EditFocusedBill();
+    // The checks modify and delete share: the rights level, the goods types, the audit flag in the
+    // list and in the database, the creator; action ("修改", "删除") names the command in the
+    // refusals. The focused bill's number, or nothing when the list is empty.
+    std::optional<QString> BillToChange(const QString& action);
     // Runs the bill editor modally for a new bill (addMode) or for the bill billId / billNo, with
     // the module-wide BillEditFrm set while it is open; true when the editor saved the bill.
     bool EditBill(bool addMode, const QString& billId = {}, const QString& billNo = {});
@@ -146,6 +151,10 @@ private:
     QString FocusedBillText(const QString& field) const;
     // The focused bill's field as a whole number; 0 when empty or not a number.
     int FocusedBillNumber(const QString& field) const;
+    // The checks audit and un-audit share: the rights, the goods types, and the audit flag in the
+    // list and in the database, refused with the text when it is refusedFlag. The focused bill's
+    // number, or nothing when the list is empty.
+    std::optional<QString> BillToApprove(int refusedFlag, const QString& refusal);
     // True when the lines grid shows lines, all of the focused bill.
     bool FocusedBillLinesShown() const;
     // Changes the focused bill's row in memory; nothing is sent to the database.

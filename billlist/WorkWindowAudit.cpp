@@ -102,19 +102,29 @@ void TWorkWindowForm::StockShortageCheck(const QString& srcStorageCode)
 
 // ---- 审核 ------------------------------------------------------------------------------------
 
-void TWorkWindowForm::dxBarButton5Click()
+std::optional<QString> TWorkWindowForm::BillToApprove(int refusedFlag, const QString& refusal)
 {
     if (OperateRight() == 0)
         plugin::HostMessage()->ShowMessage(kNoRight, 0);
     if (!BillListData || BillListData->IsEmpty())
-        return;
+        return std::nullopt;
     const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
     if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
         plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
-    if (FocusedBillNumber(QStringLiteral("AuditFlag")) == model::AuditFlagYes)
-        plugin::HostMessage()->ShowMessage(kAudited, 0);
-    if (StateNumber(plugin::HostDb()->QueryValue(billlist::AuditFlagSql(billNo))) == model::AuditFlagYes)
-        plugin::HostMessage()->ShowMessage(kAudited, 0);
+    // The list may be old: the database has the last word.
+    if (FocusedBillNumber(QStringLiteral("AuditFlag")) == refusedFlag)
+        plugin::HostMessage()->ShowMessage(refusal, 0);
+    if (StateNumber(plugin::HostDb()->QueryValue(billlist::AuditFlagSql(billNo))) == refusedFlag)
+        plugin::HostMessage()->ShowMessage(refusal, 0);
+    return billNo;
+}
+
+void TWorkWindowForm::dxBarButton5Click()
+{
+    const std::optional<QString> bill = BillToApprove(model::AuditFlagYes, kAudited);
+    if (!bill)
+        return;
+    const QString& billNo = *bill;
     if (Ask(QStringLiteral("确定对订单[") + billNo + QStringLiteral("]进行审核？"), kQuestionCaption, platform::mbYesNo,
             platform::MessageIcon::Question)
         != platform::mbYes)
@@ -146,17 +156,10 @@ void TWorkWindowForm::dxBarButton5Click()
 
 void TWorkWindowForm::dxBarButton6Click()
 {
-    if (OperateRight() == 0)
-        plugin::HostMessage()->ShowMessage(kNoRight, 0);
-    if (!BillListData || BillListData->IsEmpty())
+    const std::optional<QString> bill = BillToApprove(model::AuditFlagNo, kNotAudited);
+    if (!bill)
         return;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
-    if (FocusedBillNumber(QStringLiteral("AuditFlag")) == model::AuditFlagNo)
-        plugin::HostMessage()->ShowMessage(kNotAudited, 0);
-    if (StateNumber(plugin::HostDb()->QueryValue(billlist::AuditFlagSql(billNo))) == model::AuditFlagNo)
-        plugin::HostMessage()->ShowMessage(kNotAudited, 0);
+    const QString& billNo = *bill;
     if (StateNumber(plugin::HostDb()->QueryValue(billlist::BillStatusSql(billNo))) == model::BillStatusCompleted)
         plugin::HostMessage()->ShowMessage(QStringLiteral("订单已完成调拨!"), 0);
     const QString auditor = FocusedBillText(QStringLiteral("Auditor"));

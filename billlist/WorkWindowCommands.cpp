@@ -1,6 +1,7 @@
 // The list window's 增加, 修改 and 删除 commands and the way into the bill editor.
 #include "billedit/FrmBillEdit.h"
 #include "billlist/WorkWindow.h"
+#include "billlist/WorkWindowAuditSql.h"
 #include "billlist/WorkWindowCommandsSql.h"
 #include "billlist/WorkWindowSql.h"
 #include "model/BillConst.h"
@@ -93,24 +94,33 @@ void TWorkWindowForm::dxBarButton1Click()
 
 void TWorkWindowForm::dxBarButton2Click() { (void)EditFocusedBill(); }
 
-bool TWorkWindowForm::EditFocusedBill()
+std::optional<QString> TWorkWindowForm::BillToChange(const QString& action)
 {
     if (RightsLevel() < kEditLevel)
         Refuse(kNoRights);
     if (!BillListData || BillListData->IsEmpty())
-        return false;
+        return std::nullopt;
     const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
     if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
         Refuse(kNoGoodsRight);
-    const QString audited = QStringLiteral("订单已审核不能修改!");
+    const QString audited = QStringLiteral("订单已审核不能") + action + u'!';
     if (model::StrToIntDef(FocusedBillText(QStringLiteral("AuditFlag")), 0) == model::AuditFlagYes)
         Refuse(audited);
     // Someone may have audited it since the list was read.
-    if (model::StrToIntDef(plugin::HostDb()->QueryValue(billlist::BillAuditFlagSql(billNo)), 1) == model::AuditFlagYes)
+    if (model::StrToIntDef(plugin::HostDb()->QueryValue(billlist::AuditFlagSql(billNo)), 1) == model::AuditFlagYes)
         Refuse(audited);
     const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
     if (creator != plugin::HostOperator().OperatorCode)
-        Refuse(QStringLiteral("改订单只能由操作员[") + creator + QStringLiteral("]修改!"));
+        Refuse(QStringLiteral("改订单只能由操作员[") + creator + u']' + action + u'!');
+    return billNo;
+}
+
+bool TWorkWindowForm::EditFocusedBill()
+{
+    const std::optional<QString> bill = BillToChange(QStringLiteral("修改"));
+    if (!bill)
+        return false;
+    const QString& billNo = *bill;
     const QString billId = FocusedBillText(QStringLiteral("ID"));
     ClearLines();
     const QString reload = billlist::BillByNumberSql(billNo);
@@ -122,21 +132,10 @@ bool TWorkWindowForm::EditFocusedBill()
 
 void TWorkWindowForm::dxBarButton3Click()
 {
-    if (RightsLevel() < kEditLevel)
-        Refuse(kNoRights);
-    if (!BillListData || BillListData->IsEmpty())
+    const std::optional<QString> bill = BillToChange(QStringLiteral("删除"));
+    if (!bill)
         return;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        Refuse(kNoGoodsRight);
-    const QString audited = QStringLiteral("订单已审核不能删除!");
-    if (model::StrToIntDef(FocusedBillText(QStringLiteral("AuditFlag")), 0) == model::AuditFlagYes)
-        Refuse(audited);
-    if (model::StrToIntDef(plugin::HostDb()->QueryValue(billlist::BillAuditFlagSql(billNo)), 1) == model::AuditFlagYes)
-        Refuse(audited);
-    const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
-    if (creator != plugin::HostOperator().OperatorCode)
-        Refuse(QStringLiteral("改订单只能由操作员[") + creator + QStringLiteral("]删除!"));
+    const QString& billNo = *bill;
     if (platform::Application()->MessageBox(QStringLiteral("确定要删除指定的订单？"), QStringLiteral("提示 "),
                                             platform::mbYesNo, platform::MessageIcon::Question)
         != platform::mbYes)

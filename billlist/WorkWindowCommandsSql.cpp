@@ -4,12 +4,6 @@
 
 namespace billlist {
 
-QString BillAuditFlagSql(const QString& billNo)
-{
-    return QStringLiteral(" select AuditFlag from Sto_AdjustBillMain where BillNo ='") + model::SqlEsc(billNo)
-        + QStringLiteral("'");
-}
-
 QString DeleteBillBlockSql(const QString& billNo)
 {
     const QString no = model::SqlEsc(billNo);

@@ -5,8 +5,6 @@
 
 namespace billlist {
 
-// The audit flag of a bill as the database holds it now.
-QString BillAuditFlagSql(const QString& billNo);
 // The soft delete of a bill and its lines, one block: both rows flagged or neither.
 QString DeleteBillBlockSql(const QString& billNo);
 
