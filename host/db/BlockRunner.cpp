@@ -32,7 +32,7 @@ public:
             chars_ = 0;
         }
         if (!map_.contains(text)) {
-            map_.insert(text, program);
+            map_.insert(OwnedText(text), program);
             chars_ += text.size();
         }
         return program;

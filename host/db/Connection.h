@@ -13,6 +13,10 @@
 
 namespace host::db {
 
+// The text in memory of its own. Caches that outlive the call keep their texts this way: a
+// module's literal points into the module, which may be unloaded while the cache lives on.
+inline QString OwnedText(const QString& text) { return QString(text.constData(), text.size()); }
+
 enum class Engine { SQLite, PostgreSQL };
 
 struct ResultColumn {

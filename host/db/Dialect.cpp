@@ -297,10 +297,11 @@ Translation TranslateCached(const QString& oracleSql, Engine engine)
             return it->second;
     }
     Translation t = DoTranslate(oracleSql, engine);
+    t.text = OwnedText(t.text);
     QMutexLocker lock(&c.mutex);
     if (map.size() >= MaxCached)
         map.clear(); // statements built with literals are endless; keep the cache bounded
-    map.emplace(oracleSql, t);
+    map.emplace(OwnedText(oracleSql), t);
     return t;
 }
 

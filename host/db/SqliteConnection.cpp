@@ -423,7 +423,7 @@ SqliteConnection::Statement* SqliteConnection::Prepare(const QString& sql, bool&
             i = cache_.erase(i);
         }
     }
-    cache_.insert(sql, st);
+    cache_.insert(OwnedText(sql), st);
     return st;
 }
 
