@@ -180,6 +180,9 @@ private:
 
     int FindVar(const QString& name) const
     {
+        // Most blocks declare nothing: no name to lower for each word of their statements.
+        if (std::all_of(scopes_.begin(), scopes_.end(), [](const auto& s) { return s.vars.isEmpty(); }))
+            return -1;
         const QString key = name.toLower();
         for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
             const auto f = it->vars.constFind(key);
@@ -782,6 +785,7 @@ private:
             }
         }
         std::vector<bool> parens; // true: a function call's parentheses
+        std::vector<int> varTokens; // tokens replaced by a variable's bind, in order
         bool inSet = false;
         int last = Tok(from).pos;
         for (int i = from; i < to; ++i) {
@@ -842,12 +846,124 @@ private:
                 continue;
             out.text += src.mid(last, t.pos - last);
             out.binds.push_back(slot);
+            varTokens.push_back(i);
             out.text += u':' + QString::number(out.binds.size());
             last = t.pos + t.length;
         }
         const int end = EndPos(to - 1);
         out.text += src.mid(last, end - last);
+        if (isInsert && skipFrom < 0)
+            out.lifted = LiftValues(from, to, columnsClose, varTokens, out.binds);
         return out;
+    }
+
+    // A literal that binds to the same value the engine would read from its text: a non-empty
+    // quoted text, a whole number that fits 64 bits, or a plain decimal short enough that any
+    // reader rounds it the same way. Null when it must stay in the text.
+    static QVariant LiftableValue(const Token& t)
+    {
+        if (t.kind == TokenKind::String)
+            return t.text.isEmpty() ? QVariant() : QVariant(t.text);
+        if (t.kind != TokenKind::Number)
+            return {};
+        int digits = 0, dots = 0;
+        bool leading = true;
+        for (QChar c : t.text) {
+            if (c == u'.') {
+                ++dots;
+                continue;
+            }
+            if (c < u'0' || c > u'9')
+                return {}; // an exponent
+            if (leading && c == u'0')
+                continue;
+            leading = false;
+            ++digits;
+        }
+        bool ok = false;
+        if (dots == 0) {
+            const qint64 v = t.text.toLongLong(&ok);
+            return ok && digits <= 18 ? QVariant(v) : QVariant();
+        }
+        if (dots != 1 || digits > 15 || t.text.size() > 40)
+            return {};
+        const double v = t.text.toDouble(&ok);
+        return ok ? QVariant(v) : QVariant();
+    }
+
+    // The lifted form of the insert [from, to): the literals standing alone as values of a
+    // top-level VALUES list ("(", ",", or a sign before them; "," or ")" after) become binds.
+    // Literals inside calls (to_date's text and format) and anything else stay in the text.
+    std::shared_ptr<const LiftedSql> LiftValues(int from, int to, int columnsClose, const std::vector<int>& varTokens,
+                                                const QVector<int>& varSlots)
+    {
+        int open = columnsClose >= 0 ? columnsClose + 1 : -1;
+        if (open < 0) {
+            for (int i = from; i < to; ++i) {
+                if (Tok(i).IsWord("values")) {
+                    open = i;
+                    break;
+                }
+            }
+        }
+        if (open < 0 || open >= to || !Tok(open).IsWord("values") || !Tok(open + 1).IsOp("("))
+            return nullptr;
+        ++open;
+        int close = -1;
+        for (int i = open, depth = 0; i < to && close < 0; ++i) {
+            if (Tok(i).IsOp("("))
+                ++depth;
+            else if (Tok(i).IsOp(")") && --depth == 0)
+                close = i;
+        }
+        if (close < 0)
+            return nullptr; // the engine reports the unbalanced text as it stands
+        auto lifted = std::make_shared<LiftedSql>();
+        const QString& src = prog_->source;
+        int last = Tok(from).pos;
+        size_t nextVar = 0;
+        int depth = 0;
+        for (int i = from; i < to; ++i) {
+            if (nextVar < varTokens.size() && varTokens[nextVar] == i) {
+                lifted->text += src.mid(last, Tok(i).pos - last);
+                lifted->binds.push_back(varSlots[int(nextVar)]);
+                lifted->text += u':' + QString::number(lifted->binds.size());
+                last = Tok(i).pos + Tok(i).length;
+                ++nextVar;
+                continue;
+            }
+            const Token& t = Tok(i);
+            if (i > open && i < close) {
+                if (t.IsOp("("))
+                    ++depth;
+                else if (t.IsOp(")"))
+                    --depth;
+            }
+            if (i <= open || i >= close || depth != 0)
+                continue;
+            if (t.kind != TokenKind::String && t.kind != TokenKind::Number)
+                continue;
+            int before = i - 1;
+            if (Tok(before).IsOp("-") || Tok(before).IsOp("+"))
+                --before;
+            if (!(Tok(before).IsOp("(") || Tok(before).IsOp(",")) || before < open)
+                continue;
+            if (!(Tok(i + 1).IsOp(",") || Tok(i + 1).IsOp(")")))
+                continue;
+            const QVariant v = LiftableValue(t);
+            if (!v.isValid())
+                continue;
+            lifted->text += src.mid(last, t.pos - last);
+            lifted->values.push_back(v);
+            lifted->binds.push_back(-int(lifted->values.size()));
+            lifted->text += u':' + QString::number(lifted->binds.size());
+            last = t.pos + t.length;
+        }
+        if (lifted->values.isEmpty())
+            return nullptr;
+        const int end = EndPos(to - 1);
+        lifted->text += src.mid(last, end - last);
+        return lifted;
     }
 
     // ---- expressions

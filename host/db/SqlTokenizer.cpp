@@ -24,12 +24,39 @@ bool IsIdentPart(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$
     throw platform::EDatabaseError(QStringLiteral("SQL syntax error: %1 at position %2").arg(what).arg(pos + 1));
 }
 
+// Operator texts made once: every operator token shares one of them.
+const QString& OperatorText(QChar c)
+{
+    static const QString chars = QStringLiteral("(),;.+-*/=<>%@|");
+    static const std::vector<QString> texts = [] {
+        std::vector<QString> t;
+        for (QChar ch : chars)
+            t.push_back(QString(ch));
+        return t;
+    }();
+    return texts[size_t(chars.indexOf(c))];
+}
+
+const char* const TwoCharOps[] = {"||", "<>", "!=", "^=", "<=", ">=", ":=", "=>", ".."};
+
+const QString& TwoCharText(size_t k)
+{
+    static const std::vector<QString> texts = [] {
+        std::vector<QString> t;
+        for (const char* op : TwoCharOps)
+            t.push_back(QString::fromLatin1(op));
+        return t;
+    }();
+    return texts[k];
+}
+
 } // namespace
 
 QVector<Token> Tokenize(const QString& sql)
 {
     QVector<Token> out;
     const int n = sql.size();
+    out.reserve(n / 5 + 8); // SQL runs about one token to every six or seven characters
     int i = 0;
     bool space = false;
     auto push = [&](TokenKind kind, QString text, int start) {
@@ -68,20 +95,25 @@ QVector<Token> Tokenize(const QString& sql)
             QString value;
             ++i;
             for (;;) {
-                if (i >= n)
+                // The run up to the next quote in one piece.
+                const int quote = sql.indexOf(u'\'', i);
+                if (quote < 0)
                     Fail(QStringLiteral("unterminated string literal"), start);
-                if (sql[i] == u'\'') {
-                    if (i + 1 < n && sql[i + 1] == u'\'') {
-                        value += u'\'';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
+                if (quote > i) {
+                    if (value.isNull())
+                        value = sql.mid(i, quote - i);
+                    else
+                        value += QStringView(sql).mid(i, quote - i);
                 }
-                value += sql[i++];
+                if (quote + 1 < n && sql[quote + 1] == u'\'') {
+                    value += u'\'';
+                    i = quote + 2;
+                    continue;
+                }
+                i = quote + 1;
+                break;
             }
-            push(TokenKind::String, value, start);
+            push(TokenKind::String, std::move(value), start);
             continue;
         }
         if (c == u'"') {
@@ -126,13 +158,13 @@ QVector<Token> Tokenize(const QString& sql)
             push(TokenKind::Bind, sql.mid(start + 1, i - start - 1), start);
             continue;
         }
-        static const char* twoChar[] = {"||", "<>", "!=", "^=", "<=", ">=", ":=", "=>", ".."};
         bool matched = false;
         if (i + 1 < n) {
-            for (const char* op : twoChar) {
+            for (size_t k = 0; k < std::size(TwoCharOps); ++k) {
+                const char* op = TwoCharOps[k];
                 if (sql[i] == QLatin1Char(op[0]) && sql[i + 1] == QLatin1Char(op[1])) {
                     i += 2;
-                    push(TokenKind::Operator, QString::fromLatin1(op), start);
+                    push(TokenKind::Operator, TwoCharText(k), start);
                     matched = true;
                     break;
                 }
@@ -140,9 +172,9 @@ QVector<Token> Tokenize(const QString& sql)
         }
         if (matched)
             continue;
-        if (QStringLiteral("(),;.+-*/=<>%@|").contains(c)) {
+        if (QLatin1String("(),;.+-*/=<>%@|").contains(c)) {
             ++i;
-            push(TokenKind::Operator, QString(c), start);
+            push(TokenKind::Operator, OperatorText(c), start);
             continue;
         }
         Fail(QStringLiteral("unexpected character '%1'").arg(c), i);

@@ -29,6 +29,13 @@ struct Token {
     bool IsWord(const char* word) const;
 };
 
+} // namespace host::db
+
+// Tokens move by memcpy when the token list grows: a block of a thousand lines has 60,000.
+Q_DECLARE_TYPEINFO(host::db::Token, Q_RELOCATABLE_TYPE);
+
+namespace host::db {
+
 // Throws platform::EDatabaseError on an unterminated literal or comment. The last token is End.
 QVector<Token> Tokenize(const QString& sql);
 
