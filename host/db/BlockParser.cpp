@@ -86,6 +86,14 @@ struct Scope {
     QHash<QString, int> cursors;
 };
 
+// The tokens of the last block parsed on this thread, emptied, kept for their memory.
+constexpr qsizetype MaxSpareTokens = 1 << 20;
+QVector<Token>& SpareTokens()
+{
+    thread_local QVector<Token> spare;
+    return spare;
+}
+
 class Parser {
 public:
     explicit Parser(const QString& text)
@@ -96,8 +104,19 @@ public:
         for (int i = 0; i < text.size(); ++i)
             if (text[i] == u'\n')
                 prog_->lineStarts.push_back(i + 1);
-        t_ = Tokenize(text);
+        t_.swap(SpareTokens());
+        TokenizeInto(text, t_);
     }
+    ~Parser()
+    {
+        // The token list goes back for the thread's next block: a bill of a thousand lines
+        // has some 70,000 tokens, and fresh memory for them each time costs more than the parse.
+        t_.clear();
+        if (t_.capacity() <= MaxSpareTokens)
+            t_.swap(SpareTokens());
+    }
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
 
     std::shared_ptr<const Program> Run()
     {
@@ -765,6 +784,7 @@ private:
     {
         SqlText out;
         const QString& src = prog_->source;
+        out.text.reserve(EndPos(to - 1) - Tok(from).pos + 16);
         const bool isInsert = Tok(from).IsWord("insert");
         const bool isUpdate = Tok(from).IsWord("update");
         int columnsOpen = -1, columnsClose = -1;
@@ -790,7 +810,7 @@ private:
         int last = Tok(from).pos;
         for (int i = from; i < to; ++i) {
             if (i == skipFrom) {
-                out.text += src.mid(last, Tok(i).pos - last);
+                out.text += QStringView(src).mid(last, Tok(i).pos - last);
                 if (!out.text.isEmpty() && !out.text.back().isSpace())
                     out.text += u' ';
                 last = Tok(skipTo).pos;
@@ -844,14 +864,15 @@ private:
             if (i - 2 >= from && !inCall && prev.kind == TokenKind::Identifier && !Reserved().contains(prev.text.toLower())
                 && (prev2.IsWord("from") || prev2.IsWord("join") || prev2.IsWord("update") || prev2.IsWord("into")))
                 continue;
-            out.text += src.mid(last, t.pos - last);
+            out.text += QStringView(src).mid(last, t.pos - last);
             out.binds.push_back(slot);
             varTokens.push_back(i);
-            out.text += u':' + QString::number(out.binds.size());
+            out.text += u':';
+            out.text += QString::number(out.binds.size());
             last = t.pos + t.length;
         }
         const int end = EndPos(to - 1);
-        out.text += src.mid(last, end - last);
+        out.text += QStringView(src).mid(last, end - last);
         if (isInsert && skipFrom < 0)
             out.lifted = LiftValues(from, to, columnsClose, varTokens, out.binds);
         return out;
@@ -921,13 +942,20 @@ private:
         auto lifted = std::make_shared<LiftedSql>();
         const QString& src = prog_->source;
         int last = Tok(from).pos;
+        // Built in a buffer kept across statements; lines of one shape then share one text.
+        QString& text = liftScratch_;
+        text.resize(0);
+        text.reserve(EndPos(to - 1) - last + 8 * (close - open));
+        lifted->values.reserve((close - open) / 2 + 1);
+        lifted->binds.reserve((close - open) / 2 + 1);
         size_t nextVar = 0;
         int depth = 0;
         for (int i = from; i < to; ++i) {
             if (nextVar < varTokens.size() && varTokens[nextVar] == i) {
-                lifted->text += src.mid(last, Tok(i).pos - last);
+                text += QStringView(src).mid(last, Tok(i).pos - last);
                 lifted->binds.push_back(varSlots[int(nextVar)]);
-                lifted->text += u':' + QString::number(lifted->binds.size());
+                text += u':';
+                text += QString::number(lifted->binds.size());
                 last = Tok(i).pos + Tok(i).length;
                 ++nextVar;
                 continue;
@@ -953,16 +981,20 @@ private:
             const QVariant v = LiftableValue(t);
             if (!v.isValid())
                 continue;
-            lifted->text += src.mid(last, t.pos - last);
+            text += QStringView(src).mid(last, t.pos - last);
             lifted->values.push_back(v);
             lifted->binds.push_back(-int(lifted->values.size()));
-            lifted->text += u':' + QString::number(lifted->binds.size());
+            text += u':';
+            text += QString::number(lifted->binds.size());
             last = t.pos + t.length;
         }
         if (lifted->values.isEmpty())
             return nullptr;
         const int end = EndPos(to - 1);
-        lifted->text += src.mid(last, end - last);
+        text += QStringView(src).mid(last, end - last);
+        if (text != lastLifted_)
+            lastLifted_ = QString(text.constData(), text.size());
+        lifted->text = lastLifted_;
         return lifted;
     }
 
@@ -1286,6 +1318,7 @@ private:
 
     std::shared_ptr<Program> prog_;
     QVector<Token> t_;
+    QString liftScratch_, lastLifted_; // LiftValues' buffer and the last text it made
     int p_ = 0;
     std::vector<Scope> scopes_;
     QSet<int> forCounters_;

@@ -55,6 +55,13 @@ const QString& TwoCharText(size_t k)
 QVector<Token> Tokenize(const QString& sql)
 {
     QVector<Token> out;
+    TokenizeInto(sql, out);
+    return out;
+}
+
+void TokenizeInto(const QString& sql, QVector<Token>& out)
+{
+    out.clear();
     const int n = sql.size();
     out.reserve(n / 5 + 8); // SQL runs about one token to every six or seven characters
     int i = 0;
@@ -183,7 +190,6 @@ QVector<Token> Tokenize(const QString& sql)
     end.pos = n;
     end.spaceBefore = space;
     out.push_back(end);
-    return out;
 }
 
 QString TokenText(const Token& t)

@@ -38,6 +38,8 @@ namespace host::db {
 
 // Throws platform::EDatabaseError on an unterminated literal or comment. The last token is End.
 QVector<Token> Tokenize(const QString& sql);
+// The same into out, replacing what it held but keeping its capacity for the next text.
+void TokenizeInto(const QString& sql, QVector<Token>& out);
 
 // Source text of one token as it must be written back (quotes doubled again).
 QString TokenText(const Token& t);
