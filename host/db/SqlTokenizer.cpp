@@ -4,14 +4,40 @@
 
 namespace host::db {
 
+// The parser asks these of every token again and again: compared in place, without measuring
+// the word first.
 bool Token::Is(TokenKind k, const char* t) const
 {
-    return kind == k && text == QLatin1String(t);
+    if (kind != k)
+        return false;
+    const qsizetype n = text.size();
+    const QChar* c = text.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (t[i] == 0 || c[i].unicode() != uchar(t[i]))
+            return false;
+    }
+    return t[n] == 0;
 }
 
 bool Token::IsWord(const char* word) const
 {
-    return kind == TokenKind::Identifier && text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    if (kind != TokenKind::Identifier)
+        return false;
+    const qsizetype n = text.size();
+    const QChar* c = text.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (word[i] == 0)
+            return false;
+        const char16_t u = c[i].unicode();
+        if (u >= 0x80) // letters beyond ASCII may fold to ASCII ones: the full comparison decides
+            return text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+        const char16_t lower = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+        const uchar w = uchar(word[i]);
+        const char16_t wl = w >= 'A' && w <= 'Z' ? char16_t(w + 32) : char16_t(w);
+        if (lower != wl)
+            return false;
+    }
+    return word[n] == 0;
 }
 
 namespace {
