@@ -2,6 +2,8 @@
 
 #include "platform/core/Exception.h"
 
+#include <QHash>
+
 namespace host::db {
 
 // The parser asks these of every token again and again: compared in place, without measuring
@@ -89,6 +91,7 @@ void TokenizeInto(const QString& sql, QVector<Token>& out)
 {
     out.clear();
     const int n = sql.size();
+    QHash<QStringView, QString> words;
     out.reserve(n / 5 + 8); // SQL runs about one token to every six or seven characters
     int i = 0;
     bool space = false;
@@ -181,7 +184,13 @@ void TokenizeInto(const QString& sql, QVector<Token>& out)
         if (IsIdentStart(c)) {
             while (i < n && IsIdentPart(sql[i]))
                 ++i;
-            push(TokenKind::Identifier, sql.mid(start, i - start), start);
+            // A block repeats its names (a thousand inserts name the same columns): each name's
+            // text is made once and shared.
+            const QStringView word = QStringView(sql).mid(start, i - start);
+            auto w = words.constFind(word);
+            if (w == words.constEnd())
+                w = words.insert(word, word.toString());
+            push(TokenKind::Identifier, *w, start);
             continue;
         }
         if (c == u':' && i + 1 < n && (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_')) {
