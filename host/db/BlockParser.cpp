@@ -88,7 +88,7 @@ struct Scope {
 };
 
 // The tokens of the last block parsed on this thread, emptied, kept for their memory.
-constexpr qsizetype MaxSpareTokens = 1 << 20;
+constexpr qsizetype MaxSpareTokens = 1 << 18; // some 12 MB: a bill of three thousand lines
 QVector<Token>& SpareTokens()
 {
     thread_local QVector<Token> spare;
