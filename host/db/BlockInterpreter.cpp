@@ -607,12 +607,26 @@ private:
 
     // Runs one of the block's statements. Its translation is looked up once per run: a cursor
     // loop runs the same few statements for every row.
+    // On SQLite an insert runs in its lifted form: its literals bound, its text shared with the
+    // block's other lines, so it is translated and prepared once. PostgreSQL reads literals by the
+    // column they go to (a decimal into a text column keeps its trailing zeros), so it runs the
+    // text as written.
     qint64 ExecStatement(const SqlText& sql, RowSink* sink)
     {
+        const LiftedSql* lifted = sql.lifted && c_.GetEngine() == host::db::Engine::SQLite ? sql.lifted.get() : nullptr;
         auto it = native_.find(&sql);
         if (it == native_.end())
-            it = native_.emplace(&sql, TranslateCached(sql.text, c_.GetEngine()).text).first;
-        return ExecuteTranslated(c_, it->second, sql.text, Params(sql), sink);
+            it = native_.emplace(&sql, TranslateCached(lifted ? lifted->text : sql.text, c_.GetEngine()).text).first;
+        return ExecuteTranslated(c_, it->second, sql.text, lifted ? Params(*lifted) : Params(sql), sink);
+    }
+
+    const QVector<QVariant>& Params(const LiftedSql& sql)
+    {
+        params_.clear();
+        params_.reserve(sql.binds.size());
+        for (int b : sql.binds)
+            params_.push_back(b >= 0 ? ToVariant(slots_[b]) : sql.values[-1 - b]);
+        return params_;
     }
 
     // The statement's bind values, in one buffer kept for the run: a block runs thousands of

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <charconv>
 
 namespace host::db::plsql {
 
@@ -86,6 +87,14 @@ struct Scope {
     QHash<QString, int> cursors;
 };
 
+// The tokens of the last block parsed on this thread, emptied, kept for their memory.
+constexpr qsizetype MaxSpareTokens = 1 << 18; // some 12 MB: a bill of three thousand lines
+QVector<Token>& SpareTokens()
+{
+    thread_local QVector<Token> spare;
+    return spare;
+}
+
 class Parser {
 public:
     explicit Parser(const QString& text)
@@ -96,8 +105,19 @@ public:
         for (int i = 0; i < text.size(); ++i)
             if (text[i] == u'\n')
                 prog_->lineStarts.push_back(i + 1);
-        t_ = Tokenize(text);
+        t_.swap(SpareTokens());
+        TokenizeInto(text, t_);
     }
+    ~Parser()
+    {
+        // The token list goes back for the thread's next block: a bill of a thousand lines
+        // has some 70,000 tokens, and fresh memory for them each time costs more than the parse.
+        t_.clear();
+        if (t_.capacity() <= MaxSpareTokens)
+            t_.swap(SpareTokens());
+    }
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
 
     std::shared_ptr<const Program> Run()
     {
@@ -180,6 +200,9 @@ private:
 
     int FindVar(const QString& name) const
     {
+        // Most blocks declare nothing: no name to lower for each word of their statements.
+        if (std::all_of(scopes_.begin(), scopes_.end(), [](const auto& s) { return s.vars.isEmpty(); }))
+            return -1;
         const QString key = name.toLower();
         for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
             const auto f = it->vars.constFind(key);
@@ -762,6 +785,7 @@ private:
     {
         SqlText out;
         const QString& src = prog_->source;
+        out.text.reserve(EndPos(to - 1) - Tok(from).pos + 16);
         const bool isInsert = Tok(from).IsWord("insert");
         const bool isUpdate = Tok(from).IsWord("update");
         int columnsOpen = -1, columnsClose = -1;
@@ -782,11 +806,12 @@ private:
             }
         }
         std::vector<bool> parens; // true: a function call's parentheses
+        std::vector<int> varTokens; // tokens replaced by a variable's bind, in order
         bool inSet = false;
         int last = Tok(from).pos;
         for (int i = from; i < to; ++i) {
             if (i == skipFrom) {
-                out.text += src.mid(last, Tok(i).pos - last);
+                out.text += QStringView(src).mid(last, Tok(i).pos - last);
                 if (!out.text.isEmpty() && !out.text.back().isSpace())
                     out.text += u' ';
                 last = Tok(skipTo).pos;
@@ -840,14 +865,145 @@ private:
             if (i - 2 >= from && !inCall && prev.kind == TokenKind::Identifier && !Reserved().contains(prev.text.toLower())
                 && (prev2.IsWord("from") || prev2.IsWord("join") || prev2.IsWord("update") || prev2.IsWord("into")))
                 continue;
-            out.text += src.mid(last, t.pos - last);
+            out.text += QStringView(src).mid(last, t.pos - last);
             out.binds.push_back(slot);
-            out.text += u':' + QString::number(out.binds.size());
+            varTokens.push_back(i);
+            out.text += u':';
+            out.text += QString::number(out.binds.size());
             last = t.pos + t.length;
         }
         const int end = EndPos(to - 1);
-        out.text += src.mid(last, end - last);
+        out.text += QStringView(src).mid(last, end - last);
+        if (isInsert && skipFrom < 0)
+            out.lifted = LiftValues(from, to, columnsClose, varTokens, out.binds);
         return out;
+    }
+
+    // A literal that binds to the same value the engine would read from its text: a non-empty
+    // quoted text, a whole number that fits 64 bits, or a plain decimal short enough that any
+    // reader rounds it the same way. Null when it must stay in the text.
+    static QVariant LiftableValue(const Token& t)
+    {
+        if (t.kind == TokenKind::String)
+            return t.text.isEmpty() ? QVariant() : QVariant(t.text);
+        if (t.kind != TokenKind::Number)
+            return {};
+        int digits = 0, dots = 0;
+        bool leading = true;
+        for (QChar c : t.text) {
+            if (c == u'.') {
+                ++dots;
+                continue;
+            }
+            if (c < u'0' || c > u'9')
+                return {}; // an exponent
+            if (leading && c == u'0')
+                continue;
+            leading = false;
+            ++digits;
+        }
+        bool ok = false;
+        if (dots == 0) {
+            const qint64 v = t.text.toLongLong(&ok);
+            return ok && digits <= 18 ? QVariant(v) : QVariant();
+        }
+        if (dots != 1 || digits > 15 || t.text.size() > 40)
+            return {};
+        // Plain digits and one point: read as Latin-1 with from_chars, correctly rounded and
+        // far cheaper than the general conversion.
+        char buf[48];
+        for (qsizetype k = 0; k < t.text.size(); ++k)
+            buf[k] = char(t.text[k].unicode());
+        double v = 0;
+        const char* e = buf + t.text.size();
+        const auto r = std::from_chars(buf, e, v);
+        return r.ec == std::errc() && r.ptr == e ? QVariant(v) : QVariant();
+    }
+
+    // The lifted form of the insert [from, to): the literals standing alone as values of a
+    // top-level VALUES list ("(", ",", or a sign before them; "," or ")" after) become binds.
+    // Literals inside calls (to_date's text and format) and anything else stay in the text.
+    std::shared_ptr<const LiftedSql> LiftValues(int from, int to, int columnsClose, const std::vector<int>& varTokens,
+                                                const QVector<int>& varSlots)
+    {
+        int open = columnsClose >= 0 ? columnsClose + 1 : -1;
+        if (open < 0) {
+            for (int i = from; i < to; ++i) {
+                if (Tok(i).IsWord("values")) {
+                    open = i;
+                    break;
+                }
+            }
+        }
+        if (open < 0 || open >= to || !Tok(open).IsWord("values") || !Tok(open + 1).IsOp("("))
+            return nullptr;
+        ++open;
+        int close = -1;
+        for (int i = open, depth = 0; i < to && close < 0; ++i) {
+            if (Tok(i).IsOp("("))
+                ++depth;
+            else if (Tok(i).IsOp(")") && --depth == 0)
+                close = i;
+        }
+        if (close < 0)
+            return nullptr; // the engine reports the unbalanced text as it stands
+        auto lifted = std::make_shared<LiftedSql>();
+        const QString& src = prog_->source;
+        int last = Tok(from).pos;
+        // Built in a buffer kept across statements; lines of one shape then share one text.
+        QString& text = liftScratch_;
+        text.resize(0);
+        text.reserve(EndPos(to - 1) - last + 8 * (close - open));
+        lifted->values.reserve((close - open) / 2 + 1);
+        lifted->binds.reserve((close - open) / 2 + 1);
+        size_t nextVar = 0;
+        int depth = 0;
+        for (int i = from; i < to; ++i) {
+            if (nextVar < varTokens.size() && varTokens[nextVar] == i) {
+                text += QStringView(src).mid(last, Tok(i).pos - last);
+                lifted->binds.push_back(varSlots[int(nextVar)]);
+                text += u':';
+                text += QString::number(lifted->binds.size());
+                last = Tok(i).pos + Tok(i).length;
+                ++nextVar;
+                continue;
+            }
+            const Token& t = Tok(i);
+            if (i > open && i < close) {
+                if (t.IsOp("("))
+                    ++depth;
+                else if (t.IsOp(")"))
+                    --depth;
+            }
+            if (i <= open || i >= close || depth != 0)
+                continue;
+            if (t.kind != TokenKind::String && t.kind != TokenKind::Number)
+                continue;
+            int before = i - 1;
+            if (Tok(before).IsOp("-") || Tok(before).IsOp("+"))
+                --before;
+            if (!(Tok(before).IsOp("(") || Tok(before).IsOp(",")) || before < open)
+                continue;
+            if (!(Tok(i + 1).IsOp(",") || Tok(i + 1).IsOp(")")))
+                continue;
+            const QVariant v = LiftableValue(t);
+            if (!v.isValid())
+                continue;
+            text += QStringView(src).mid(last, t.pos - last);
+            lifted->values.push_back(v);
+            lifted->binds.push_back(-int(lifted->values.size()));
+            text += u':';
+            text += QString::number(lifted->binds.size());
+            last = t.pos + t.length;
+        }
+        if (lifted->values.isEmpty())
+            return nullptr;
+        const int end = EndPos(to - 1);
+        text += QStringView(src).mid(last, end - last);
+        if (text != lastLifted_)
+            lastLifted_ = QString(text.constData(), text.size());
+        lifted->text = lastLifted_;
+        return lifted;
     }
 
     // ---- expressions
@@ -1170,6 +1326,7 @@ private:
 
     std::shared_ptr<Program> prog_;
     QVector<Token> t_;
+    QString liftScratch_, lastLifted_; // LiftValues' buffer and the last text it made
     int p_ = 0;
     std::vector<Scope> scopes_;
     QSet<int> forCounters_;

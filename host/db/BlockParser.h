@@ -6,6 +6,7 @@
 // A parsed Program is immutable and can be shared between connections and threads.
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
 #include <QVector>
 #include <memory>
 #include <vector>
@@ -41,10 +42,21 @@ struct VarType {
     int length = 0;    // Varchar/Char: characters, 0 = unbounded
 };
 
+// The same statement with the plain literals of an INSERT's VALUES list (quoted texts but '',
+// whole numbers that fit 64 bits, decimals of at most 15 digits) turned into bind variables, so
+// that a block inserting a thousand rows prepares one statement. binds[k-1] >= 0 is a variable's
+// slot; -1 - j takes values[j].
+struct LiftedSql {
+    QString text;
+    QVector<int> binds;
+    QVector<QVariant> values;
+};
+
 // Oracle SQL text whose bind variable :k (k from 1) takes the value of binds[k-1].
 struct SqlText {
     QString text;
     QVector<int> binds;
+    std::shared_ptr<const LiftedSql> lifted; // null when no literal can be lifted
 };
 
 struct Expr {

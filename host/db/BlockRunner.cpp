@@ -18,6 +18,10 @@ class BlockCache {
 public:
     std::shared_ptr<const plsql::Program> Get(const QString& text)
     {
+        // A long block is a bill's save with its lines written in: never sent twice, and kept
+        // it would hold megabytes and push out the short blocks that do come again.
+        if (text.size() > MaxCachedText)
+            return plsql::ParseBlock(text);
         {
             QMutexLocker lock(&mutex_);
             const auto it = map_.constFind(text);
@@ -40,6 +44,7 @@ public:
 
 private:
     static constexpr int MaxBlocks = 256;
+    static constexpr qsizetype MaxCachedText = 64 * 1024;
     static constexpr qint64 MaxChars = 8 * 1024 * 1024;
     QMutex mutex_;
     QHash<QString, std::shared_ptr<const plsql::Program>> map_;

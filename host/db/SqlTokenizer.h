@@ -29,8 +29,17 @@ struct Token {
     bool IsWord(const char* word) const;
 };
 
+} // namespace host::db
+
+// Tokens move by memcpy when the token list grows: a block of a thousand lines has 60,000.
+Q_DECLARE_TYPEINFO(host::db::Token, Q_RELOCATABLE_TYPE);
+
+namespace host::db {
+
 // Throws platform::EDatabaseError on an unterminated literal or comment. The last token is End.
 QVector<Token> Tokenize(const QString& sql);
+// The same into out, replacing what it held but keeping its capacity for the next text.
+void TokenizeInto(const QString& sql, QVector<Token>& out);
 
 // Source text of one token as it must be written back (quotes doubled again).
 QString TokenText(const Token& t);

@@ -228,3 +228,54 @@ TEST(BlockParserErrors, MissingSemicolonOfTheLastEndIsForgiven)
     EXPECT_NO_THROW(ParseBlock(QStringLiteral("begin null; end;\n/\n")));
     EXPECT_FALSE(ParseError(QStringLiteral("begin begin null; end end;")).isEmpty());
 }
+
+namespace {
+
+// Lifted values of an insert, as text for comparing: "i:5", "d:12.34", "s:It's".
+std::vector<QString> Lifted(const LiftedSql& l)
+{
+    std::vector<QString> out;
+    for (const QVariant& v : l.values) {
+        const char* k = v.metaType().id() == QMetaType::LongLong ? "i:" : v.metaType().id() == QMetaType::Double ? "d:" : "s:";
+        out.push_back(QLatin1String(k) + v.toString());
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(BlockParser, InsertLiteralsLiftOnlyWhereTheyStandAlone)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "declare v integer := 1; begin"
+        " insert into T (a, b, c, d, e, f, g, h, k, m, n) values (v, 'It''s', '', 12.3400, -5, to_date('2024-01-02',"
+        "'YYYY-MM-DD'), seq_x.nextval, sysdate, 1e3, 9007199254740993, 'x' || 'y');"
+        " insert into T (a) values (1.23456789012345678);"
+        " insert into T (a) select 5 from dual;"
+        " end;"));
+    ASSERT_EQ(p->root.body.size(), 3u);
+    const SqlText& s = p->root.body[0]->sql;
+    ASSERT_TRUE(s.lifted);
+    EXPECT_EQ(s.lifted->text,
+              QStringLiteral("insert into T (a, b, c, d, e, f, g, h, k, m, n) values (:1, :2, '', :3, -:4, "
+                             "to_date('2024-01-02','YYYY-MM-DD'), seq_x.nextval, sysdate, 1e3, :5, 'x' || 'y')"));
+    EXPECT_EQ(Lifted(*s.lifted), (std::vector<QString>{"s:It's", "d:12.34", "i:5", "i:9007199254740993"}));
+    ASSERT_EQ(s.lifted->binds.size(), 5);
+    EXPECT_EQ(p->vars[s.lifted->binds[0]].name.toLower(), QStringLiteral("v"));
+    EXPECT_EQ(s.lifted->binds.mid(1), (QVector<int>{-1, -2, -3, -4}));
+    // The text as written stays for the engines that read literals by column, and for messages.
+    EXPECT_TRUE(s.text.contains(QStringLiteral("'It''s', '', 12.3400, -5")));
+    // Too many digits to round the same everywhere; no VALUES list.
+    EXPECT_FALSE(p->root.body[1]->sql.lifted);
+    EXPECT_FALSE(p->root.body[2]->sql.lifted);
+}
+
+TEST(BlockParser, LinesOfOneShapeShareTheirLiftedText)
+{
+    const auto p = ParseBlock(QStringLiteral("begin insert into T (a, b) values (1, 'a'); insert into T (a, b) values "
+                                             "(22, 'b''c'); end;"));
+    ASSERT_EQ(p->root.body.size(), 2u);
+    ASSERT_TRUE(p->root.body[0]->sql.lifted && p->root.body[1]->sql.lifted);
+    EXPECT_EQ(p->root.body[0]->sql.lifted->text, p->root.body[1]->sql.lifted->text);
+    EXPECT_EQ(Lifted(*p->root.body[1]->sql.lifted), (std::vector<QString>{"i:22", "s:b'c"}));
+}

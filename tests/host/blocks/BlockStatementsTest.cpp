@@ -277,6 +277,53 @@ TEST_P(BlockStatements, DecimalQuantitiesStayExact)
     EXPECT_EQ(Value(QStringLiteral("select n from blk_t where id = 1")), QStringLiteral("-2.68"));
 }
 
+// A block's inserts run with their literals bound (on SQLite); what they store must be what the
+// same statement stores with the literals in its text, type included.
+TEST_P(BlockStatements, LiftedInsertStoresWhatItsTextStores)
+{
+    Conn().ExecNative(QStringLiteral("CREATE TABLE blk_lift (tag VARCHAR(10), id INTEGER, n DECIMAL(18,4), "
+                                     "s VARCHAR(200), t VARCHAR(200), big BIGINT)"),
+                      {}, nullptr);
+    const QStringList rows = {
+        QStringLiteral("1, 12.3400, 'It''s', '', 9007199254740993"),
+        QStringLiteral("2, -5, '', 12.3400, -5"),
+        QStringLiteral("3, 0.1, '12.50', '007', +7"),
+        QStringLiteral("4, 123456789.5, '调拨 ''单''', 9007199254740993, 0"),
+        QStringLiteral("5, -0.0001, upper('a'), -12.5, 42"),
+    };
+    QString block = QStringLiteral("begin ");
+    for (const QString& r : rows) {
+        const QString values = QStringLiteral(" (tag, id, n, s, t, big) values ('%1', ");
+        Exec(QStringLiteral("insert into blk_lift") + values.arg(QStringLiteral("plain")) + r + u')');
+        block += QStringLiteral("insert into blk_lift") + values.arg(QStringLiteral("block")) + r + QStringLiteral(");");
+    }
+    Exec(block + QStringLiteral(" end;"));
+    const bool sqlite = GetEngine() == Engine::SQLite;
+    auto row = [&](const char* tag, int id) {
+        QString out;
+        for (const char* col : {"n", "s", "t", "big"}) {
+            const QString c = QLatin1String(col);
+            const QString where =
+                QStringLiteral(" from blk_lift where tag = '%1' and id = %2").arg(QLatin1String(tag)).arg(id);
+            out += Value(QStringLiteral("select ") + c + where) + u'|'
+                + Value(QStringLiteral("select case when ") + c + QStringLiteral(" is null then 'null' else 'set' end")
+                        + where);
+            if (sqlite)
+                out += u'|' + Value(QStringLiteral("select typeof(") + c + u')' + where);
+            out += u';';
+        }
+        return out;
+    };
+    for (int id = 1; id <= int(rows.size()); ++id)
+        EXPECT_EQ(row("block", id), row("plain", id)) << "row " << id;
+    EXPECT_EQ(Value(QStringLiteral("select s from blk_lift where tag = 'block' and id = 1")), QStringLiteral("It's"));
+    EXPECT_EQ(Value(QStringLiteral("select big from blk_lift where tag = 'block' and id = 1")),
+              QStringLiteral("9007199254740993"));
+    EXPECT_EQ(Value(QStringLiteral("select s from blk_lift where tag = 'block' and id = 3")), QStringLiteral("12.50"));
+    EXPECT_EQ(Value(QStringLiteral("select s from blk_lift where tag = 'block' and id = 4")),
+              QStringLiteral("调拨 '单'"));
+}
+
 JXC_INSTANTIATE_DB_TEST(BlockStatements);
 
 } // namespace
