@@ -12,11 +12,40 @@
 #include <ctime>
 #include <cstdio>
 #include <map>
+#include <sqlite3.h>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace jxcbench {
+
+// The raw baselines' libsqlite3 calls, with errors turned into exceptions and nothing added.
+namespace raw {
+
+inline sqlite3_stmt* Prepare(sqlite3* h, const char* sql)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v3(h, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(h));
+    return s;
+}
+
+inline void Exec(sqlite3* h, const char* sql)
+{
+    if (sqlite3_exec(h, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(h));
+}
+
+// Runs a statement that returns no rows and makes it ready for the next run.
+inline void Step(sqlite3* h, sqlite3_stmt* s)
+{
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(h));
+}
+
+} // namespace raw
 
 class SeededSqlite {
 public:

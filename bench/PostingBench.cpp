@@ -255,25 +255,9 @@ private:
             Step(update_);
         }
     }
-    sqlite3_stmt* Prepare(const char* sql)
-    {
-        sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v3(h_, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(h_));
-        return s;
-    }
-    void Exec(const char* sql)
-    {
-        if (sqlite3_exec(h_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(h_));
-    }
-    void Step(sqlite3_stmt* s)
-    {
-        const int rc = sqlite3_step(s);
-        sqlite3_reset(s);
-        if (rc != SQLITE_DONE)
-            throw std::runtime_error(sqlite3_errmsg(h_));
-    }
+    sqlite3_stmt* Prepare(const char* sql) { return jxcbench::raw::Prepare(h_, sql); }
+    void Exec(const char* sql) { jxcbench::raw::Exec(h_, sql); }
+    void Step(sqlite3_stmt* s) { jxcbench::raw::Step(h_, s); }
     static void Bind(sqlite3_stmt* s, int i, qint64 v) { sqlite3_bind_int64(s, i, v); }
     static void Bind(sqlite3_stmt* s, int i, const QByteArray& v) { sqlite3_bind_text(s, i, v.constData(), int(v.size()), SQLITE_TRANSIENT); }
     static void Bind(sqlite3_stmt* s, int i, const QString& v) { Bind(s, i, v.toUtf8()); }
