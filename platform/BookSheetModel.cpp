@@ -3,7 +3,35 @@
 #include "platform/SlotGuard.h"
 #include "platform/core/ValueText.h"
 
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QVBoxLayout>
+
 namespace platform {
+
+QTabBar* AddSheetTabs(QWidget* owner, QVBoxLayout* layout, std::function<void(int index)> choose)
+{
+    auto* tabs = new QTabBar(owner);
+    tabs->setShape(QTabBar::RoundedSouth);
+    tabs->setExpanding(false);
+    layout->addWidget(tabs);
+    QObject::connect(tabs, &QTabBar::currentChanged, owner, [choose = std::move(choose)](int index) {
+        if (index >= 0)
+            choose(index);
+    });
+    return tabs;
+}
+
+void ShowSheetTabs(QTabBar* tabs, const excel::BookData& book, int current)
+{
+    const QSignalBlocker block(tabs);
+    while (tabs->count() > 0)
+        tabs->removeTab(0);
+    for (const excel::BookSheet& s : book.sheets)
+        tabs->addTab(s.name);
+    tabs->setCurrentIndex(current);
+    tabs->setVisible(book.sheets.size() > 1);
+}
 
 BookSheetModel::BookSheetModel(SheetFn sheet, EditFn edit, QObject* parent)
     : QAbstractTableModel(parent), sheet_(std::move(sheet)), edit_(std::move(edit))

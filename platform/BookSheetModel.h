@@ -7,7 +7,15 @@
 #include <QAbstractTableModel>
 #include <functional>
 
+class QTabBar;
+class QVBoxLayout;
+
 namespace platform {
+
+// A book's sheet tabs at the foot of its layout; choosing another tab calls choose(index).
+QTabBar* AddSheetTabs(QWidget* owner, QVBoxLayout* layout, std::function<void(int index)> choose);
+// The tabs anew from the book's sheets with current chosen; hidden while there is one sheet.
+void ShowSheetTabs(QTabBar* tabs, const excel::BookData& book, int current);
 
 class BookSheetModel : public QAbstractTableModel {
     Q_OBJECT

@@ -42,12 +42,8 @@ ReportSheet::ReportSheet(QWidget* parent) : QWidget(parent)
     view_->setModel(model_);
     view_->setWordWrap(true);
     layout->addWidget(view_, 1);
-    tabs_ = new QTabBar(this);
-    tabs_->setShape(QTabBar::RoundedSouth);
-    tabs_->setExpanding(false);
-    layout->addWidget(tabs_);
-    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
-        if (index >= 0 && index != current_)
+    tabs_ = AddSheetTabs(this, layout, [this](int index) {
+        if (index != current_)
             SetCurSheet(index);
     });
     ShowTabs();
@@ -310,13 +306,7 @@ void ReportSheet::Changed()
 
 void ReportSheet::ShowTabs()
 {
-    const QSignalBlocker block(tabs_);
-    while (tabs_->count() > 0)
-        tabs_->removeTab(0);
-    for (const excel::BookSheet& s : data_.sheets)
-        tabs_->addTab(s.name);
-    tabs_->setCurrentIndex(current_);
-    tabs_->setVisible(SheetCount() > 1);
+    ShowSheetTabs(tabs_, data_, current_);
 }
 
 } // namespace platform

@@ -115,12 +115,8 @@ SpreadsheetBook::SpreadsheetBook(QWidget* parent) : QWidget(parent)
     view_->setWordWrap(true);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     layout->addWidget(view_, 1);
-    tabs_ = new QTabBar(this);
-    tabs_->setShape(QTabBar::RoundedSouth);
-    tabs_->setExpanding(false);
-    layout->addWidget(tabs_);
-    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
-        if (index >= 0 && index != active_)
+    tabs_ = AddSheetTabs(this, layout, [this](int index) {
+        if (index != active_)
             SetActivePage(index);
     });
     ShowTabs();
@@ -235,13 +231,7 @@ void SpreadsheetBook::CellChanged(int page, int column, int row)
 
 void SpreadsheetBook::ShowTabs()
 {
-    const QSignalBlocker block(tabs_);
-    while (tabs_->count() > 0)
-        tabs_->removeTab(0);
-    for (const excel::BookSheet& s : data_.sheets)
-        tabs_->addTab(s.name);
-    tabs_->setCurrentIndex(active_);
-    tabs_->setVisible(PageCount() > 1);
+    ShowSheetTabs(tabs_, data_, active_);
 }
 
 } // namespace platform
