@@ -13,13 +13,11 @@ namespace platform::excel {
 namespace {
 
 // A cell's value for the sheet: the number or date itself where the cell shows one, the shown
-// text otherwise (image combos, text with a format of its own).
-QVariant CellValue(const GridColumn& column, const QVariant& value, const QString& shown)
+// text otherwise (text with a format of its own).
+QVariant CellValue(const QVariant& value, const QString& shown)
 {
     if (!value.isValid() || value.isNull())
         return {};
-    if (column.Properties().Kind() == EditorKind::ImageCombo)
-        return shown;
     if (value.metaType() == QMetaType::fromType<Currency>())
         return value.value<Currency>().ToDouble();
     if (IsNumberType(value.typeId()))
@@ -78,7 +76,7 @@ SheetData ViewSheet(const TableView& view)
             }
             const bool asValue = !v.isValid() || IsNumberType(type) || v.metaType() == QMetaType::fromType<Currency>()
                 || type == QMetaType::QDateTime || type == QMetaType::QDate;
-            row[i] = CellValue(*col, v, asValue ? QString() : p.DisplayText(v));
+            row[i] = CellValue(v, asValue ? QString() : p.DisplayText(v));
         }
     };
     // The footer as the grid shows it: sums as numbers, counts as their text.
