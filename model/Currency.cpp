@@ -2,6 +2,7 @@
 
 #include "platform/core/Exception.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace model {
@@ -55,6 +56,26 @@ QString FloatToStr(double value)
         throw platform::EConvertError(QStringLiteral("Invalid floating point value"));
     if (value == 0)
         return QStringLiteral("0"); // no "-0"
+    // Quantities and sums of everyday size: the shortest text that reads back as the value is,
+    // when it has at most 15 significant digits, what 15-digit rounding gives too, and it costs
+    // a fraction of the general conversion.
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e-4 && magnitude < 1e15) {
+        char buf[64];
+        const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+        if (r.ec == std::errc()) {
+            int significant = 0;
+            bool leading = true;
+            for (const char* c = buf; c != r.ptr; ++c) {
+                if (*c < '0' || *c > '9' || (leading && *c == '0'))
+                    continue;
+                leading = false;
+                ++significant;
+            }
+            if (significant <= 15)
+                return QString::fromLatin1(buf, r.ptr - buf);
+        }
+    }
     return QString::number(value, 'g', 15);
 }
 

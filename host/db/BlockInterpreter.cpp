@@ -10,7 +10,9 @@
 #include <charconv>
 #include <unordered_map>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <limits>
 #include <optional>
 
@@ -614,9 +616,13 @@ private:
     qint64 ExecStatement(const SqlText& sql, RowSink* sink)
     {
         const LiftedSql* lifted = sql.lifted && c_.GetEngine() == host::db::Engine::SQLite ? sql.lifted.get() : nullptr;
-        auto it = native_.find(&sql);
+        // Statements of one shape share one text (the lifted lines of a bill): translated once.
+        // The texts belong to the program, which outlives the run, so their data identifies them.
+        const QString& text = lifted ? lifted->text : sql.text;
+        const TextKey key{text.constData(), text.size()};
+        auto it = native_.find(key);
         if (it == native_.end())
-            it = native_.emplace(&sql, TranslateCached(lifted ? lifted->text : sql.text, c_.GetEngine()).text).first;
+            it = native_.emplace(key, TranslateCached(text, c_.GetEngine()).text).first;
         return ExecuteTranslated(c_, it->second, sql.text, lifted ? Params(*lifted) : Params(sql), sink);
     }
 
@@ -624,9 +630,30 @@ private:
     {
         params_.clear();
         params_.reserve(sql.binds.size());
-        for (int b : sql.binds)
-            params_.push_back(b >= 0 ? ToVariant(slots_[b]) : sql.values[-1 - b]);
+        for (int b : sql.binds) {
+            if (b == LiftedSql::NowBind)
+                params_.push_back(Now());
+            else
+                params_.push_back(b >= 0 ? ToVariant(slots_[b]) : sql.values[-1 - b]);
+        }
         return params_;
+    }
+
+    // The engine's sysdate on SQLite, datetime('now','localtime'): the local wall-clock time to
+    // the second, as text. Made once a second rather than once for every line of a bill.
+    const QVariant& Now()
+    {
+        const std::time_t t = std::time(nullptr);
+        if (t != nowSecond_ || !now_.isValid()) {
+            std::tm local{};
+            localtime_r(&t, &local);
+            char buf[32];
+            const int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
+                                        local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+            now_ = QVariant(QString::fromLatin1(buf, n));
+            nowSecond_ = t;
+        }
+        return now_;
     }
 
     // The statement's bind values, in one buffer kept for the run: a block runs thousands of
@@ -970,7 +997,17 @@ private:
     std::vector<Value> slots_;
     QVector<QVariant> params_;
     FirstRowSink intoSink_;
-    std::unordered_map<const SqlText*, QString> native_;
+    struct TextKey {
+        const QChar* data;
+        qsizetype size;
+        bool operator==(const TextKey&) const = default;
+    };
+    struct TextKeyHash {
+        size_t operator()(const TextKey& k) const { return std::hash<const void*>()(k.data) ^ size_t(k.size); }
+    };
+    std::unordered_map<TextKey, QString, TextKeyHash> native_;
+    std::time_t nowSecond_ = 0;
+    QVariant now_;
     std::vector<CursorState> cursors_;
     std::vector<const CursorDecl*> decls_;
     qint64 sqlCount_ = 0;

@@ -957,7 +957,7 @@ private:
         lifted->values.reserve((close - open) / 2 + 1);
         lifted->binds.reserve((close - open) / 2 + 1);
         size_t nextVar = 0;
-        int depth = 0;
+        int depth = 0, liftedCount = 0;
         for (int i = from; i < to; ++i) {
             if (nextVar < varTokens.size() && varTokens[nextVar] == i) {
                 text += QStringView(src).mid(last, Tok(i).pos - last);
@@ -977,26 +977,34 @@ private:
             }
             if (i <= open || i >= close || depth != 0)
                 continue;
-            if (t.kind != TokenKind::String && t.kind != TokenKind::Number)
+            // sysdate standing alone: the runner binds the engine's time instead of having the
+            // engine work out the local time for every row.
+            const bool now = t.IsWord("sysdate");
+            if (!now && t.kind != TokenKind::String && t.kind != TokenKind::Number)
                 continue;
             int before = i - 1;
-            if (Tok(before).IsOp("-") || Tok(before).IsOp("+"))
+            if (!now && (Tok(before).IsOp("-") || Tok(before).IsOp("+")))
                 --before;
             if (!(Tok(before).IsOp("(") || Tok(before).IsOp(",")) || before < open)
                 continue;
             if (!(Tok(i + 1).IsOp(",") || Tok(i + 1).IsOp(")")))
                 continue;
-            const QVariant v = LiftableValue(t);
-            if (!v.isValid())
+            const QVariant v = now ? QVariant() : LiftableValue(t);
+            if (!now && !v.isValid())
                 continue;
             text += QStringView(src).mid(last, t.pos - last);
-            lifted->values.push_back(v);
-            lifted->binds.push_back(-int(lifted->values.size()));
+            if (now) {
+                lifted->binds.push_back(LiftedSql::NowBind);
+            } else {
+                lifted->values.push_back(v);
+                lifted->binds.push_back(-int(lifted->values.size()));
+            }
+            ++liftedCount;
             text += u':';
             text += QString::number(lifted->binds.size());
             last = t.pos + t.length;
         }
-        if (lifted->values.isEmpty())
+        if (liftedCount == 0)
             return nullptr;
         const int end = EndPos(to - 1);
         text += QStringView(src).mid(last, end - last);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -43,10 +44,11 @@ struct VarType {
 };
 
 // The same statement with the plain literals of an INSERT's VALUES list (quoted texts but '',
-// whole numbers that fit 64 bits, decimals of at most 15 digits) turned into bind variables, so
+// whole numbers that fit 64 bits, decimals of at most 15 digits, sysdate) turned into bind variables, so
 // that a block inserting a thousand rows prepares one statement. binds[k-1] >= 0 is a variable's
-// slot; -1 - j takes values[j].
+// slot; -1 - j takes values[j]; NowBind takes the engine's sysdate at the statement's run.
 struct LiftedSql {
+    static constexpr int NowBind = std::numeric_limits<int>::min();
     QString text;
     QVector<int> binds;
     QVector<QVariant> values;

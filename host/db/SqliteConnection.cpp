@@ -193,10 +193,13 @@ FieldType TypeFromValue(sqlite3_stmt* s, int c)
     }
 }
 
-void BindValue(sqlite3_stmt* s, int idx, const QVariant& v)
+// Returns the bytes a text or blob value holds (0 for the others).
+qsizetype BindValue(sqlite3_stmt* s, int idx, const QVariant& v)
 {
     int rc = SQLITE_OK;
-    switch (KindOfParam(v)) {
+    qsizetype bytes = 0;
+    const ParamKind kind = KindOfParam(v);
+    switch (kind) {
     case ParamKind::Null:
         rc = sqlite3_bind_null(s, idx);
         break;
@@ -212,18 +215,31 @@ void BindValue(sqlite3_stmt* s, int idx, const QVariant& v)
     case ParamKind::Bytes: {
         const QByteArray b = v.toByteArray();
         rc = sqlite3_bind_blob(s, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        bytes = b.size();
         break;
     }
     case ParamKind::DateTime:
     case ParamKind::Text: {
-        const QByteArray t = (KindOfParam(v) == ParamKind::DateTime ? ParamDateText(v) : v.toString()).toUtf8();
+        QByteArray t;
+        if (kind == ParamKind::DateTime)
+            t = ParamDateText(v).toUtf8();
+        else if (v.metaType().id() == QMetaType::QString)
+            t = static_cast<const QString*>(v.constData())->toUtf8(); // no copy of the text first
+        else
+            t = v.toString().toUtf8();
         rc = sqlite3_bind_text(s, idx, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+        bytes = t.size();
         break;
     }
     }
     if (rc != SQLITE_OK)
         throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(s))));
+    return bytes;
 }
+
+// Values bound with more bytes than this are let go when the statement is done; smaller ones
+// stay until the next run binds over them, which spares a clear on every statement.
+constexpr qsizetype MaxKeptBindingBytes = 64 * 1024;
 
 bool IsDmlText(const QString& sql)
 {
@@ -388,9 +404,15 @@ void SqliteConnection::Simple(const char* sql)
 SqliteConnection::Statement* SqliteConnection::Prepare(const QString& sql, bool& temporary)
 {
     temporary = false;
+    // The same text as the last call (the lines of one bill): known without hashing it.
+    if (last_ && !last_->busy && sql.size() == lastText_.size() && sql.constData() == lastText_.constData()
+        && sql.data_ptr().isSharedWith(lastText_.data_ptr()))
+        return last_;
     auto it = cache_.find(sql);
-    if (it != cache_.end() && !it.value()->busy)
+    if (it != cache_.end() && !it.value()->busy) {
+        Remember(sql, it.value());
         return it.value();
+    }
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
@@ -413,6 +435,8 @@ SqliteConnection::Statement* SqliteConnection::Prepare(const QString& sql, bool&
         return st;
     }
     if (cache_.size() >= MaxCachedStatements) {
+        last_ = nullptr;
+        lastText_.clear();
         for (auto i = cache_.begin(); i != cache_.end();) {
             if (i.value()->busy) {
                 ++i;
@@ -424,7 +448,18 @@ SqliteConnection::Statement* SqliteConnection::Prepare(const QString& sql, bool&
         }
     }
     cache_.insert(OwnedText(sql), st);
+    Remember(sql, st);
     return st;
+}
+
+void SqliteConnection::Remember(const QString& sql, Statement* st)
+{
+    // Only a text in memory of its own: holding it keeps its address from being reused for
+    // another text, which a module's literal does not promise.
+    if (!sql.data_ptr().isMutable())
+        return;
+    last_ = st;
+    lastText_ = sql;
 }
 
 void SqliteConnection::Describe(Statement& st)
@@ -455,10 +490,12 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
     struct Done {
         Statement* st;
         bool temporary;
+        qsizetype boundBytes = 0;
         ~Done()
         {
             sqlite3_reset(st->stmt);
-            sqlite3_clear_bindings(st->stmt);
+            if (boundBytes > MaxKeptBindingBytes)
+                sqlite3_clear_bindings(st->stmt);
             st->busy = false;
             if (temporary) {
                 sqlite3_finalize(st->stmt);
@@ -471,7 +508,7 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
     if (expected != params.size())
         throw EDatabaseError(QStringLiteral("The statement takes %1 parameters, %2 given").arg(expected).arg(params.size()));
     for (int i = 0; i < params.size(); ++i)
-        BindValue(s, i + 1, params[i]);
+        done.boundBytes += BindValue(s, i + 1, params[i]);
 
     int rc = sqlite3_step(s);
     const int ncol = sqlite3_column_count(s);

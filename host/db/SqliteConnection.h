@@ -47,6 +47,7 @@ private:
     };
     static void Describe(Statement& st);
     Statement* Prepare(const QString& sql, bool& temporary);
+    void Remember(const QString& sql, Statement* st);
     void Simple(const char* sql);
     [[noreturn]] void Fail(const QString& context) const;
 
@@ -54,6 +55,8 @@ private:
     QString path_;
     bool inTransaction_ = false;
     QHash<QString, Statement*> cache_;
+    Statement* last_ = nullptr; // the statement of the last Prepare, and the caller's text of it
+    QString lastText_;
     sqlite3_stmt* sequenceStmt_ = nullptr;
     QHash<QString, qint64> current_; // currval per sequence, as Oracle keeps it per session
 };

@@ -83,17 +83,31 @@ std::optional<Currency> Currency::Parse(const QString& input)
 
 QString Currency::ToString() const
 {
+    // Written from the right into a buffer: a bill's save writes three amounts for every line.
     const bool negative = raw_ < 0;
     const uint64_t a = negative ? uint64_t(-(raw_ + 1)) + 1 : uint64_t(raw_);
-    QString s = QString::number(a / Scale);
+    char16_t buf[32];
+    char16_t* const end = buf + std::size(buf);
+    char16_t* p = end;
     uint64_t frac = a % Scale;
     if (frac != 0) {
-        QString f = QString::number(frac).rightJustified(4, u'0');
-        while (f.endsWith(u'0'))
-            f.chop(1);
-        s += u'.' + f;
+        int digits = 4;
+        while (frac % 10 == 0) {
+            frac /= 10;
+            --digits;
+        }
+        for (; digits > 0; --digits, frac /= 10)
+            *--p = char16_t(u'0' + frac % 10);
+        *--p = u'.';
     }
-    return negative ? u'-' + s : s;
+    uint64_t whole = a / Scale;
+    do {
+        *--p = char16_t(u'0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (negative)
+        *--p = u'-';
+    return QString(reinterpret_cast<const QChar*>(p), end - p);
 }
 
 QString Currency::ToFixed(int decimals) const

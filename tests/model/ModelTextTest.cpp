@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <cmath>
 #include <limits>
+#include <random>
 
 TEST(BillConstTest, StatusLabelsAreTheListsTexts)
 {
@@ -68,6 +69,13 @@ TEST(CurrencyTextTest, SqlAndDisplayForms)
     EXPECT_EQ(model::CurrToStr(Currency::FromRaw(125000)), "12.5");
     EXPECT_EQ(model::CurrToStr(Currency::FromRaw(-1)), "-0.0001");
     EXPECT_EQ(model::CurrToStr(Currency::FromInt(3)), "3");
+    EXPECT_EQ(model::CurrToStr(Currency()), "0");
+    EXPECT_EQ(model::CurrToStr(Currency::FromRaw(10203)), "1.0203");
+    EXPECT_EQ(model::CurrToStr(Currency::FromRaw(-10020)), "-1.002");
+    EXPECT_EQ(model::CurrToStr(Currency::FromRaw(std::numeric_limits<int64_t>::min())), "-922337203685477.5808");
+    EXPECT_EQ(model::CurrToStr(Currency::FromRaw(std::numeric_limits<int64_t>::max())), "922337203685477.5807");
+    for (int64_t raw : {int64_t(1), int64_t(-99999), int64_t(123456789), int64_t(-5000)})
+        EXPECT_EQ(Currency::Parse(model::CurrToStr(Currency::FromRaw(raw))), Currency::FromRaw(raw)) << raw;
     EXPECT_EQ(model::FormatCurr(Currency::FromRaw(125000)), "12.50");
     EXPECT_EQ(model::FormatCurr(Currency::FromRaw(12345)), "1.23");
     EXPECT_EQ(model::FormatCurr(Currency::FromInt(1234567)), "1234567.00"); // no thousands separator
@@ -101,6 +109,21 @@ TEST(CurrencyTextTest, QuantityTextReadsBackAsTheSameNumber)
     }
     EXPECT_THROW(model::FloatToStr(std::numeric_limits<double>::quiet_NaN()), platform::EConvertError);
     EXPECT_THROW(model::FloatToStr(std::numeric_limits<double>::infinity()), platform::EConvertError);
+}
+
+// The quick path must write exactly what the general 15-digit conversion writes.
+TEST(CurrencyTextTest, QuantityTextMatchesFifteenDigitRounding)
+{
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> any(-1e6, 1e6);
+    std::vector<double> values = {0.0001, 0.00012345, 9.99999999999999e14, 1e15, 123456789012345.0,
+                                  1234567890123456.0, 0.1 + 0.2, 1.0 / 3.0, 2.675, 1e-5, 5e-324, 1e300};
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(any(rng));
+        values.push_back(double(std::int64_t(any(rng) * 100)) / 100); // quantities of two decimals
+    }
+    for (double v : values)
+        EXPECT_EQ(model::FloatToStr(v), QString::number(v, 'g', 15)) << v;
 }
 
 TEST(ConvertTest, WholeNumbersWithFallback)

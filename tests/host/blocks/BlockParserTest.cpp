@@ -258,11 +258,11 @@ TEST(BlockParser, InsertLiteralsLiftOnlyWhereTheyStandAlone)
     ASSERT_TRUE(s.lifted);
     EXPECT_EQ(s.lifted->text,
               QStringLiteral("insert into T (a, b, c, d, e, f, g, h, k, m, n) values (:1, :2, '', :3, -:4, "
-                             "to_date('2024-01-02','YYYY-MM-DD'), seq_x.nextval, sysdate, 1e3, :5, 'x' || 'y')"));
+                             "to_date('2024-01-02','YYYY-MM-DD'), seq_x.nextval, :5, 1e3, :6, 'x' || 'y')"));
     EXPECT_EQ(Lifted(*s.lifted), (std::vector<QString>{"s:It's", "d:12.34", "i:5", "i:9007199254740993"}));
-    ASSERT_EQ(s.lifted->binds.size(), 5);
+    ASSERT_EQ(s.lifted->binds.size(), 6);
     EXPECT_EQ(p->vars[s.lifted->binds[0]].name.toLower(), QStringLiteral("v"));
-    EXPECT_EQ(s.lifted->binds.mid(1), (QVector<int>{-1, -2, -3, -4}));
+    EXPECT_EQ(s.lifted->binds.mid(1), (QVector<int>{-1, -2, -3, LiftedSql::NowBind, -4}));
     // The text as written stays for the engines that read literals by column, and for messages.
     EXPECT_TRUE(s.text.contains(QStringLiteral("'It''s', '', 12.3400, -5")));
     // Too many digits to round the same everywhere; no VALUES list.

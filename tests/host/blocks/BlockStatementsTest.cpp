@@ -324,6 +324,30 @@ TEST_P(BlockStatements, LiftedInsertStoresWhatItsTextStores)
               QStringLiteral("调拨 '单'"));
 }
 
+// A lifted sysdate is the time the engine's own sysdate gives: local time, same storage.
+TEST_P(BlockStatements, LiftedSysdateIsTheEnginesLocalTime)
+{
+    Conn().ExecNative(QStringLiteral("CREATE TABLE blk_now (id INTEGER, d TIMESTAMP)"), {}, nullptr);
+    Exec(QStringLiteral("insert into blk_now (id, d) values (1, sysdate)"));
+    Exec(QStringLiteral("begin insert into blk_now (id, d) values (2, sysdate); insert into blk_now (id, d) "
+                        "values (3, sysdate); end;"));
+    auto at = [&](int id) {
+        const QString v = Value(QStringLiteral("select d from blk_now where id = %1").arg(id));
+        QDateTime t = QDateTime::fromString(v.left(19).replace(u' ', u'T'), Qt::ISODate);
+        EXPECT_TRUE(t.isValid()) << v.toStdString();
+        return t;
+    };
+    const QDateTime plain = at(1), now = QDateTime::currentDateTime();
+    for (int id : {2, 3}) {
+        EXPECT_LE(std::abs(at(id).secsTo(plain)), 2) << id;
+        EXPECT_LE(std::abs(at(id).secsTo(now)), 5) << id;
+        if (GetEngine() == Engine::SQLite) {
+            EXPECT_EQ(Value(QStringLiteral("select typeof(d) from blk_now where id = %1").arg(id)),
+                      Value(QStringLiteral("select typeof(d) from blk_now where id = 1")));
+        }
+    }
+}
+
 JXC_INSTANTIATE_DB_TEST(BlockStatements);
 
 } // namespace
