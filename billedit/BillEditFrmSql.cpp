@@ -87,10 +87,13 @@ namespace {
 void AppendInsertLine(QString& out, const QString& id, const QString& billNo, const QString& operatorCode,
                       const SaveLine& l)
 {
-    out += QLatin1String(" Insert into Sto_AdjustBillDetail( ID            , BillID        , BillNo        ,"
-                         " GoodsCode     , GoodsName     , CalUnit       , Model         , Brand         ,"
-                         " GoodsPrice    , GoodsCount    , PaySum        , Remark        , OptorCode     ,"
-                         " Create_time   , modified_time , deleted) values ( seq_jxcid.nextval,");
+    // Kept as UTF-16: appended a thousand times, it is copied rather than converted each time.
+    static const QString head =
+        QStringLiteral(" Insert into Sto_AdjustBillDetail( ID            , BillID        , BillNo        ,"
+                       " GoodsCode     , GoodsName     , CalUnit       , Model         , Brand         ,"
+                       " GoodsPrice    , GoodsCount    , PaySum        , Remark        , OptorCode     ,"
+                       " Create_time   , modified_time , deleted) values ( seq_jxcid.nextval,");
+    out += head;
     out += id;
     out += QLatin1String(",'");
     out += billNo;

@@ -618,12 +618,16 @@ private:
         const LiftedSql* lifted = sql.lifted && c_.GetEngine() == host::db::Engine::SQLite ? sql.lifted.get() : nullptr;
         // Statements of one shape share one text (the lifted lines of a bill): translated once.
         // The texts belong to the program, which outlives the run, so their data identifies them.
-        const QString& text = lifted ? lifted->text : sql.text;
+        // A statement kept as its place in the source is viewed there for this call only.
+        const QStringView written = p_.TextOf(sql);
+        const QString view = sql.sourcePos >= 0 ? QString::fromRawData(written.data(), written.size()) : QString();
+        const QString& oracle = sql.sourcePos >= 0 ? view : sql.text;
+        const QString& text = lifted ? lifted->text : oracle;
         const TextKey key{text.constData(), text.size()};
         auto it = native_.find(key);
         if (it == native_.end())
             it = native_.emplace(key, TranslateCached(text, c_.GetEngine()).text).first;
-        return ExecuteTranslated(c_, it->second, sql.text, lifted ? Params(*lifted) : Params(sql), sink);
+        return ExecuteTranslated(c_, it->second, oracle, lifted ? Params(*lifted) : Params(sql), sink);
     }
 
     const QVector<QVariant>& Params(const LiftedSql& sql)

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <deque>
 
 namespace host::db::plsql {
 
@@ -87,34 +89,18 @@ struct Scope {
     QHash<QString, int> cursors;
 };
 
-// The tokens of the last block parsed on this thread, emptied, kept for their memory.
-constexpr qsizetype MaxSpareTokens = 1 << 18; // some 12 MB: a bill of three thousand lines
-QVector<Token>& SpareTokens()
-{
-    thread_local QVector<Token> spare;
-    return spare;
-}
-
 class Parser {
 public:
     explicit Parser(const QString& text)
         : prog_(std::make_shared<Program>())
+        , lex_(prog_->source)
     {
-        prog_->source = text;
+        // The program may outlive the caller's text (the block cache keeps it), and a module's
+        // literal goes when the module is unloaded: the source is kept in memory of its own.
+        prog_->source = text.data_ptr().isMutable() ? text : QString(text.constData(), text.size());
         prog_->lineStarts.push_back(0);
-        for (int i = 0; i < text.size(); ++i)
-            if (text[i] == u'\n')
-                prog_->lineStarts.push_back(i + 1);
-        t_.swap(SpareTokens());
-        TokenizeInto(text, t_);
-    }
-    ~Parser()
-    {
-        // The token list goes back for the thread's next block: a bill of a thousand lines
-        // has some 70,000 tokens, and fresh memory for them each time costs more than the parse.
-        t_.clear();
-        if (t_.capacity() <= MaxSpareTokens)
-            t_.swap(SpareTokens());
+        for (qsizetype i = text.indexOf(u'\n'); i >= 0; i = text.indexOf(u'\n', i + 1))
+            prog_->lineStarts.push_back(int(i) + 1);
     }
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
@@ -149,12 +135,20 @@ private:
 
     // ---- tokens
 
-    const Token& At(int ahead = 0) const
+    // Tokens are read from the text as the parser reaches them, so that statements matched by
+    // their shape (RepeatOfShape) are never split into tokens. A deque keeps the tokens already
+    // handed out where they are while more are read.
+    const Token& At(int ahead = 0) const { return Tok(p_ + ahead); }
+    const Token& Tok(int i) const
     {
-        const int i = std::min(p_ + ahead, int(t_.size()) - 1);
-        return t_[i];
+        if (i >= 0 && i < int(t_.size()))
+            return t_[size_t(i)];
+        while (i >= int(t_.size()) && !lexedAll_) {
+            t_.push_back(lex_.Next());
+            lexedAll_ = t_.back().kind == TokenKind::End;
+        }
+        return t_[size_t(std::clamp(i, 0, int(t_.size()) - 1))];
     }
-    const Token& Tok(int i) const { return t_[std::clamp(i, 0, int(t_.size()) - 1)]; }
     bool Word(const char* w, int ahead = 0) const { return At(ahead).IsWord(w); }
     bool Op(const char* o, int ahead = 0) const { return At(ahead).IsOp(o); }
 
@@ -192,7 +186,7 @@ private:
     {
         if (At().kind != TokenKind::Identifier || Reserved().contains(At().text.toLower()))
             Expected(QStringLiteral("an identifier"));
-        return t_[p_++].text;
+        return Tok(p_++).text;
     }
     int EndPos(int tokenIndex) const { return Tok(tokenIndex).pos + Tok(tokenIndex).length; }
 
@@ -239,6 +233,7 @@ private:
     void ParseBlockInto(Block& block, bool declare, bool outermost)
     {
         scopes_.push_back({});
+        ++scopeGeneration_;
         if (declare) {
             ++p_;
             ParseDeclarations(block);
@@ -254,6 +249,7 @@ private:
         if (!outermost || At().kind != TokenKind::End)
             ExpectOp(";");
         scopes_.pop_back();
+        ++scopeGeneration_;
     }
 
     void ParseDeclarations(Block& block)
@@ -295,6 +291,7 @@ private:
             decl.slot = int(prog_->vars.size());
             prog_->vars.push_back(info);
             scopes_.back().vars.insert(name.toLower(), decl.slot);
+            ++scopeGeneration_;
             block.vars.push_back(std::move(decl));
         }
     }
@@ -323,6 +320,7 @@ private:
         p_ = to + 1;
         prog_->cursorNames.push_back(name);
         scopes_.back().cursors.insert(name.toLower(), c.index);
+        ++scopeGeneration_;
         block.cursors.push_back(std::move(c));
     }
 
@@ -348,12 +346,12 @@ private:
                 type = prog_->vars[var].type;
             return type;
         }
-        const QString w = t_[p_++].text.toLower();
+        const QString w = Tok(p_++).text.toLower();
         auto intArg = [&]() -> int {
             if (At().kind != TokenKind::Number)
                 Expected(QStringLiteral("a number"));
             bool ok = false;
-            const int v = t_[p_++].text.toInt(&ok);
+            const int v = Tok(p_++).text.toInt(&ok);
             if (!ok)
                 Fail(p_ - 1, QStringLiteral("PLS-00103: a whole number is expected"));
             return v;
@@ -437,8 +435,8 @@ private:
     int StatementEnd() const
     {
         int depth = 0;
-        for (int i = p_; i < t_.size(); ++i) {
-            const Token& t = t_[i];
+        for (int i = p_;; ++i) {
+            const Token& t = Tok(i);
             if (t.kind == TokenKind::End)
                 break;
             if (t.IsOp("("))
@@ -475,6 +473,10 @@ private:
     {
         const Nest nest(*this);
         const int start = p_;
+        // The lines of a bill first: no other statement starts with INSERT.
+        if (shape_.from >= 0 && Word("insert"))
+            if (auto repeat = RepeatOfShape(start))
+                return repeat;
         if (Word("begin") || Word("declare")) {
             auto s = NewStmt(Stmt::Kind::Block, start);
             s->block = std::make_unique<Block>();
@@ -555,6 +557,7 @@ private:
             const int end = StatementEnd();
             s->sql = BuildSql(start, end);
             Finish(*s, end - 1);
+            RememberShape(start, end, s->sql);
             p_ = end + 1;
             return s;
         }
@@ -691,6 +694,7 @@ private:
         ExpectWord("loop");
         // The counter lives in its own scope, read-only, for the loop's body.
         scopes_.push_back({});
+        ++scopeGeneration_;
         SlotInfo info;
         info.name = name;
         info.type.kind = VarType::Kind::Integer;
@@ -698,10 +702,12 @@ private:
         s->slot = int(prog_->vars.size());
         prog_->vars.push_back(info);
         scopes_.back().vars.insert(name.toLower(), s->slot);
+        ++scopeGeneration_;
         forCounters_.insert(s->slot);
         s->branches.push_back(ParseLoopBody());
         forCounters_.remove(s->slot);
         scopes_.pop_back();
+        ++scopeGeneration_;
         return s;
     }
 
@@ -714,11 +720,11 @@ private:
         int intoAt = -1;
         int depth = 0;
         for (int i = start; i < end; ++i) {
-            if (t_[i].IsOp("("))
+            if (Tok(i).IsOp("("))
                 ++depth;
-            else if (t_[i].IsOp(")"))
+            else if (Tok(i).IsOp(")"))
                 --depth;
-            else if (depth == 0 && t_[i].IsWord("into")) {
+            else if (depth == 0 && Tok(i).IsWord("into")) {
                 intoAt = i;
                 break;
             }
@@ -775,6 +781,108 @@ private:
         return s;
     }
 
+    // ---- statements of one shape
+
+    // A bill's save sends a thousand inserts that differ only in their values. The last insert
+    // parsed with its values lifted is kept as a shape: its source, and where its lifted
+    // literals stand. A statement whose text is the same outside those literals, and whose
+    // literals lift alike, has the same tokens but for the literals, so it parses to the same
+    // statement with other values, and is matched against the text instead of being parsed.
+    struct Shape {
+        struct Literal {
+            int pos = 0, length = 0; // in the source
+            TokenKind kind = TokenKind::End;
+            char16_t first = 0; // its first character: a quote, a point or a digit
+        };
+        int from = -1, textEnd = 0, end = 0; // the statement, its SQL text's end, past its ";"
+        quint64 scope = 0;                   // the names in scope when it was parsed
+        std::vector<Literal> literals;
+        std::shared_ptr<const LiftedSql> lifted;
+    };
+
+    void RememberShape(int start, int end, const SqlText& sql)
+    {
+        shape_.from = -1;
+        // Only statements binding no variable: their text is their source as it stands.
+        if (!sql.lifted || !sql.binds.isEmpty() || !Tok(end).IsOp(";"))
+            return;
+        shape_.literals.clear();
+        for (int i : liftedTokens_) {
+            const Token& t = Tok(i);
+            shape_.literals.push_back({t.pos, t.length, t.kind, prog_->source.at(t.pos).unicode()});
+        }
+        shape_.textEnd = EndPos(end - 1);
+        if (!shape_.literals.empty() && shape_.literals.back().pos + shape_.literals.back().length > shape_.textEnd)
+            return;
+        shape_.from = Tok(start).pos;
+        shape_.end = EndPos(end);
+        shape_.scope = scopeGeneration_;
+        shape_.lifted = sql.lifted;
+    }
+
+    // The statement at token start parsed by its likeness to the last shape, or null.
+    std::unique_ptr<Stmt> RepeatOfShape(int start)
+    {
+        // Only the statement's first token may have been read: the rest is not split up.
+        if (shape_.from < 0 || shape_.scope != scopeGeneration_ || int(t_.size()) != start + 1 || lexedAll_)
+            return nullptr;
+        const QString& src = prog_->source;
+        const char16_t* c = reinterpret_cast<const char16_t*>(src.constData());
+        const int n = int(src.size());
+        const int from = Tok(start).pos;
+        int q = from, tp = shape_.from;
+        auto same = [&](int length) {
+            if (length < 0 || q + length > n || std::memcmp(c + q, c + tp, size_t(length) * sizeof(char16_t)) != 0)
+                return false;
+            q += length;
+            tp += length;
+            return true;
+        };
+        QVector<QVariant> values;
+        values.reserve(qsizetype(shape_.literals.size()));
+        Token lit;
+        for (const Shape::Literal& l : shape_.literals) {
+            if (!same(l.pos - tp) || q >= n)
+                return nullptr;
+            // A number begins as the shape's did (a digit, or a point) so that the text before it
+            // reads the same; the literal must then end where the shape's next run begins.
+            auto opening = [](char16_t ch) { return ch == u'\'' || ch == u'.' ? ch : u'0'; };
+            if (opening(c[q]) != opening(l.first))
+                return nullptr;
+            QVariant v;
+            int length = 0;
+            if (l.kind == TokenKind::Number) {
+                const int end = NumberEndAt(src, q);
+                length = end - q;
+                if (end > q)
+                    v = LiftableNumber(QStringView(src).mid(q, length));
+            } else if (lex_.LiteralAt(q, lit) && lit.kind == l.kind) {
+                length = lit.length;
+                v = LiftableValue(lit);
+            }
+            if (!v.isValid())
+                return nullptr;
+            values.push_back(std::move(v));
+            q += length;
+            tp = l.pos + l.length;
+        }
+        if (!same(shape_.end - tp))
+            return nullptr;
+        auto s = NewStmt(Stmt::Kind::Sql, start);
+        const int textEnd = q - (shape_.end - shape_.textEnd);
+        s->length = textEnd - from;
+        s->sql.sourcePos = from; // the text as it stands: not copied for each of a thousand lines
+        s->sql.sourceLength = textEnd - from;
+        auto lifted = std::make_shared<LiftedSql>();
+        lifted->text = shape_.lifted->text;
+        lifted->binds = shape_.lifted->binds;
+        lifted->values = std::move(values);
+        s->sql.lifted = std::move(lifted);
+        lex_.Seek(q);
+        p_ = start + 1;
+        return s;
+    }
+
     // ---- SQL text with variables bound
 
     // Oracle text of tokens [from, to) with every variable reference replaced by a bind variable.
@@ -784,6 +892,7 @@ private:
     SqlText BuildSql(int from, int to, int skipFrom = -1, int skipTo = -1)
     {
         SqlText out;
+        liftedTokens_.clear();
         const QString& src = prog_->source;
         out.text.reserve(EndPos(to - 1) - Tok(from).pos + 16);
         const bool isInsert = Tok(from).IsWord("insert");
@@ -818,7 +927,7 @@ private:
                 i = skipTo - 1;
                 continue;
             }
-            const Token& t = t_[i];
+            const Token& t = Tok(i);
             if (t.kind == TokenKind::Bind)
                 Fail(i, QStringLiteral("ORA-01008: not all variables bound (:%1 has no value in a block)").arg(t.text));
             if (t.IsOp("(")) {
@@ -886,36 +995,38 @@ private:
     {
         if (t.kind == TokenKind::String)
             return t.text.isEmpty() ? QVariant() : QVariant(t.text);
-        if (t.kind != TokenKind::Number)
-            return {};
+        return t.kind == TokenKind::Number ? LiftableNumber(t.text) : QVariant();
+    }
+    static QVariant LiftableNumber(QStringView text)
+    {
         int digits = 0, dots = 0;
         bool leading = true;
-        for (QChar c : t.text) {
+        qint64 whole = 0;
+        for (QChar c : text) {
             if (c == u'.') {
                 ++dots;
                 continue;
             }
             if (c < u'0' || c > u'9')
                 return {}; // an exponent
+            whole = whole * 10 + (c.unicode() - u'0'); // read on only while at most 18 digits count
             if (leading && c == u'0')
                 continue;
             leading = false;
-            ++digits;
+            if (++digits > 18)
+                return {};
         }
-        bool ok = false;
-        if (dots == 0) {
-            const qint64 v = t.text.toLongLong(&ok);
-            return ok && digits <= 18 ? QVariant(v) : QVariant();
-        }
-        if (dots != 1 || digits > 15 || t.text.size() > 40)
+        if (dots == 0)
+            return QVariant(whole);
+        if (dots != 1 || digits > 15 || text.size() > 40)
             return {};
         // Plain digits and one point: read as Latin-1 with from_chars, correctly rounded and
         // far cheaper than the general conversion.
         char buf[48];
-        for (qsizetype k = 0; k < t.text.size(); ++k)
-            buf[k] = char(t.text[k].unicode());
+        for (qsizetype k = 0; k < text.size(); ++k)
+            buf[k] = char(text[k].unicode());
         double v = 0;
-        const char* e = buf + t.text.size();
+        const char* e = buf + text.size();
         const auto r = std::from_chars(buf, e, v);
         return r.ec == std::errc() && r.ptr == e ? QVariant(v) : QVariant();
     }
@@ -950,6 +1061,7 @@ private:
         auto lifted = std::make_shared<LiftedSql>();
         const QString& src = prog_->source;
         int last = Tok(from).pos;
+        liftedTokens_.clear();
         // Built in a buffer kept across statements; lines of one shape then share one text.
         QString& text = liftScratch_;
         text.resize(0);
@@ -998,6 +1110,7 @@ private:
             } else {
                 lifted->values.push_back(v);
                 lifted->binds.push_back(-int(lifted->values.size()));
+                liftedTokens_.push_back(i);
             }
             ++liftedCount;
             text += u':';
@@ -1180,12 +1293,12 @@ private:
     int MatchingParen(int open) const
     {
         int depth = 0;
-        for (int i = open; i < t_.size(); ++i) {
-            if (t_[i].IsOp("("))
+        for (int i = open;; ++i) {
+            if (Tok(i).IsOp("("))
                 ++depth;
-            else if (t_[i].IsOp(")") && --depth == 0)
+            else if (Tok(i).IsOp(")") && --depth == 0)
                 return i;
-            else if (t_[i].kind == TokenKind::End)
+            else if (Tok(i).kind == TokenKind::End)
                 break;
         }
         Fail(open, QStringLiteral("PLS-00103: Encountered the symbol \"end-of-file\" when expecting \")\""));
@@ -1195,7 +1308,7 @@ private:
     ExprPtr EngineExpr(int from, int to)
     {
         for (int i = from; i < to; ++i)
-            if (t_[i].IsOp("%"))
+            if (Tok(i).IsOp("%"))
                 Fail(i, QStringLiteral("PLS-00103: cursor attributes cannot be used inside a SQL expression"));
         auto e = Node(Expr::Kind::Engine);
         e->sql = BuildSql(from, to);
@@ -1255,12 +1368,12 @@ private:
             // Evaluated by the engine: find the matching END.
             int depth = 0;
             int i = p_;
-            for (; i < t_.size(); ++i) {
-                if (t_[i].IsWord("case"))
+            for (;; ++i) {
+                if (Tok(i).IsWord("case"))
                     ++depth;
-                else if (t_[i].IsWord("end") && --depth == 0)
+                else if (Tok(i).IsWord("end") && --depth == 0)
                     break;
-                else if (t_[i].kind == TokenKind::End || t_[i].IsOp(";"))
+                else if (Tok(i).kind == TokenKind::End || Tok(i).IsOp(";"))
                     Fail(p_, QStringLiteral("PLS-00103: CASE without END"));
             }
             const int from = p_;
@@ -1302,7 +1415,7 @@ private:
                         if (name == u"to_char" || name == u"round" || name == u"trunc") {
                             bool sqlSafe = true;
                             for (int i = from; i <= close; ++i)
-                                sqlSafe = sqlSafe && !t_[i].IsOp("%");
+                                sqlSafe = sqlSafe && !Tok(i).IsOp("%");
                             if (sqlSafe) {
                                 e->sql = BuildSql(from, close + 1);
                                 e->sql.text = QStringLiteral("select ") + e->sql.text + QStringLiteral(" from dual");
@@ -1333,8 +1446,13 @@ private:
     }
 
     std::shared_ptr<Program> prog_;
-    QVector<Token> t_;
+    mutable Lexer lex_;
+    mutable std::deque<Token> t_;
+    mutable bool lexedAll_ = false; // the End token has been read
     QString liftScratch_, lastLifted_; // LiftValues' buffer and the last text it made
+    std::vector<int> liftedTokens_;     // the literals LiftValues lifted last, by token
+    Shape shape_;
+    quint64 scopeGeneration_ = 0; // moves on whenever a name enters or leaves scope
     int p_ = 0;
     std::vector<Scope> scopes_;
     QSet<int> forCounters_;

@@ -59,6 +59,9 @@ struct SqlText {
     QString text;
     QVector<int> binds;
     std::shared_ptr<const LiftedSql> lifted; // null when no literal can be lifted
+    // A statement written as its source stands (no variable in it) may leave text empty and
+    // name its place in the program's source instead: Program::TextOf gives it either way.
+    int sourcePos = -1, sourceLength = 0;
 };
 
 struct Expr {
@@ -127,6 +130,10 @@ struct Program {
     std::vector<int> lineStarts; // offsets where source lines begin
 
     int LineOf(int pos) const;
+    QStringView TextOf(const SqlText& sql) const
+    {
+        return sql.sourcePos >= 0 ? QStringView(source).mid(sql.sourcePos, sql.sourceLength) : QStringView(sql.text);
+    }
     // The source of [pos, pos+length) on one line, blanks collapsed, shortened when long.
     QString Excerpt(int pos, int length) const;
 };

@@ -2,7 +2,7 @@
 
 #include "platform/core/Exception.h"
 
-#include <QHash>
+#include <cstring>
 
 namespace host::db {
 
@@ -44,8 +44,16 @@ bool Token::IsWord(const char* word) const
 
 namespace {
 
-bool IsIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool IsIdentPart(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c == u'#'; }
+// ASCII decides at once; other characters ask Unicode.
+bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r') || (c >= 0x80 && QChar(c).isSpace()); }
+bool IsDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= 0x80 && QChar(c).isDigit()); }
+bool IsAsciiLetter(char16_t c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; }
+bool IsIdentStart(char16_t c) { return IsAsciiLetter(c) || c == u'_' || (c >= 0x80 && QChar(c).isLetter()); }
+bool IsIdentPart(char16_t c)
+{
+    return IsAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'_' || c == u'$' || c == u'#'
+        || (c >= 0x80 && QChar(c).isLetterOrNumber());
+}
 
 [[noreturn]] void Fail(const QString& what, int pos)
 {
@@ -53,19 +61,19 @@ bool IsIdentPart(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$
 }
 
 // Operator texts made once: every operator token shares one of them.
-const QString& OperatorText(QChar c)
+const char OneCharOps[] = "(),;.+-*/=<>%@|";
+const char* const TwoCharOps[] = {"||", "<>", "!=", "^=", "<=", ">=", ":=", "=>", ".."};
+
+const QString& OneCharText(size_t k)
 {
-    static const QString chars = QStringLiteral("(),;.+-*/=<>%@|");
     static const std::vector<QString> texts = [] {
         std::vector<QString> t;
-        for (QChar ch : chars)
-            t.push_back(QString(ch));
+        for (const char* c = OneCharOps; *c; ++c)
+            t.push_back(QString(QLatin1Char(*c)));
         return t;
     }();
-    return texts[size_t(chars.indexOf(c))];
+    return texts[k];
 }
-
-const char* const TwoCharOps[] = {"||", "<>", "!=", "^=", "<=", ">=", ":=", "=>", ".."};
 
 const QString& TwoCharText(size_t k)
 {
@@ -78,7 +86,192 @@ const QString& TwoCharText(size_t k)
     return texts[k];
 }
 
+// The end of the quoted text opening at start, its value in value; -1 when it is left open.
+int StringEnd(const QString& sql, int start, QString& value)
+{
+    const int n = int(sql.size());
+    int i = start + 1;
+    for (;;) {
+        // The run up to the next quote in one piece.
+        const int quote = int(sql.indexOf(u'\'', i));
+        if (quote < 0)
+            return -1;
+        if (quote > i) {
+            if (value.isNull())
+                value = sql.mid(i, quote - i);
+            else
+                value += QStringView(sql).mid(i, quote - i);
+        }
+        if (quote + 1 < n && sql[quote + 1] == u'\'') {
+            value += u'\'';
+            i = quote + 2;
+            continue;
+        }
+        return quote + 1;
+    }
+}
+
+// The end of the number starting at start: digits, a point and digits, an exponent.
+int NumberEnd(const char16_t* c, int n, int start)
+{
+    int i = start;
+    while (i < n && IsDigit(c[i]))
+        ++i;
+    if (i < n && c[i] == u'.' && !(i + 1 < n && c[i + 1] == u'.')) {
+        ++i;
+        while (i < n && IsDigit(c[i]))
+            ++i;
+    }
+    if (i < n && (c[i] == u'e' || c[i] == u'E')) {
+        int j = i + 1;
+        if (j < n && (c[j] == u'+' || c[j] == u'-'))
+            ++j;
+        if (j < n && IsDigit(c[j])) {
+            i = j;
+            while (i < n && IsDigit(c[i]))
+                ++i;
+        }
+    }
+    return i;
+}
+
+bool NumberStarts(const char16_t* c, int n, int i)
+{
+    return IsDigit(c[i]) || (c[i] == u'.' && i + 1 < n && IsDigit(c[i + 1]));
+}
+
 } // namespace
+
+Token Lexer::Next()
+{
+    const auto* c = reinterpret_cast<const char16_t*>(sql_.constData());
+    const int n = int(sql_.size());
+    int& i = i_;
+    for (;;) {
+        if (i >= n) {
+            Token end;
+            end.pos = n;
+            end.spaceBefore = space_;
+            return end;
+        }
+        if (IsSpace(c[i])) {
+            space_ = true;
+            ++i;
+            continue;
+        }
+        if (c[i] == u'-' && i + 1 < n && c[i + 1] == u'-') {
+            while (i < n && c[i] != u'\n')
+                ++i;
+            space_ = true;
+            continue;
+        }
+        if (c[i] == u'/' && i + 1 < n && c[i + 1] == u'*') {
+            const int end = int(sql_.indexOf(QLatin1String("*/"), i + 2));
+            if (end < 0)
+                Fail(QStringLiteral("unterminated comment"), i);
+            i = end + 2;
+            space_ = true;
+            continue;
+        }
+        break;
+    }
+    Token t;
+    t.pos = i;
+    t.spaceBefore = space_;
+    space_ = false;
+    const int start = i;
+    const char16_t ch = c[i];
+    auto done = [&](TokenKind kind) {
+        t.kind = kind;
+        t.length = i - start;
+        return std::move(t);
+    };
+    if (ch == u'\'') {
+        const int end = StringEnd(sql_, start, t.text);
+        if (end < 0)
+            Fail(QStringLiteral("unterminated string literal"), start);
+        i = end;
+        return done(TokenKind::String);
+    }
+    if (ch == u'"') {
+        const int end = int(sql_.indexOf(u'"', i + 1));
+        if (end < 0)
+            Fail(QStringLiteral("unterminated quoted identifier"), start);
+        i = end + 1;
+        t.text = sql_.mid(start + 1, end - start - 1);
+        return done(TokenKind::QuotedIdentifier);
+    }
+    if (NumberStarts(c, n, i)) {
+        i = NumberEnd(c, n, i);
+        t.text = sql_.mid(start, i - start);
+        return done(TokenKind::Number);
+    }
+    if (IsIdentStart(ch)) {
+        while (i < n && IsIdentPart(c[i]))
+            ++i;
+        const QStringView word = QStringView(sql_).mid(start, i - start);
+        auto w = words_.constFind(word);
+        if (w == words_.constEnd())
+            w = words_.insert(word, word.toString());
+        t.text = *w;
+        return done(TokenKind::Identifier);
+    }
+    if (ch == u':' && i + 1 < n && (IsIdentPart(c[i + 1]) && c[i + 1] != u'$' && c[i + 1] != u'#')) {
+        ++i;
+        while (i < n && IsIdentPart(c[i]))
+            ++i;
+        t.text = sql_.mid(start + 1, i - start - 1);
+        return done(TokenKind::Bind);
+    }
+    if (i + 1 < n) {
+        for (size_t k = 0; k < std::size(TwoCharOps); ++k) {
+            const char* op = TwoCharOps[k];
+            if (ch == char16_t(op[0]) && c[i + 1] == char16_t(op[1])) {
+                i += 2;
+                t.text = TwoCharText(k);
+                return done(TokenKind::Operator);
+            }
+        }
+    }
+    if (ch < 0x80) {
+        if (const char* op = std::strchr(OneCharOps, char(ch)); op && ch != 0) {
+            ++i;
+            t.text = OneCharText(size_t(op - OneCharOps));
+            return done(TokenKind::Operator);
+        }
+    }
+    Fail(QStringLiteral("unexpected character '%1'").arg(QChar(ch)), i);
+}
+
+bool Lexer::LiteralAt(int pos, Token& out) const
+{
+    const auto* c = reinterpret_cast<const char16_t*>(sql_.constData());
+    const int n = int(sql_.size());
+    if (pos < 0 || pos >= n)
+        return false;
+    out = Token();
+    out.pos = pos;
+    int end = -1;
+    if (c[pos] == u'\'') {
+        end = StringEnd(sql_, pos, out.text);
+        out.kind = TokenKind::String;
+    } else if (NumberStarts(c, n, pos)) {
+        end = NumberEnd(c, n, pos);
+        out.text = sql_.mid(pos, end - pos);
+        out.kind = TokenKind::Number;
+    }
+    if (end < 0)
+        return false;
+    out.length = end - pos;
+    return true;
+}
+
+int NumberEndAt(const QString& sql, int pos)
+{
+    const auto* c = reinterpret_cast<const char16_t*>(sql.constData());
+    const int n = int(sql.size());
+    return pos >= 0 && pos < n && NumberStarts(c, n, pos) ? NumberEnd(c, n, pos) : pos;
+}
 
 QVector<Token> Tokenize(const QString& sql)
 {
@@ -90,141 +283,13 @@ QVector<Token> Tokenize(const QString& sql)
 void TokenizeInto(const QString& sql, QVector<Token>& out)
 {
     out.clear();
-    const int n = sql.size();
-    QHash<QStringView, QString> words;
-    out.reserve(n / 5 + 8); // SQL runs about one token to every six or seven characters
-    int i = 0;
-    bool space = false;
-    auto push = [&](TokenKind kind, QString text, int start) {
-        Token t;
-        t.kind = kind;
-        t.text = std::move(text);
-        t.pos = start;
-        t.length = i - start;
-        t.spaceBefore = space;
-        out.push_back(std::move(t));
-        space = false;
-    };
-    while (i < n) {
-        const QChar c = sql[i];
-        if (c.isSpace()) {
-            space = true;
-            ++i;
-            continue;
-        }
-        if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
-            while (i < n && sql[i] != u'\n')
-                ++i;
-            space = true;
-            continue;
-        }
-        if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
-            const int end = sql.indexOf(QLatin1String("*/"), i + 2);
-            if (end < 0)
-                Fail(QStringLiteral("unterminated comment"), i);
-            i = end + 2;
-            space = true;
-            continue;
-        }
-        const int start = i;
-        if (c == u'\'') {
-            QString value;
-            ++i;
-            for (;;) {
-                // The run up to the next quote in one piece.
-                const int quote = sql.indexOf(u'\'', i);
-                if (quote < 0)
-                    Fail(QStringLiteral("unterminated string literal"), start);
-                if (quote > i) {
-                    if (value.isNull())
-                        value = sql.mid(i, quote - i);
-                    else
-                        value += QStringView(sql).mid(i, quote - i);
-                }
-                if (quote + 1 < n && sql[quote + 1] == u'\'') {
-                    value += u'\'';
-                    i = quote + 2;
-                    continue;
-                }
-                i = quote + 1;
-                break;
-            }
-            push(TokenKind::String, std::move(value), start);
-            continue;
-        }
-        if (c == u'"') {
-            const int end = sql.indexOf(u'"', i + 1);
-            if (end < 0)
-                Fail(QStringLiteral("unterminated quoted identifier"), start);
-            i = end + 1;
-            push(TokenKind::QuotedIdentifier, sql.mid(start + 1, end - start - 1), start);
-            continue;
-        }
-        if (c.isDigit() || (c == u'.' && i + 1 < n && sql[i + 1].isDigit())) {
-            while (i < n && sql[i].isDigit())
-                ++i;
-            if (i < n && sql[i] == u'.' && !(i + 1 < n && sql[i + 1] == u'.')) {
-                ++i;
-                while (i < n && sql[i].isDigit())
-                    ++i;
-            }
-            if (i < n && (sql[i] == u'e' || sql[i] == u'E')) {
-                int j = i + 1;
-                if (j < n && (sql[j] == u'+' || sql[j] == u'-'))
-                    ++j;
-                if (j < n && sql[j].isDigit()) {
-                    i = j;
-                    while (i < n && sql[i].isDigit())
-                        ++i;
-                }
-            }
-            push(TokenKind::Number, sql.mid(start, i - start), start);
-            continue;
-        }
-        if (IsIdentStart(c)) {
-            while (i < n && IsIdentPart(sql[i]))
-                ++i;
-            // A block repeats its names (a thousand inserts name the same columns): each name's
-            // text is made once and shared.
-            const QStringView word = QStringView(sql).mid(start, i - start);
-            auto w = words.constFind(word);
-            if (w == words.constEnd())
-                w = words.insert(word, word.toString());
-            push(TokenKind::Identifier, *w, start);
-            continue;
-        }
-        if (c == u':' && i + 1 < n && (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_')) {
-            ++i;
-            while (i < n && IsIdentPart(sql[i]))
-                ++i;
-            push(TokenKind::Bind, sql.mid(start + 1, i - start - 1), start);
-            continue;
-        }
-        bool matched = false;
-        if (i + 1 < n) {
-            for (size_t k = 0; k < std::size(TwoCharOps); ++k) {
-                const char* op = TwoCharOps[k];
-                if (sql[i] == QLatin1Char(op[0]) && sql[i + 1] == QLatin1Char(op[1])) {
-                    i += 2;
-                    push(TokenKind::Operator, TwoCharText(k), start);
-                    matched = true;
-                    break;
-                }
-            }
-        }
-        if (matched)
-            continue;
-        if (QLatin1String("(),;.+-*/=<>%@|").contains(c)) {
-            ++i;
-            push(TokenKind::Operator, OperatorText(c), start);
-            continue;
-        }
-        Fail(QStringLiteral("unexpected character '%1'").arg(c), i);
+    out.reserve(sql.size() / 5 + 8); // SQL runs about one token to every six or seven characters
+    Lexer lex(sql);
+    for (;;) {
+        out.push_back(lex.Next());
+        if (out.back().kind == TokenKind::End)
+            return;
     }
-    Token end;
-    end.pos = n;
-    end.spaceBefore = space;
-    out.push_back(end);
 }
 
 QString TokenText(const Token& t)

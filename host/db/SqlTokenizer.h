@@ -1,7 +1,9 @@
 #pragma once
 // Tokens of Oracle SQL and PL/SQL text: string literals with doubled quotes, quoted identifiers,
 // comments (dropped), numbers, bind variables (:1, :name) and operators.
+#include <QHash>
 #include <QString>
+#include <QStringView>
 #include <QVector>
 
 namespace host::db {
@@ -35,6 +37,33 @@ struct Token {
 Q_DECLARE_TYPEINFO(host::db::Token, Q_RELOCATABLE_TYPE);
 
 namespace host::db {
+
+// Reads the tokens of a text one at a time, as a parser reaches them. The text must outlive it.
+class Lexer {
+public:
+    explicit Lexer(const QString& sql) : sql_(sql) {}
+    // The next token, End once the text is done (and on every call after that). Throws
+    // platform::EDatabaseError on an unterminated literal or comment.
+    Token Next();
+    // Goes on at pos, which must be where a token ends or whitespace begins.
+    void Seek(int pos)
+    {
+        i_ = pos;
+        space_ = false;
+    }
+    // The quoted text or number that starts exactly at pos, read as Next reads it; false when
+    // none starts there or a quoted text is left open.
+    bool LiteralAt(int pos, Token& out) const;
+
+private:
+    const QString& sql_;
+    int i_ = 0;
+    bool space_ = false;
+    QHash<QStringView, QString> words_; // each name's text made once: a block repeats its names
+};
+
+// Where the number starting at pos ends, as Lexer reads it; pos itself when none starts there.
+int NumberEndAt(const QString& sql, int pos);
 
 // Throws platform::EDatabaseError on an unterminated literal or comment. The last token is End.
 QVector<Token> Tokenize(const QString& sql);
