@@ -6,6 +6,7 @@
 #include "BlockTestUtil.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace host::db;
 using namespace host::db::plsql;
@@ -278,4 +279,90 @@ TEST(BlockParser, LinesOfOneShapeShareTheirLiftedText)
     ASSERT_TRUE(p->root.body[0]->sql.lifted && p->root.body[1]->sql.lifted);
     EXPECT_EQ(p->root.body[0]->sql.lifted->text, p->root.body[1]->sql.lifted->text);
     EXPECT_EQ(Lifted(*p->root.body[1]->sql.lifted), (std::vector<QString>{"i:22", "s:b'c"}));
+}
+
+namespace {
+
+// A statement's parse as the runner sees it: its text, its variables, its lifted form.
+QString Described(const Program& p, const Stmt& s)
+{
+    QString out = p.TextOf(s.sql).toString() + QStringLiteral(" | vars");
+    for (int b : s.sql.binds)
+        out += u' ' + p.vars[b].name.toLower();
+    if (!s.sql.lifted)
+        return out + QStringLiteral(" | not lifted");
+    out += QStringLiteral(" | ") + s.sql.lifted->text + QStringLiteral(" |");
+    for (int b : s.sql.lifted->binds) {
+        if (b == LiftedSql::NowBind)
+            out += QStringLiteral(" now");
+        else if (b >= 0)
+            out += u' ' + p.vars[b].name.toLower();
+    }
+    for (const QString& v : Lifted(*s.sql.lifted))
+        out += u' ' + v;
+    return out;
+}
+
+} // namespace
+
+// Runs of inserts alike but for their values are parsed from the first of the run: each must
+// come out as it does parsed alone, whatever its values, blanks and comments.
+TEST(BlockParser, StatementsOfOneShapeParseAsTheyDoAlone)
+{
+    std::mt19937 rng(11);
+    const std::vector<std::vector<const char*>> pools = {
+        {"12", "7", "-5", "+3", "007", "99999999999999999999", "1e3", "v"},
+        {"'a'", "'It''s'", "''", "'调拨 ''单'''", "'x' || 'y'", "'--'", "'/*'"},
+        {"0.5", ".5", "2.25", "1.23456789012345678", "12.", "sysdate", "-0.0001"},
+    };
+    auto pick = [&](const std::vector<const char*>& pool) {
+        // Mostly the first two, so that runs of one shape form and break.
+        const size_t k = rng() % 4 == 0 ? rng() % pool.size() : rng() % 2;
+        return QString::fromUtf8(pool[k]);
+    };
+    std::vector<QString> statements;
+    for (int i = 0; i < 400; ++i) {
+        const int blanks = int(rng() % 10);
+        statements.push_back(QStringLiteral("insert into T (a, b, c) values (") + pick(pools[0]) + QStringLiteral(", ")
+                             + pick(pools[1]) + (blanks == 0 ? QStringLiteral(",  ") : QStringLiteral(", "))
+                             + pick(pools[2]) + (blanks == 1 ? QStringLiteral(") /* c */;") : QStringLiteral(");")));
+    }
+    QString block = QStringLiteral("declare v integer := 3; begin\n");
+    for (const QString& st : statements)
+        block += st + (rng() % 3 == 0 ? QStringLiteral("\n") : QStringLiteral(" "));
+    const auto p = ParseBlock(block + QStringLiteral("end;"));
+    ASSERT_EQ(p->root.body.size(), statements.size());
+    // Both roads taken: statements matched to the one before (kept as their place in the
+    // source), and statements parsed anew where the run breaks.
+    const auto matched = std::count_if(p->root.body.begin(), p->root.body.end(),
+                                       [](const auto& s) { return s->sql.sourcePos >= 0; });
+    EXPECT_GT(matched, 40);
+    EXPECT_LT(matched, 360);
+    for (size_t i = 0; i < statements.size(); ++i) {
+        const auto alone = ParseBlock(QStringLiteral("declare v integer := 3; begin\n") + statements[i]
+                                      + QStringLiteral(" end;"));
+        const Stmt& s = *p->root.body[i];
+        EXPECT_EQ(Described(*p, s), Described(*alone, Only(*alone))) << "statement " << i;
+        EXPECT_EQ(QStringView(p->source).mid(s.pos, s.length),
+                  statements[i].left(statements[i].lastIndexOf(u')') + 1))
+            << "statement " << i;
+        EXPECT_EQ(p->LineOf(s.pos), p->source.left(s.pos).count(u'\n') + 1) << "statement " << i;
+    }
+}
+
+// A name that comes into scope makes the same text bind a variable where it named a column.
+TEST(BlockParser, AShapeIsNotTakenAcrossADeclaration)
+{
+    const auto p = ParseBlock(QStringLiteral(
+        "begin insert into T (x) values (1, y); insert into T (x) values (2, y);"
+        " declare y integer := 9; begin insert into T (x) values (3, y); end;"
+        " insert into T (x) values (4, y); end;"));
+    ASSERT_EQ(p->root.body.size(), 4u);
+    EXPECT_TRUE(p->root.body[1]->sql.binds.isEmpty());
+    const Stmt& inner = *p->root.body[2]->block->body.at(0);
+    EXPECT_EQ(Names(*p, inner.sql.binds), (std::vector<QString>{"y"}));
+    ASSERT_TRUE(inner.sql.lifted);
+    EXPECT_EQ(inner.sql.lifted->text, QStringLiteral("insert into T (x) values (:1, :2)"));
+    EXPECT_TRUE(p->root.body[3]->sql.binds.isEmpty());
+    EXPECT_EQ(p->TextOf(p->root.body[3]->sql), QStringLiteral("insert into T (x) values (4, y)"));
 }

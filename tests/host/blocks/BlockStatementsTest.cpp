@@ -208,6 +208,26 @@ TEST_P(BlockStatements, AFailingStatementMidBlockLeavesNothingWritten)
     EXPECT_EQ(Rows(), 1);
 }
 
+// Lines of one shape are parsed from the first of them; the one that fails is still named by
+// its own text and line, and nothing before it stays.
+TEST_P(BlockStatements, ALineShapedLikeTheOnesBeforeItFailsWithItsOwnText)
+{
+    Conn().ExecNative(QStringLiteral("CREATE UNIQUE INDEX blk_t_id ON blk_t (id)"), {}, nullptr);
+    const QString msg = Error(QStringLiteral("begin\n insert into blk_t(id, n, s) values (1, 5, 'a');\n"
+                                             " insert into blk_t(id, n, s) values (2, 6.5, 'b''c');\n"
+                                             " insert into blk_t(id, n, s) values (1, 7, 'd');\nend;"));
+    EXPECT_TRUE(msg.contains(QStringLiteral("ORA-06512: at line 4"))) << msg.toStdString();
+    EXPECT_TRUE(msg.endsWith(QStringLiteral("\nSQL: insert into blk_t(id, n, s) values (1, 7, 'd')"))) << msg.toStdString();
+    EXPECT_EQ(Rows(), 0);
+    Exec(QStringLiteral("begin insert into blk_t(id, n, s) values (1, 5, 'a'); insert into blk_t(id, n, s) values "
+                        "(2, 6.5, 'b''c'); insert into blk_t(id, n, s) values (3, -7, '调拨'); end;"));
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(S(2), QStringLiteral("b'c"));
+    EXPECT_EQ(N(2), 6.5);
+    EXPECT_EQ(S(3), QStringLiteral("调拨"));
+    EXPECT_EQ(N(3), -7.0);
+}
+
 TEST_P(BlockStatements, ArithmeticThatOverflowsIsAnErrorThatUndoesTheBlock)
 {
     // Each of these trapped or wrapped in 64-bit arithmetic; the insert before it must not stay.
