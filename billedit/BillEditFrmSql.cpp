@@ -6,6 +6,8 @@
 #include "model/SqlText.h"
 #include "platform/core/Exception.h"
 
+#include <algorithm>
+
 namespace billedit {
 
 namespace {
@@ -87,36 +89,55 @@ namespace {
 void AppendInsertLine(QString& out, const QString& id, const QString& billNo, const QString& operatorCode,
                       const SaveLine& l)
 {
-    // Kept as UTF-16: appended a thousand times, it is copied rather than converted each time.
+    // Kept as UTF-16: written a thousand times, it is copied rather than converted each time.
     static const QString head =
         QStringLiteral(" Insert into Sto_AdjustBillDetail( ID            , BillID        , BillNo        ,"
                        " GoodsCode     , GoodsName     , CalUnit       , Model         , Brand         ,"
                        " GoodsPrice    , GoodsCount    , PaySum        , Remark        , OptorCode     ,"
                        " Create_time   , modified_time , deleted) values ( seq_jxcid.nextval,");
-    out += head;
-    out += id;
-    out += QLatin1String(",'");
-    out += billNo;
-    out += QLatin1String("','");
-    out += SqlEsc(l.goodsCode);
-    out += QLatin1String("','");
-    out += SqlEsc(l.goodsName);
-    out += QLatin1String("','");
-    out += SqlEsc(l.calUnit);
-    out += QLatin1String("','");
-    out += SqlEsc(l.model);
-    out += QLatin1String("','");
-    out += SqlEsc(l.brand);
-    out += QLatin1String("',");
-    out += model::CurrToStr(l.goodsPrice);
-    out += u',';
-    out += model::FloatToStr(l.goodsCount);
-    out += u',';
-    out += model::CurrToStr(l.paySum);
+    const QString price = model::CurrToStr(l.goodsPrice), count = model::FloatToStr(l.goodsCount),
+                  sum = model::CurrToStr(l.paySum);
+    const QStringView texts[] = {l.goodsCode, l.goodsName, l.calUnit, l.model, l.brand};
+    qsizetype most = head.size() + id.size() + billNo.size() + operatorCode.size() + price.size() + count.size()
+        + sum.size() + 64;
+    for (QStringView t : texts)
+        most += 2 * t.size(); // every character a quote at worst
+    // Written in place into the block's memory, the texts escaped as SqlEsc does.
+    const qsizetype at = out.size();
+    out.resize(at + most);
+    QChar* const begin = out.data() + at;
+    QChar* p = begin;
+    auto put = [&p](QStringView s) {
+        std::copy(s.begin(), s.end(), p);
+        p += s.size();
+    };
+    auto putQuoted = [&p](QStringView s) {
+        for (QChar c : s) {
+            if (c == u'\'')
+                *p++ = c;
+            if (c != QChar(u'\0'))
+                *p++ = c;
+        }
+    };
+    put(head);
+    put(id);
+    put(u",'");
+    put(billNo);
+    for (QStringView t : texts) {
+        put(u"','");
+        putQuoted(t);
+    }
+    put(u"',");
+    put(price);
+    put(u",");
+    put(count);
+    put(u",");
+    put(sum);
     // The line's remark is never filled by the editor: it goes as an empty text.
-    out += QLatin1String(",'','");
-    out += operatorCode;
-    out += QLatin1String("',sysdate,sysdate,0);");
+    put(u",'','");
+    put(operatorCode);
+    put(u"',sysdate,sysdate,0);");
+    out.resize(at + (p - begin));
 }
 
 } // namespace

@@ -328,9 +328,10 @@ ParamKind KindOfParam(const QVariant& v)
 {
     if (!v.isValid() || v.isNull())
         return ParamKind::Null;
-    if (v.metaType() == QMetaType::fromType<platform::Currency>())
+    const QMetaType type = v.metaType();
+    if (type == QMetaType::fromType<platform::Currency>())
         return ParamKind::Currency;
-    switch (v.metaType().id()) {
+    switch (type.id()) {
     case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:

@@ -89,20 +89,23 @@ const QString& TwoCharText(size_t k)
 // The end of the quoted text opening at start, its value in value; -1 when it is left open.
 int StringEnd(const QString& sql, int start, QString& value)
 {
+    const auto* c = reinterpret_cast<const char16_t*>(sql.constData());
     const int n = int(sql.size());
     int i = start + 1;
     for (;;) {
-        // The run up to the next quote in one piece.
-        const int quote = int(sql.indexOf(u'\'', i));
-        if (quote < 0)
+        // The run up to the next quote in one piece: most texts are one run.
+        int quote = i;
+        while (quote < n && c[quote] != u'\'')
+            ++quote;
+        if (quote == n)
             return -1;
         if (quote > i) {
             if (value.isNull())
-                value = sql.mid(i, quote - i);
+                value = QString(reinterpret_cast<const QChar*>(c + i), quote - i);
             else
-                value += QStringView(sql).mid(i, quote - i);
+                value += QStringView(c + i, quote - i);
         }
-        if (quote + 1 < n && sql[quote + 1] == u'\'') {
+        if (quote + 1 < n && c[quote + 1] == u'\'') {
             value += u'\'';
             i = quote + 2;
             continue;

@@ -177,6 +177,13 @@ TEST(SaveBlockText, TheBlockIsSentWordForWordWithItsPaddedColumnLists)
     const QString edited = billedit::SaveBlockSql(false, h, {l});
     EXPECT_TRUE(edited.startsWith(QStringLiteral("  begin ") + update)) << edited.toStdString();
     EXPECT_TRUE(edited.endsWith(newBill.mid(newBill.indexOf(QStringLiteral(" Insert into Sto_AdjustBillDetail")))));
+    // Quotes doubled and NULs dropped in every text of a line, as in the header's.
+    SaveLine q = l;
+    q.goodsCode = QStringLiteral("G'1");
+    q.goodsName = QStringLiteral("螺'丝") + QChar(u'\0') + QStringLiteral("''");
+    q.brand = QStringLiteral("'");
+    EXPECT_TRUE(billedit::SaveBlockSql(true, h, {q}).contains(
+        QStringLiteral("seq_jxcid.nextval,7,'DB-1','G''1','螺''丝''''','52101','M','''',3.333,")));
 }
 
 JXC_INSTANTIATE_DB_TEST(SaveBlockTest);
