@@ -7,6 +7,7 @@
 #include "host/db/SqliteConnection.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <ctime>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace jxcbench {
 
@@ -138,6 +140,16 @@ inline void Ratios::Counters(benchmark::State& state, const IterationClock& cloc
         state.counters["x_raw"] = clock.Mean() / raw;
     if (const double raw = Get(baseline + "/cpu"); raw > 0)
         state.counters["x_raw_cpu"] = clock.CpuMean() / raw;
+}
+
+// The middle of the ratios of runs taken in pairs, one of each way in turn: a busy machine
+// slows both of a pair alike, so this is steadier than the ratio of two separate runs.
+inline double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 } // namespace jxcbench

@@ -363,14 +363,6 @@ void BM_Posting_Paired(benchmark::State& state)
     }
 }
 
-double Median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
 BENCHMARK(BM_Posting_RawTransaction)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_Posting_ServiceExecSql)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_Posting_Paired)->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -398,6 +390,6 @@ int main(int argc, char** argv)
     if (!pairRatios.empty())
         std::printf("The same in pairs, one of each in turn: median %.2f x the raw baseline in wall time, %.2f x in CPU "
                     "time (%zu pairs)\n",
-                    Median(pairRatios), Median(pairCpuRatios), pairRatios.size());
+                    jxcbench::Median(pairRatios), jxcbench::Median(pairCpuRatios), pairRatios.size());
     return 0;
 }
