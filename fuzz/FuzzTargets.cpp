@@ -9,6 +9,7 @@
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
 
+#include <cstdlib>
 #include <memory>
 
 namespace fuzz {
@@ -55,9 +56,46 @@ void DialectPostgresql(const QString& text)
     Refusable([&] { (void)host::db::Translate(text, host::db::Engine::PostgreSQL); });
 }
 
+namespace {
+
+// What the runner takes from a statement: its lifted text, binds and values.
+QString LiftedForm(const host::db::plsql::SqlText& sql)
+{
+    if (!sql.lifted)
+        return QStringLiteral("-");
+    QString out = sql.lifted->text;
+    for (int b : sql.lifted->binds)
+        out += u' ' + QString::number(b);
+    for (const QVariant& v : sql.lifted->values)
+        out += u' ' + QString::number(v.metaType().id()) + u':' + v.toString();
+    return out;
+}
+
+} // namespace
+
 void BlockParser(const QString& text)
 {
-    Refusable([&] { (void)host::db::plsql::ParseBlock(text); });
+    using namespace host::db::plsql;
+    std::shared_ptr<const Program> program;
+    Refusable([&] { program = ParseBlock(text); });
+    if (!program || !program->vars.empty())
+        return;
+    // A statement taken from the shape of the one before must be what it is when parsed alone.
+    for (const auto& s : program->root.body) {
+        if (s->kind != Stmt::Kind::Sql || s->sql.sourcePos < 0)
+            continue;
+        const QString written = program->TextOf(s->sql).toString();
+        std::shared_ptr<const Program> alone;
+        try {
+            alone = ParseBlock(QStringLiteral("begin ") + written + QStringLiteral("; end;"));
+        } catch (const platform::Exception&) {
+            std::abort(); // it parsed in its run
+        }
+        const Stmt& a = *alone->root.body.at(0);
+        if (alone->root.body.size() != 1 || a.kind != Stmt::Kind::Sql || !a.sql.binds.isEmpty()
+            || alone->TextOf(a.sql) != written || LiftedForm(a.sql) != LiftedForm(s->sql))
+            std::abort();
+    }
 }
 
 void BlockRunner(const QString& text)

@@ -1009,12 +1009,12 @@ private:
             }
             if (c < u'0' || c > u'9')
                 return {}; // an exponent
-            whole = whole * 10 + (c.unicode() - u'0'); // read on only while at most 18 digits count
             if (leading && c == u'0')
                 continue;
             leading = false;
             if (++digits > 18)
                 return {};
+            whole = whole * 10 + (c.unicode() - u'0'); // 18 digits at most: no overflow
         }
         if (dots == 0)
             return QVariant(whole);
