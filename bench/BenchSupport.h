@@ -152,4 +152,25 @@ inline double Median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// The ratios of runs taken in pairs, one of each way in turn, and their medians.
+class Pairs {
+public:
+    void Add(const IterationClock& way, const IterationClock& raw)
+    {
+        wall_.push_back(way.Mean() / raw.Mean());
+        if (raw.CpuMean() > 0)
+            cpu_.push_back(way.CpuMean() / raw.CpuMean());
+    }
+    void Print() const
+    {
+        if (!wall_.empty())
+            std::printf("The same in pairs, one of each in turn: median %.2f x the raw baseline in wall time, %.2f x "
+                        "in CPU time (%zu pairs)\n",
+                        Median(wall_), Median(cpu_), wall_.size());
+    }
+
+private:
+    std::vector<double> wall_, cpu_;
+};
+
 } // namespace jxcbench

@@ -241,7 +241,7 @@ void BM_BillSave_ParsedBlockRun(benchmark::State& state)
 }
 
 // Both ways in turn, one save each per iteration, each into its own database.
-std::vector<double> pairRatios, pairCpuRatios;
+jxcbench::Pairs pairs;
 
 void BM_BillSave_Paired(benchmark::State& state)
 {
@@ -263,9 +263,7 @@ void BM_BillSave_Paired(benchmark::State& state)
         svc.ExecSql(billedit::SaveBlockSql(true, v.head, v.lines));
         blockClock.Stop();
         state.PauseTiming();
-        pairRatios.push_back(blockClock.Mean() / rawClock.Mean());
-        if (rawClock.CpuMean() > 0)
-            pairCpuRatios.push_back(blockClock.CpuMean() / rawClock.CpuMean());
+        pairs.Add(blockClock, rawClock);
         if (!Saved(v))
             state.SkipWithError("the save block did not write the bill");
         current = Way::Raw;
@@ -304,9 +302,6 @@ int main(int argc, char** argv)
     Ratios::Print("  of which building the block text", "save_text", "save_raw");
     Ratios::Print("  of which parsing the block", "save_parse", "save_raw");
     Ratios::Print("  of which running the parsed block", "save_run", "save_raw");
-    if (!pairRatios.empty())
-        std::printf("The same in pairs, one of each in turn: median %.2f x the raw baseline in wall time, %.2f x in CPU "
-                    "time (%zu pairs)\n",
-                    jxcbench::Median(pairRatios), jxcbench::Median(pairCpuRatios), pairRatios.size());
+    pairs.Print();
     return 0;
 }

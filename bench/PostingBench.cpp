@@ -327,7 +327,7 @@ void BM_Posting_ServiceExecSql(benchmark::State& state)
 
 // Both ways in turn, one posting each per iteration: a busy machine slows both alike, so the
 // ratio of each pair is steadier than the ratio of two runs taken at different moments.
-std::vector<double> pairRatios, pairCpuRatios;
+jxcbench::Pairs pairs;
 
 void BM_Posting_Paired(benchmark::State& state)
 {
@@ -350,9 +350,7 @@ void BM_Posting_Paired(benchmark::State& state)
         svc.ExecSql(block);
         serviceClock.Stop();
         state.PauseTiming();
-        pairRatios.push_back(serviceClock.Mean() / rawClock.Mean());
-        if (rawClock.CpuMean() > 0)
-            pairCpuRatios.push_back(serviceClock.CpuMean() / rawClock.CpuMean());
+        pairs.Add(serviceClock, rawClock);
         current = Way::Service;
         if (!Posted(v))
             state.SkipWithError("the posting block did not complete the bill");
@@ -387,9 +385,6 @@ int main(int argc, char** argv)
     }
     benchmark::Shutdown();
     Ratios::Print("Posting a 1,000-line bill through ExecSql", "posting_service", "posting_raw");
-    if (!pairRatios.empty())
-        std::printf("The same in pairs, one of each in turn: median %.2f x the raw baseline in wall time, %.2f x in CPU "
-                    "time (%zu pairs)\n",
-                    jxcbench::Median(pairRatios), jxcbench::Median(pairCpuRatios), pairRatios.size());
+    pairs.Print();
     return 0;
 }
