@@ -634,9 +634,10 @@ private:
     {
         params_.clear();
         params_.reserve(sql.binds.size());
+        const QVariant* now = nullptr; // one time for the whole statement, as the engine's
         for (int b : sql.binds) {
             if (b == LiftedSql::NowBind)
-                params_.push_back(Now());
+                params_.push_back(now ? *now : *(now = &Now()));
             else
                 params_.push_back(b >= 0 ? ToVariant(slots_[b]) : sql.values[-1 - b]);
         }
@@ -647,7 +648,10 @@ private:
     // the second, as text. Made once a second rather than once for every line of a bill.
     const QVariant& Now()
     {
-        const std::time_t t = std::time(nullptr);
+        // The clock the engine reads, not the coarser one behind time().
+        timespec ts{};
+        clock_gettime(CLOCK_REALTIME, &ts);
+        const std::time_t t = ts.tv_sec;
         if (t != nowSecond_ || !now_.isValid()) {
             std::tm local{};
             localtime_r(&t, &local);

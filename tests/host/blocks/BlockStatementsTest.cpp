@@ -368,6 +368,29 @@ TEST_P(BlockStatements, LiftedSysdateIsTheEnginesLocalTime)
     }
 }
 
+// Two sysdates of one row are one time, also across the turn of a second.
+TEST_P(BlockStatements, TheSysdatesOfOneRowAgree)
+{
+    if (GetEngine() != Engine::SQLite)
+        GTEST_SKIP() << "the time is bound only where literals are";
+    Conn().ExecNative(QStringLiteral("CREATE TABLE blk_now2 (a TIMESTAMP, b TIMESTAMP)"), {}, nullptr);
+    const QString block = QStringLiteral(
+        "begin for i in 1..200 loop insert into blk_now2 (a, b) values (sysdate, sysdate); end loop; end;");
+    const QDateTime until = QDateTime::currentDateTime().addSecs(3);
+    int disagreeing = 0;
+    for (;;) {
+        Exec(block);
+        disagreeing += Value(QStringLiteral("select count(*) from blk_now2 where a <> b")).toInt();
+        if (Value(QStringLiteral("select count(distinct a) from blk_now2")) != u"1" || QDateTime::currentDateTime() > until)
+            break;
+        // Only the last row is kept to meet the next second.
+        Conn().ExecNative(QStringLiteral("delete from blk_now2 where rowid <> (select max(rowid) from blk_now2)"), {},
+                          nullptr);
+    }
+    EXPECT_EQ(Value(QStringLiteral("select count(distinct a) from blk_now2")), QStringLiteral("2"));
+    EXPECT_EQ(disagreeing, 0);
+}
+
 JXC_INSTANTIATE_DB_TEST(BlockStatements);
 
 } // namespace
