@@ -18,6 +18,7 @@
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
 #include "platform/excel/GridSheet.h"
+#include "platform/excel/Workbook.h"
 #include "platform/excel/XlsxWriter.h"
 #include "plugin/Host.h"
 
@@ -49,17 +50,6 @@ void CopyItems(platform::GridColumn* column, const QString& sql)
 {
     QComboBox* items = plugin::HostDict()->ComboFromSql(sql);
     column->Properties().AssignItemsFrom(items);
-}
-
-// The workbook is always Office Open XML, so its name ends in .xlsx: a name without an extension
-// or with the filter's other entry (.xls) would make spreadsheet programs doubt the content.
-QString XlsxFileName(QString name)
-{
-    if (name.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-        return name;
-    if (name.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
-        name.chop(4);
-    return name + QStringLiteral(".xlsx");
 }
 
 } // namespace
@@ -447,5 +437,5 @@ void TWorkWindowForm::N1Click()
     if (!platform::Application()->ExecSaveDialog(options))
         return;
     plugin::WaitHint wait(QStringLiteral("正在导出..."));
-    platform::excel::WriteXlsx(platform::excel::ViewSheet(*TableGoodsList), XlsxFileName(options.fileName));
+    platform::excel::WriteXlsx(platform::excel::ViewSheet(*TableGoodsList), platform::excel::XlsxFileName(options.fileName));
 }

@@ -22,21 +22,6 @@ namespace {
 
 const QString kNotFound = QStringLiteral("查找不到要搜索的数据");
 
-bool IsNumber(const QVariant& v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool IsCurrency(const QVariant& v) { return v.metaType() == QMetaType::fromType<platform::Currency>(); }
 
 // The value as text, the way a cell holds it: numbers without a display format, dates with
@@ -157,7 +142,7 @@ bool TFindWindowForm::Matches(const QVariant& value, const QString& text, bool w
         const std::optional<platform::Currency> c = platform::Currency::Parse(text.trimmed());
         return c && *c == value.value<platform::Currency>();
     }
-    if (IsNumber(value)) {
+    if (platform::IsNumberType(value.typeId())) {
         bool ok = false;
         const double d = text.trimmed().toDouble(&ok);
         return ok && d == value.toDouble();

@@ -840,7 +840,6 @@ private:
         };
         QVector<QVariant> values;
         values.reserve(qsizetype(shape_.literals.size()));
-        Token lit;
         for (const Shape::Literal& l : shape_.literals) {
             if (!same(l.pos - tp) || q >= n)
                 return nullptr;
@@ -850,20 +849,19 @@ private:
             if (opening(c[q]) != opening(l.first))
                 return nullptr;
             QVariant v;
-            int length = 0;
+            int end = q;
             if (l.kind == TokenKind::Number) {
-                const int end = NumberEndAt(src, q);
-                length = end - q;
-                if (end > q)
-                    v = LiftableNumber(QStringView(src).mid(q, length));
-            } else if (lex_.LiteralAt(q, lit) && lit.kind == l.kind) {
-                length = lit.length;
-                v = LiftableValue(lit);
+                end = NumberEndAt(src, q);
+                v = LiftableNumber(QStringView(src).mid(q, end - q));
+            } else {
+                QString text;
+                end = StringEndAt(src, q, text);
+                v = LiftableText(text);
             }
-            if (!v.isValid())
+            if (end == q || !v.isValid())
                 return nullptr;
             values.push_back(std::move(v));
-            q += length;
+            q = end;
             tp = l.pos + l.length;
         }
         if (!same(shape_.end - tp))
@@ -994,9 +992,10 @@ private:
     static QVariant LiftableValue(const Token& t)
     {
         if (t.kind == TokenKind::String)
-            return t.text.isEmpty() ? QVariant() : QVariant(t.text);
+            return LiftableText(t.text);
         return t.kind == TokenKind::Number ? LiftableNumber(t.text) : QVariant();
     }
+    static QVariant LiftableText(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
     static QVariant LiftableNumber(QStringView text)
     {
         int digits = 0, dots = 0;

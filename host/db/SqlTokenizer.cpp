@@ -246,34 +246,19 @@ Token Lexer::Next()
     Fail(QStringLiteral("unexpected character '%1'").arg(QChar(ch)), i);
 }
 
-bool Lexer::LiteralAt(int pos, Token& out) const
-{
-    const auto* c = reinterpret_cast<const char16_t*>(sql_.constData());
-    const int n = int(sql_.size());
-    if (pos < 0 || pos >= n)
-        return false;
-    out = Token();
-    out.pos = pos;
-    int end = -1;
-    if (c[pos] == u'\'') {
-        end = StringEnd(sql_, pos, out.text);
-        out.kind = TokenKind::String;
-    } else if (NumberStarts(c, n, pos)) {
-        end = NumberEnd(c, n, pos);
-        out.text = sql_.mid(pos, end - pos);
-        out.kind = TokenKind::Number;
-    }
-    if (end < 0)
-        return false;
-    out.length = end - pos;
-    return true;
-}
-
 int NumberEndAt(const QString& sql, int pos)
 {
     const auto* c = reinterpret_cast<const char16_t*>(sql.constData());
     const int n = int(sql.size());
     return pos >= 0 && pos < n && NumberStarts(c, n, pos) ? NumberEnd(c, n, pos) : pos;
+}
+
+int StringEndAt(const QString& sql, int pos, QString& value)
+{
+    if (pos < 0 || pos >= sql.size() || sql[pos] != u'\'')
+        return pos;
+    const int end = StringEnd(sql, pos, value);
+    return end < 0 ? pos : end;
 }
 
 QVector<Token> Tokenize(const QString& sql)

@@ -51,10 +51,6 @@ public:
         i_ = pos;
         space_ = false;
     }
-    // The quoted text or number that starts exactly at pos, read as Next reads it; false when
-    // none starts there or a quoted text is left open.
-    bool LiteralAt(int pos, Token& out) const;
-
 private:
     const QString& sql_;
     int i_ = 0;
@@ -64,6 +60,9 @@ private:
 
 // Where the number starting at pos ends, as Lexer reads it; pos itself when none starts there.
 int NumberEndAt(const QString& sql, int pos);
+// Where the quoted text opening at pos ends, as Lexer reads it, its value in value; pos itself
+// when no quote opens there or the text is left open.
+int StringEndAt(const QString& sql, int pos, QString& value);
 
 // Throws platform::EDatabaseError on an unterminated literal or comment. The last token is End.
 QVector<Token> Tokenize(const QString& sql);

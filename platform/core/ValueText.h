@@ -5,6 +5,7 @@
 // Nothing here throws; a text that is not a value gives an invalid date or nullopt.
 #include <QDateTime>
 #include <QFlags>
+#include <QMetaType>
 #include <QString>
 #include <optional>
 
@@ -58,6 +59,23 @@ private:
 std::optional<QDateTime> ParseOracleDate(const QString& text, const QString& format);
 
 // ---- numbers -------------------------------------------------------------------------------
+
+// The value types that hold a plain number (a cell written as a number, a number searched for).
+inline bool IsNumberType(int typeId)
+{
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Fractions stop at the 15th significant digit (what a double holds reliably, so 0.1 + 0.2
 // reads 0.3), with no trailing zeros; whole numbers below a bound are written exactly.
 

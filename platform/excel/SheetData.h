@@ -1,6 +1,8 @@
 #pragma once
 // One worksheet as plain data, the way a grid shows it: column captions, widths and alignment,
 // the cells of each row as typed values, and a footer row. What the export writes; free of UI.
+#include "platform/core/ValueText.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -22,22 +24,6 @@ struct SheetColumn {
 // A cell: a number (int, qlonglong, double) is written as a number, a QDateTime as a date, a
 // QString as text, an invalid QVariant as an empty cell.
 using SheetRow = QVector<QVariant>;
-
-// The value types a cell holds as a number.
-inline bool IsNumberType(int typeId)
-{
-    switch (typeId) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
 
 struct SheetData {
     QString sheetName; // empty: "Sheet1"

@@ -8,12 +8,12 @@
 #include "platform/excel/Workbook.h"
 #include "plugin/CELL50Lib_TLB.h"
 #include "tests/support/XlsxReadBack.h"
+#include "tests/support/ReadOnlyFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 using namespace findtest;
@@ -54,17 +54,6 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
     return path;
-}
-
-QString ReadOnlyFolder(const QTemporaryDir& dir)
-{
-    // Permissions do not stop a superuser; /proc refuses every new file.
-    if (geteuid() == 0)
-        return QStringLiteral("/proc");
-    const QString locked = dir.filePath(QStringLiteral("locked"));
-    QDir().mkpath(locked);
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    return locked;
 }
 
 class CommandsTest : public WindowTest {
@@ -341,7 +330,7 @@ TEST_F(CommandsTest, AReportSheetsFormulasSurviveAsLiveFormulas)
 
 TEST_F(CommandsTest, AnExportIntoAReadOnlyFolderIsReportedAndWritesNothing)
 {
-    const QString folder = ReadOnlyFolder(dir);
+    const QString folder = jxctest::ReadOnlyFolder(dir);
     goods.Add(QStringLiteral("G1"), QStringLiteral("苹果"));
     Own(MakeGrid(window.get(), goods), QStringLiteral("grid"));
     app.QueueFileName(folder + QStringLiteral("/grid.xlsx"));

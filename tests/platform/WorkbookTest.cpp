@@ -2,13 +2,13 @@
 #include "platform/SpreadsheetBook.h"
 #include "platform/core/Exception.h"
 #include "platform/excel/Workbook.h"
+#include "tests/support/ReadOnlyFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 using namespace platform::excel;
@@ -23,18 +23,6 @@ QString ErrorOf(const std::function<void()>& f)
         return e.Message();
     }
     return {};
-}
-
-// A folder nobody may write to: a locked temporary folder, or /proc for a superuser, whom
-// locks do not stop.
-QString ReadOnlyFolder(const QTemporaryDir& dir)
-{
-    if (geteuid() == 0)
-        return QStringLiteral("/proc");
-    const QString locked = dir.filePath(QStringLiteral("locked"));
-    QDir().mkpath(locked);
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    return locked;
 }
 
 BookData SampleBook()
@@ -227,7 +215,7 @@ TEST(WorkbookFiles, AMillionCellsAreRefusedOnReadAndWrite)
 TEST(WorkbookFiles, AFailedWriteLeavesNoFileAndKeepsAnOldOne)
 {
     QTemporaryDir dir;
-    const QString folder = ReadOnlyFolder(dir);
+    const QString folder = jxctest::ReadOnlyFolder(dir);
     const QString path = folder + QStringLiteral("/out.xlsx");
     const QString error = ErrorOf([&] { WriteBook(SampleBook(), path); });
     EXPECT_TRUE(error.startsWith(QStringLiteral("无法写入文件 ") + path)) << error.toStdString();
