@@ -165,6 +165,55 @@ private:
         return i;
     }
 
+    // End (exclusive) of a LIKE pattern that starts at i: it runs to the first word, comma,
+    // comparison or closing parenthesis at its own depth that cannot continue an expression.
+    int PatternEnd(int i, int e) const
+    {
+        static const char* const stops[] = {"and",   "or",   "escape", "then",      "when",   "else",  "order",
+                                            "group", "having", "union", "intersect", "minus", "except", "into",
+                                            "from",  "where", "for",   "is",        "not",    "like",  "between",
+                                            "in",    "limit", "offset", "returning"};
+        int depth = 0;
+        int cases = 0;
+        for (; i < e; ++i) {
+            const Token& tok = t_[i];
+            if (tok.kind == TokenKind::End)
+                return i;
+            if (tok.IsOp("(")) {
+                ++depth;
+                continue;
+            }
+            if (tok.IsOp(")")) {
+                if (depth == 0)
+                    return i;
+                --depth;
+                continue;
+            }
+            if (depth > 0)
+                continue;
+            if (tok.IsWord("case")) {
+                ++cases;
+                continue;
+            }
+            if (tok.IsWord("end")) {
+                if (cases == 0)
+                    return i;
+                --cases;
+                continue;
+            }
+            if (cases > 0)
+                continue;
+            if (tok.kind == TokenKind::Operator && !tok.IsOp("||") && !tok.IsOp("+") && !tok.IsOp("-")
+                && !tok.IsOp("*") && !tok.IsOp("/") && !tok.IsOp("."))
+                return i;
+            if (tok.kind == TokenKind::Identifier)
+                for (const char* w : stops)
+                    if (tok.IsWord(w))
+                        return i;
+        }
+        return i;
+    }
+
     // Argument token ranges of a call whose parentheses are at open and close.
     QVector<QPair<int, int>> Args(int open, int close) const
     {
@@ -219,6 +268,14 @@ private:
             if (!mod.isEmpty()) {
                 Emit(out, tok, mod);
                 return i;
+            }
+        }
+        if (!qualified && tok.IsWord("like")) {
+            const QString noEscape = rules_.LikeWithoutEscape();
+            const int end = noEscape.isEmpty() ? -1 : PatternEnd(i + 1, e);
+            if (end > i + 1 && !(end < e && t_[end].IsWord("escape"))) {
+                Emit(out, tok, tok.text + u' ' + Range(i + 1, end) + u' ' + noEscape);
+                return end - 1;
             }
         }
         if (!qualified && call && tok.IsWord("nvl")) {

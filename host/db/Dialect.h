@@ -10,7 +10,10 @@
 //   ... from dual               the from clause is dropped
 //   :1, :2 ...                  ?1 ... (SQLite) / $1 ... (PostgreSQL)
 //   a / b                       a * 1.0 / b: Oracle's division never truncates
-// Everything else (joins, sub-selects, aggregates, like, substr, upper, ||) is common SQL and
+//   x like p                    on PostgreSQL x like p escape '' (Oracle's like has no escape
+//                               character unless the statement names one)
+//   mod(a, b)                   jxc_mod(a, b): a when b is 0, as in Oracle
+// Everything else (joins, sub-selects, aggregates, like ... escape, substr, upper, ||) is common SQL and
 // passes unchanged; unquoted identifiers stay case-insensitive on both engines.
 #include "host/db/Connection.h"
 

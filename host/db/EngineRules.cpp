@@ -36,6 +36,7 @@ public:
     }
     QString DivisorGuard() const override { return QStringLiteral("jxc_divisor"); }
     QString ModFunction() const override { return QStringLiteral("jxc_mod"); }
+    QString LikeWithoutEscape() const override { return {}; }
 
     // Handing SQLite the text saves converting the same stamp for every line of a bill.
     QVariant DateValue(const QDateTime& dt) const override { return platform::CanonicalDateText(dt); }
@@ -82,7 +83,9 @@ public:
         return QStringLiteral("%1('%2')").arg(next ? QStringLiteral("nextval") : QStringLiteral("currval"), name.toLower());
     }
     QString DivisorGuard() const override { return {}; }
-    QString ModFunction() const override { return {}; }
+    QString ModFunction() const override { return QStringLiteral("jxc_mod"); }
+    // PostgreSQL's LIKE takes a backslash as its escape unless told otherwise.
+    QString LikeWithoutEscape() const override { return QStringLiteral("escape ''"); }
 
     QVariant DateValue(const QDateTime& dt) const override { return dt; }
     std::vector<qint64> DrawSequence(Connection& c, const QString& name, int count) const override

@@ -25,11 +25,16 @@ public:
     virtual QString ToDate(const QString& value, const QString& format) const = 0;
     // name.nextval (next) or name.currval.
     virtual QString SequenceValue(const QString& name, bool next) const = 0;
-    // Oracle refuses a zero divisor. Where the engine's own division and mod quietly give null
-    // instead, these name the functions that refuse it (the divisor goes through the first,
-    // mod is renamed to the second); empty where the engine refuses it itself.
+    // Oracle refuses a zero divisor. Where the engine's own division quietly gives null
+    // instead, this names the function that refuses it (the divisor goes through it); empty
+    // where the engine refuses it itself.
     virtual QString DivisorGuard() const = 0;
+    // Oracle's mod(x, 0) is x, where SQLite gives null and PostgreSQL refuses: mod is renamed to
+    // this function, which gives x (the engine provides it).
     virtual QString ModFunction() const = 0;
+    // What follows a LIKE pattern that names no escape character, so that the pattern means
+    // what it means in Oracle: no escape at all. Empty where the engine has no default escape.
+    virtual QString LikeWithoutEscape() const = 0;
 
     // A date to bind in bulk writes, in the form the engine stores cheapest.
     virtual QVariant DateValue(const QDateTime& dt) const = 0;

@@ -1,6 +1,7 @@
 #include "host/db/Schema.h"
 
 #include "host/db/Transaction.h"
+#include "platform/core/Exception.h"
 
 namespace host::db {
 
@@ -128,6 +129,192 @@ const char* const Indexes[][3] = {
 
 const char* const Counters[] = {"JXC_BILLNO_DB", "JXC_BILLNO_RK", "JXC_BILLNO_CK"};
 
+// Oracle's mod(x, 0) is x; PostgreSQL's refuses it. The translator renames mod to this.
+const char* const PgFunctions[] = {
+    "CREATE OR REPLACE FUNCTION jxc_mod(a integer, b integer) RETURNS integer LANGUAGE sql IMMUTABLE "
+    "AS 'select case when b = 0 then a else mod(a, b) end'",
+    "CREATE OR REPLACE FUNCTION jxc_mod(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE "
+    "AS 'select case when b = 0 then a else mod(a, b) end'",
+    "CREATE OR REPLACE FUNCTION jxc_mod(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE "
+    "AS 'select case when b = 0 then a else mod(a, b) end'",
+};
+
+// SQLite stores whatever it is given; the server refuses what its column types refuse and
+// rounds to their scale. The embedded engine keeps the same rules with triggers after each
+// insert and update: one refuses a bad value with the server's words (the statement is undone),
+// one rounds a value with too many decimals as the server's numeric does (half away from zero).
+
+struct Rule {
+    QString bad;  // true when the value breaks the rule
+    QString text; // the server's words for it
+};
+
+// The rules of the column for value v, in the order the server applies them.
+std::vector<Rule> Rules(const Table& t, const Column& c, const QString& v)
+{
+    const QString where = QStringLiteral(": ") + QString::fromLatin1(t.name) + u'.' + QString::fromLatin1(c.name);
+    auto text = [&](int length) {
+        return Rule{QStringLiteral("length(%1) > %2").arg(v).arg(length),
+                    QStringLiteral("value too long for type character varying(%1)").arg(length) + where};
+    };
+    auto number = [&](const char* type) {
+        return Rule{QStringLiteral("typeof(%1) NOT IN ('integer','real','null')").arg(v),
+                    QStringLiteral("invalid input syntax for type %1").arg(QLatin1String(type)) + where};
+    };
+    auto limit = [&](int scale, const char* bound, const QString& words) {
+        return Rule{QStringLiteral("abs(round(%1,%2)) >= %3").arg(v).arg(scale).arg(QLatin1String(bound)), words + where};
+    };
+    switch (c.kind) {
+    case Kind::Code: return {text(32)};
+    case Kind::Text: return {text(200)};
+    case Kind::Remark: return {text(1000)};
+    case Kind::Qty: return {number("numeric"), limit(2, "1e16", QStringLiteral("numeric field overflow"))};
+    case Kind::Money: return {number("numeric"), limit(4, "1e14", QStringLiteral("numeric field overflow"))};
+    case Kind::Flag:
+    case Kind::Int: return {number("integer"), limit(0, "2147483647.5", QStringLiteral("integer out of range"))};
+    case Kind::Id:
+    case Kind::Big:
+        // Every SQLite integer fits; a real may not.
+        return {number("bigint"),
+                Rule{QStringLiteral("typeof(%1) = 'real' AND abs(round(%1)) >= 9223372036854775808.0").arg(v),
+                     QStringLiteral("bigint out of range") + where}};
+    case Kind::Date:
+        return {Rule{QStringLiteral("%1 IS NOT NULL AND (typeof(%1) <> 'text' OR datetime(%1) IS NULL)").arg(v),
+                     QStringLiteral("invalid input syntax for type timestamp") + where}};
+    }
+    return {};
+}
+
+// Decimal places the server keeps, or -1 when it does not round the column.
+int Scale(Kind k)
+{
+    switch (k) {
+    case Kind::Qty: return 2;
+    case Kind::Money: return 4;
+    case Kind::Flag:
+    case Kind::Int:
+    case Kind::Big: return 0;
+    default: return -1; // an integer primary key never holds a fraction
+    }
+}
+
+// The test that v has more decimals than the column keeps.
+QString Unrounded(const Column& c, const QString& v)
+{
+    const int scale = Scale(c.kind);
+    if (scale < 0)
+        return {};
+    return QStringLiteral("(typeof(%1) = 'real' AND %1 <> round(%1,%2))").arg(v).arg(scale);
+}
+
+QString TriggerName(const Table& t, const char* job)
+{
+    return QStringLiteral("jxc_%1_%2").arg(QLatin1String(job), QString::fromLatin1(t.name).toLower());
+}
+
+QStringList SqliteRuleStatements(const Table& t)
+{
+    const QString table = QString::fromLatin1(t.name);
+    QStringList checks;
+    QStringList unrounded;
+    QStringList rounds;
+    for (const Column& c : t.columns) {
+        const QString v = QStringLiteral("NEW.") + QString::fromLatin1(c.name);
+        for (const Rule& r : Rules(t, c, v))
+            checks << QStringLiteral("SELECT RAISE(ABORT, '%1') WHERE %2;").arg(r.text, r.bad);
+        const QString u = Unrounded(c, v);
+        if (!u.isEmpty()) {
+            unrounded << u;
+            rounds << QStringLiteral("%1 = round(%1,%2)").arg(QString::fromLatin1(c.name)).arg(Scale(c.kind));
+        }
+    }
+    QStringList out;
+    for (const char* op : {"INSERT", "UPDATE"}) {
+        const QString lower = QString::fromLatin1(op).toLower();
+        // After, not before: SQLite works out a row's key again after a before-trigger, which
+        // would draw a sequence value twice.
+        out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON %3 BEGIN %4 END")
+                   .arg(TriggerName(t, "check") + u'_' + lower, QLatin1String(op), table, checks.join(u' '));
+        if (rounds.isEmpty())
+            continue;
+        out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON %3 WHEN %4 BEGIN UPDATE %3 SET %5 "
+                              "WHERE rowid = NEW.rowid; END")
+                   .arg(TriggerName(t, "round") + u'_' + lower, QLatin1String(op), table,
+                        unrounded.join(QStringLiteral(" OR ")), rounds.join(QStringLiteral(", ")));
+    }
+    return out;
+}
+
+struct CollectRows : RowSink {
+    QStringList rows;
+    void Columns(const QVector<ResultColumn>&) override {}
+    bool Row(QVariant* v) override
+    {
+        rows << v[0].toString();
+        return true;
+    }
+};
+
+constexpr int MaxReported = 20;
+
+// Rows already stored that the rules would refuse or round; each named with its column.
+QStringList OffendingRows(Connection& c, const Table& t)
+{
+    QStringList found;
+    const QString table = QString::fromLatin1(t.name);
+    for (const Column& col : t.columns) {
+        const QString name = QString::fromLatin1(col.name);
+        QStringList tests;
+        for (const Rule& r : Rules(t, col, name))
+            tests << u'(' + r.bad + u')';
+        const QString u = Unrounded(col, name);
+        if (!u.isEmpty())
+            tests << u;
+        const QString test = tests.join(QStringLiteral(" OR "));
+        CollectRows sink;
+        c.ExecNative(QStringLiteral("SELECT 'row ' || rowid || ': %2 = ' || quote(%2) FROM %1 WHERE %3 LIMIT %4")
+                         .arg(table, name, test)
+                         .arg(MaxReported),
+                     {}, &sink);
+        for (const QString& r : std::as_const(sink.rows))
+            found << table + u' ' + r;
+        if (found.size() >= MaxReported)
+            break;
+    }
+    return found;
+}
+
+bool HasTrigger(Connection& c, const QString& name)
+{
+    CollectRows sink;
+    c.ExecNative(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' AND name = ?1"), {name}, &sink);
+    return !sink.rows.isEmpty();
+}
+
+// A database made by an older program gets the rules once its rows are checked; rows that break
+// them are reported, never changed, and then nothing is installed.
+void InstallSqliteRules(Connection& c, const std::vector<Table>& tables)
+{
+    QStringList offending;
+    std::vector<const Table*> missing;
+    for (const Table& t : tables) {
+        if (HasTrigger(c, TriggerName(t, "check") + QStringLiteral("_update")))
+            continue;
+        missing.push_back(&t);
+        if (offending.size() < MaxReported)
+            offending << OffendingRows(c, t);
+    }
+    if (!offending.isEmpty())
+        throw platform::EDatabaseError(
+            QStringLiteral("The database holds values its column types refuse (too long, not a number or a date, out of "
+                           "range, or more decimals than the column keeps). Nothing was changed; correct these rows "
+                           "(for example with jxc-admin sql) and open the database again:\n  ")
+            + offending.mid(0, MaxReported).join(QStringLiteral("\n  ")));
+    for (const Table* t : missing)
+        for (const QString& sql : SqliteRuleStatements(*t))
+            c.ExecNative(sql, {}, nullptr);
+}
+
 } // namespace
 
 QStringList SchemaTables(Engine engine)
@@ -164,8 +351,11 @@ QStringList SchemaStatements(Engine engine)
                    .arg(QString::fromLatin1(ix[0]), QString::fromLatin1(ix[1]), QString::fromLatin1(ix[2]));
     const QString conflict = pg ? QStringLiteral(" ON CONFLICT DO NOTHING") : QString();
     const QString insert = pg ? QStringLiteral("INSERT INTO") : QStringLiteral("INSERT OR IGNORE INTO");
-    if (pg)
+    if (pg) {
         out << QStringLiteral("CREATE SEQUENCE IF NOT EXISTS SEQ_JXCID START WITH 1");
+        for (const char* f : PgFunctions)
+            out << QString::fromLatin1(f);
+    }
     else
         out << insert + QStringLiteral(" sys_sequence (SequenceName, SequenceValue) VALUES ('SEQ_JXCID', 0)");
     for (const char* name : Counters)
@@ -178,6 +368,8 @@ void CreateSchema(Connection& c)
     WriteTransaction tx(c);
     for (const QString& sql : SchemaStatements(c.GetEngine()))
         c.ExecNative(sql, {}, nullptr);
+    if (c.GetEngine() == Engine::SQLite)
+        InstallSqliteRules(c, Tables(Engine::SQLite));
     tx.Commit();
 }
 

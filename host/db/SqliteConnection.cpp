@@ -296,7 +296,8 @@ void ToDateFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 }
 
 // Oracle and PostgreSQL refuse a zero divisor where SQLite would quietly give null (and an update
-// would write it). The translator wraps every divisor in jxc_divisor and every mod in jxc_mod.
+// would write it). The translator wraps every divisor in jxc_divisor and renames mod to jxc_mod,
+// which gives Oracle's answer for a zero divisor: the dividend.
 constexpr char kDivisorIsZero[] = "ORA-01476: divisor is equal to zero";
 
 bool IsZero(sqlite3_value* v)
@@ -326,7 +327,7 @@ void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
         return;
     }
     if (IsZero(argv[1])) {
-        sqlite3_result_error(ctx, kDivisorIsZero, -1);
+        sqlite3_result_value(ctx, argv[0]); // Oracle's mod(x, 0) is x
         return;
     }
     if (sqlite3_value_numeric_type(argv[0]) == SQLITE_INTEGER && sqlite3_value_numeric_type(argv[1]) == SQLITE_INTEGER)

@@ -255,9 +255,64 @@ TEST_P(DialectDb, BadTextIsAReadableError)
     EXPECT_THROW(Db().ExecSql("delete from bas_Storage; delete from Bas_GoodsInfo"), EDatabaseError);
 }
 
+TEST_P(DialectDb, LikeHasNoEscapeCharacterUnlessTheStatementNamesOne)
+{
+    int id = 0;
+    for (const char* name : {"a\\b", "a%b", "a_b", "axb", "a\\"})
+        Db().ExecSql(QStringLiteral("insert into Bas_GoodsInfo (ID, GoodsCode, GoodsName) values (%1, 'G%1', '%2')")
+                         .arg(++id)
+                         .arg(QString::fromLatin1(name)));
+    auto names = [&](const QString& where) {
+        auto ds = Open("select GoodsName from Bas_GoodsInfo where " + where + " order by ID");
+        QStringList out;
+        for (ds->First(); !ds->Eof(); ds->Next())
+            out << ds->FieldByName("GoodsName").AsString();
+        return out.join(u' ');
+    };
+    EXPECT_EQ(names("GoodsName like '%\\%'"), "a\\b a\\");
+    EXPECT_EQ(names("GoodsName like '%\\%%'"), "a\\b a\\"); // the backslash escapes nothing
+    EXPECT_EQ(names("GoodsName like '%\\_%'"), "a\\b");
+    EXPECT_EQ(names("GoodsName like 'a\\b'"), "a\\b");
+    EXPECT_EQ(names("GoodsName not like '%\\%' and GoodsCode like 'G%'"), "a%b a_b axb");
+    EXPECT_EQ(names("GoodsName like '%' || '\\' || '%' and ID < 5"), "a\\b");
+    EXPECT_EQ(names("case when GoodsName like 'a\\_' then 1 else 0 end = 1"), "a\\b");
+    EXPECT_EQ(names("GoodsName like (select max(GoodsName) from Bas_GoodsInfo where ID = 1)"), "a\\b");
+    EXPECT_EQ(Db().QueryValue("select count(*) from Bas_GoodsInfo where GoodsName like :1", {QStringLiteral("%\\%")}), "2");
+    // An escape the statement names is the one used.
+    EXPECT_EQ(names("GoodsName like 'a!%b' escape '!'"), "a%b");
+    EXPECT_EQ(names("GoodsName like 'a\\_b' escape '\\'"), "a_b");
+    // Inside a block the statements mean the same.
+    Db().ExecSql("  begin update Bas_GoodsInfo set Remark = 'hit' where GoodsName like '%\\%'; end; ");
+    EXPECT_EQ(Db().QueryValue("select count(*) from Bas_GoodsInfo where Remark = 'hit'"), "2");
+}
+
+TEST_P(DialectDb, ModByZeroIsTheDividendInStatementsAndBlocks)
+{
+    Db().ExecSql("insert into Gds_StockCount (ID, StorageCode, GoodsCode, LeftCount) values (1, 'S1', 'G1', 10)");
+    EXPECT_EQ(Db().QueryValue("select mod(7, 0) from dual"), "7");
+    EXPECT_EQ(Db().QueryValue("select mod(LeftCount, 0) from Gds_StockCount"), "10");
+    EXPECT_EQ(Db().QueryValue("select mod(7.5, 0) from dual"), "7.5");
+    EXPECT_EQ(Db().QueryValue("select mod(LeftCount, 4) from Gds_StockCount"), "2");
+    EXPECT_EQ(Db().QueryValue("select mod(-7, 2) from dual"), "-1");
+    EXPECT_EQ(Db().QueryValue("select nvl(mod(7, null), -1) from dual"), "-1");
+    Db().ExecSql("  begin update Gds_StockCount set LeftCount = mod(LeftCount, 0) + mod(LeftCount, ID - ID); end; ");
+    EXPECT_EQ(Db().QueryValue("select LeftCount from Gds_StockCount"), "20");
+}
+
 JXC_INSTANTIATE_DB_TEST(DialectDb);
 
 // Engine-free pieces.
+TEST(DialectText, PostgresLikeGetsNoEscapeWhereTheStatementNamesNone)
+{
+    EXPECT_EQ(host::db::Translate("select * from t where a like '%x%' and b not like :1 || '%' escape '!' order by a",
+                                  Engine::PostgreSQL),
+              "select * from t where a like '%x%' escape '' and b not like $1 || '%' escape '!' order by a");
+    EXPECT_EQ(host::db::Translate("select case when a like nvl(b, 'c') then 1 end, (a like 'x') from t", Engine::PostgreSQL),
+              "select case when a like coalesce(b, 'c') escape '' then 1 end, (a like 'x' escape '') from t");
+    EXPECT_EQ(host::db::Translate("select * from t where a like '%x%' and b like 'y'", Engine::SQLite),
+              "select * from t where a like '%x%' and b like 'y'");
+}
+
 TEST(DialectText, RewritesOnlyOutsideLiterals)
 {
     const QString pg = host::db::Translate("select nvl(x, 'nvl(sysdate)') from dual where y = :1 --sysdate", Engine::PostgreSQL);
@@ -271,7 +326,7 @@ TEST(DialectText, DivisorsAreCheckedOnSqliteAndDeepNestingIsRefused)
     EXPECT_EQ(host::db::Translate("select a / -b.c * 2, mod(a, 3) / (a + 1) from t", Engine::SQLite),
               "select a * 1.0 / jxc_divisor(-b.c) * 2, jxc_mod(a, 3) * 1.0 / jxc_divisor((a + 1)) from t");
     EXPECT_EQ(host::db::Translate("select a / -b.c * 2, mod(a, 3) from t", Engine::PostgreSQL),
-              "select a * 1.0 / -b.c * 2, mod(a, 3) from t");
+              "select a * 1.0 / -b.c * 2, jxc_mod(a, 3) from t");
     auto nested = [](int levels) { return "select " + QString("1/(").repeated(levels) + "1" + QString(")").repeated(levels); };
     EXPECT_NO_THROW(host::db::Translate(nested(100), Engine::SQLite));
     // Deeper than any real statement: a readable refusal, not an exhausted stack.
