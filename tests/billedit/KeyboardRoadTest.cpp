@@ -1,15 +1,12 @@
 // The bill editor from the keyboard alone: where the focus goes after a refusal, the cell editor
 // of a new line, a storage name typed over without a pick, and a save the database refuses.
 #include "host/db/DbService.h"
-#include "lookup/FrmQryGoodsList.h"
 #include "lookup/FrmQryStorageList.h"
 #include "lookup/rframebottom3.h"
 #include "platform/ButtonEdit.h"
 #include "platform/DataController.h"
-#include "platform/Grid.h"
 #include "platform/GridColumn.h"
 #include "platform/TableView.h"
-#include "platform/TextEdit.h"
 #include "plugin/Host.h"
 #include "tests/billedit/EditorFixture.h"
 
@@ -114,7 +111,7 @@ TEST_F(KeyboardRoadTest, TabInTheQuickEntryBeforeASourceStorageIsChosenStaysInTh
         EXPECT_EQ(TakeMessages(), QStringList({"请选择调出仓库!"}));
         EXPECT_EQ(Name(QApplication::focusWidget()), "edtStorageOut");
         EXPECT_EQ(int(app.Dialogs().size()), dialogs); // no goods lookup
-        // From there the road goes on: the source picked, the goods picked from it.
+        // From there the road goes on with the source picked.
         Type(QStringLiteral("S01"));
         NextStorageByKeys();
         Key(Qt::Key_Tab);
