@@ -35,6 +35,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTableView>
@@ -116,7 +117,7 @@ QString ErrorMessage(const std::exception& e)
 // Disables the six controls of a running save and enables them again however the save ends.
 class TBillEditFrm::BusyScope {
 public:
-    explicit BusyScope(TBillEditFrm& f) : f_(f)
+    explicit BusyScope(TBillEditFrm& f) : f_(f), focus_(f.focusWidget())
     {
         f_.busy_ = true;
         for (QWidget* w : Controls())
@@ -127,6 +128,9 @@ public:
         for (QWidget* w : Controls())
             w->setEnabled(true);
         f_.busy_ = false;
+        // Disabling took the focus away; a clerk whose save failed goes on from where he was.
+        if (focus_ && focus_->isEnabled() && focus_->isVisible())
+            focus_->setFocus();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
@@ -138,6 +142,7 @@ private:
                 f_.cxGroupBox2};
     }
     TBillEditFrm& f_;
+    QPointer<QWidget> focus_;
 };
 
 TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
@@ -438,8 +443,11 @@ void TBillEditFrm::edtConditionKeyDown(int& key, Qt::KeyboardModifiers shift)
     if (!PlainKey(key, shift, Qt::Key_Tab))
         return;
     if (!edtCondition->text().trimmed().isEmpty()) {
-        // After the pick the Tab goes on to the price.
+        // A refused pick has put the focus where the clerk must go; the Tab must not move it on.
+        key = 0;
         PickGoods();
+        // After the pick the Tab goes on to the price.
+        key = Qt::Key_Tab;
         return;
     }
     key = 0;
@@ -773,14 +781,23 @@ void TBillEditFrm::CheckBill()
         dtpBillDate->setFocus();
         Refuse(QStringLiteral("请填写调拨日期!"));
     }
-    // A name typed over a pick names no storage: it counts as no choice.
-    if (!StorageChosen(edtStorageOut, SrcStorageCode, SrcStorageName)) {
+    // A name typed over a pick names no storage, and the code kept would save another one than
+    // shown: the clerk picks one from the list.
+    if (edtStorageOut->text().isEmpty()) {
         edtStorageOut->setFocus();
         Refuse(QStringLiteral("调出仓不能为空，请选择!"));
     }
-    if (!StorageChosen(edtStorageIn, DesStorageCode, DesStorageName)) {
+    if (!StorageChosen(edtStorageOut, SrcStorageCode, SrcStorageName)) {
+        edtStorageOut->setFocus();
+        Refuse(QStringLiteral("请从仓库列表中选择调出仓库!"));
+    }
+    if (edtStorageIn->text().isEmpty()) {
         edtStorageIn->setFocus();
         Refuse(QStringLiteral("调入仓库不能为空!"));
+    }
+    if (!StorageChosen(edtStorageIn, DesStorageCode, DesStorageName)) {
+        edtStorageIn->setFocus();
+        Refuse(QStringLiteral("请从仓库列表中选择调入仓库!"));
     }
     if (DesStorageCode == SrcStorageCode) {
         edtStorageIn->setFocus();

@@ -4,6 +4,7 @@
 #include "platform/TableView.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -110,6 +111,14 @@ QModelIndex GridTableWidget::moveCursor(CursorAction action, Qt::KeyboardModifie
             next = model()->index(next.row(), col);
     }
     return next;
+}
+
+void GridTableWidget::focusInEvent(QFocusEvent* e)
+{
+    QTableView::focusInEvent(e);
+    // Tabbed into, the grid shows its cell editor as a click on the cell would.
+    if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason)
+        view_->ShowAlwaysEditor();
 }
 
 void GridTableWidget::resizeEvent(QResizeEvent* e)

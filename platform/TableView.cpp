@@ -79,7 +79,22 @@ TableView::~TableView()
 QWidget* TableView::Widget() const { return container_; }
 QTableView* TableView::Table() const { return table_; }
 GridFooter* TableView::Footer() const { return footer_; }
-void TableView::SetFocus() { table_->setFocus(); }
+void TableView::SetFocus()
+{
+    table_->setFocus();
+    ShowAlwaysEditor();
+}
+
+void TableView::ShowAlwaysEditor()
+{
+    // The cursor may already sit on the cell (a new record in place of an untouched one), so no
+    // change of the current cell opens the editor.
+    if (!alwaysShowEditor_ || IsEditing() || !table_->hasFocus())
+        return;
+    const QModelIndex cur = table_->currentIndex();
+    if (cur.isValid() && (model_->flags(cur) & Qt::ItemIsEditable))
+        table_->edit(cur);
+}
 
 void TableView::InsertStrip(QWidget* strip)
 {
@@ -466,6 +481,15 @@ void TableView::SyncFromSource()
 
 void TableView::OnSourceCurrentChanged(int row)
 {
+    const Dataset* ds = controller_->DataSet();
+    if (focusFirstCellOnNewRecord_ && ds && row >= 0 && row == ds->PendingRow() && !ds->Modified()) {
+        // A new record starts on its first cell, also where it took the place of another.
+        ++syncing_;
+        FocusRow(row, true);
+        --syncing_;
+        ShowAlwaysEditor();
+        return;
+    }
     if (row == focusedRecord_ && (row < 0 || table_->currentIndex().isValid()))
         return;
     ++syncing_;
@@ -473,7 +497,7 @@ void TableView::OnSourceCurrentChanged(int row)
     --syncing_;
 }
 
-void TableView::FocusRow(int row)
+void TableView::FocusRow(int row, bool firstCell)
 {
     QItemSelectionModel* sel = table_->selectionModel();
     if (row < 0 || row >= model_->rowCount()) {
@@ -483,7 +507,7 @@ void TableView::FocusRow(int row)
         return;
     }
     const QModelIndex cur = table_->currentIndex();
-    int col = cur.isValid() && ColumnFocusable(cur.column()) ? cur.column() : NextFocusableColumn(-1, 1);
+    int col = !firstCell && cur.isValid() && ColumnFocusable(cur.column()) ? cur.column() : NextFocusableColumn(-1, 1);
     if (col < 0) {
         for (int c = 0; c < columns_.size() && col < 0; ++c)
             if (columns_[c]->Visible())

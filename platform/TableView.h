@@ -138,7 +138,10 @@ private:
     void OnDataChanged();
     void SyncFromSource();
     void ShowError(const QString& text) const;
-    void FocusRow(int row);
+    // firstCell: on the first focusable column rather than the current one.
+    void FocusRow(int row, bool firstCell = false);
+    // With AlwaysShowEditor, opens the editor of the current cell while the table has the focus.
+    void ShowAlwaysEditor();
     int NextFocusableColumn(int from, int step) const;
     bool ColumnFocusable(int index) const;
     // Keys the grid handles itself; true when consumed.

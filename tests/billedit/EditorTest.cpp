@@ -393,10 +393,10 @@ TEST_F(BillEditorTest, TheSaveChecksInOrderWithFocusAndWritesNothingWhenRefused)
         EXPECT_EQ(TakeMessages(), QStringList({"调入仓库不能和调出仓相同!"}));
         EXPECT_EQ(Focused(), f.edtStorageIn);
         PickStorages(f, "S01", "S02");
-        // A name typed over the pick names no storage.
+        // A name typed over the pick names no storage: a pick is asked for.
         f.edtStorageIn->setText(QStringLiteral("三号仓"));
         ok();
-        EXPECT_EQ(TakeMessages(), QStringList({"调入仓库不能为空!"}));
+        EXPECT_EQ(TakeMessages(), QStringList({"请从仓库列表中选择调入仓库!"}));
         EXPECT_EQ(Focused(), f.edtStorageIn);
         f.edtStorageIn->clear();
         ok();

@@ -202,6 +202,52 @@ TEST_F(BillCommandsTest, ModifyOpensTheFocusedBillAndAfterASaveTheListShowsItAlo
     EXPECT_EQ(BillEditFrm, nullptr);
 }
 
+TEST_F(BillCommandsTest, AModifyTheDatabaseRefusesReloadsTheListOnlyWhenALaterOkSaves)
+{
+    AddStockedGoods();
+    const Bill one{1, "DB-ONE", At(kToday, 8)};
+    const Bill two{2, "DB-TWO", At(kToday, 9)};
+    AddBill(one);
+    AddBill(two);
+    AddLine(21, two, QStringLiteral("G001"), "2", "5");
+    Service().GetConnection().ExecNative(QStringLiteral("CREATE TRIGGER no_lines BEFORE INSERT ON Sto_AdjustBillDetail"
+                                                        " BEGIN SELECT RAISE(ABORT, 'lines are locked'); END"),
+                                         {}, nullptr);
+    TWorkWindowForm& w = OpenWithLevel(2);
+    auto refusedThen = [this](bool dropAndRetry) {
+        OnDialog<TBillEditFrm>([this, dropAndRetry](TBillEditFrm& f) {
+            f.edtRemark->setText(QStringLiteral("改了"));
+            f.Frame31->bbtnEnter->click();
+            EXPECT_TRUE(f.isVisible());
+            EXPECT_FALSE(f.Saved);
+            if (dropAndRetry) {
+                Service().GetConnection().ExecNative(QStringLiteral("DROP TRIGGER no_lines"), {}, nullptr);
+                f.Frame31->bbtnEnter->click();
+            } else {
+                f.Frame31->bbtnClose->click();
+            }
+        });
+    };
+
+    // Refused, then cancelled: nothing was written and the list is not read again.
+    w.TableBillInfo->DataController()->SetFocusedRecordIndex(1);
+    refusedThen(false);
+    EXPECT_FALSE(w.EditFocusedBill());
+    EXPECT_EQ(host.Log.Errors.size(), 1);
+    EXPECT_EQ(ListedBills(), QStringList({"DB-ONE", "DB-TWO"}));
+    EXPECT_EQ(Value("select Remark from Sto_AdjustBillMain where ID = 2"), "r");
+
+    // Refused, then saved by the next OK: the list shows the bill as saved.
+    w.TableBillInfo->DataController()->SetFocusedRecordIndex(1);
+    refusedThen(true);
+    EXPECT_TRUE(w.EditFocusedBill());
+    EXPECT_EQ(host.Log.Errors.size(), 2);
+    EXPECT_EQ(ListedBills(), QStringList({"DB-TWO"}));
+    EXPECT_EQ(Value("select Remark from Sto_AdjustBillMain where ID = 2"), "改了");
+    EXPECT_EQ(Value("select count(*) from Sto_AdjustBillDetail where BillNo = 'DB-TWO'"), "1");
+    EXPECT_EQ(BillEditFrm, nullptr);
+}
+
 TEST_F(BillCommandsTest, DeleteAsksThenFlagsTheBillAndItsLinesWithTheToolbarOffMeanwhile)
 {
     AddGoods(11, QStringLiteral("G001"), QStringLiteral("螺丝钉"), QStringLiteral("01"));

@@ -697,6 +697,34 @@ TEST(GridEditing, AlwaysShowEditorOpensTheEditorOnTheFocusedCell)
     EXPECT_FALSE(g.view->IsEditing()); // not where editing is not allowed
 }
 
+TEST(GridEditing, AlwaysShowEditorOpensOnANewRecordInPlaceOfAnUntouchedOneAndWhenTabbedInto)
+{
+    BillGrid g;
+    g.view->SetAlwaysShowEditor(true);
+    g.view->SetFocusFirstCellOnNewRecord(true);
+    auto* before = new QLineEdit(&g.window);
+    QWidget::setTabOrder(before, g.table());
+    before->show();
+    g.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g.window));
+    // An untouched new record, the cursor on another column of it.
+    g.data.Append();
+    g.view->SetFocusedColumn(g.colCount);
+    ASSERT_EQ(g.view->DataController()->FocusedRecordIndex(), 3);
+    // Another new record takes its place, on the same row: first cell, editor open.
+    g.data.Append();
+    g.view->SetFocus();
+    EXPECT_EQ(g.view->DataController()->RowCount(), 4);
+    EXPECT_EQ(g.view->FocusedColumn(), g.colBillNo);
+    EXPECT_TRUE(g.view->IsEditing());
+    // Tabbed into from the control before it, the grid edits its current cell.
+    g.view->HideEditor(false);
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_TRUE(g.view->IsEditing());
+    EXPECT_TRUE(g.table()->isAncestorOf(QApplication::focusWidget()));
+}
+
 TEST(GridEditing, HandlerReplacingThePendingLineWhileItsEditorIsOpen)
 {
     // The bill editor's code column: the typed code removes the empty new line and a new,
