@@ -2,9 +2,9 @@
 // Shared pieces of the database benchmarks: a seeded SQLite file in a temporary folder, the raw
 // handle behind the service, and the ratio of a benchmark to its raw baseline of the same run.
 #include "host/db/DbService.h"
-#include "host/db/DemoData.h"
+#include "host/admin/DemoData.h"
 #include "host/db/Schema.h"
-#include "host/db/SqliteConnection.h"
+#include "host/db/engines/SqliteConnection.h"
 
 #include <QTemporaryDir>
 #include <algorithm>

@@ -9,7 +9,7 @@
 #include "billlist/WorkWindow.h"
 #include "billlist/WorkWindowSql.h"
 #include "host/db/Connection.h"
-#include "host/db/DemoData.h"
+#include "host/admin/DemoData.h"
 #include "model/DateUtil.h"
 #include "model/SqlText.h"
 #include "platform/DataController.h"
@@ -20,6 +20,7 @@
 #include "platform/TableView.h"
 #include "plugin/Host.h"
 #include "tests/support/ModuleHarness.h"
+#include "host/db/dialect/Dialect.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,6 +5,7 @@
 
 #include "platform/core/Dataset.h"
 #include "platform/core/LocalZone.h"
+#include "host/db/dialect/Dialect.h"
 
 #include <sqlite3.h>
 

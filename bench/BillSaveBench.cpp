@@ -5,8 +5,8 @@
 #include "bench/BenchSupport.h"
 
 #include "billedit/BillEditFrmSql.h"
-#include "host/db/BlockInterpreter.h"
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockInterpreter.h"
+#include "host/db/blocks/BlockParser.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Currency.h"
 #include "platform/core/LocalZone.h"
@@ -229,7 +229,7 @@ void BM_BillSave_ParsedBlockRun(benchmark::State& state)
         state.ResumeTiming();
         clock.Start();
         host::db::WriteTransaction tx(c);
-        host::db::plsql::RunProgram(c, *program);
+        host::db::plsql::RunProgram(c, *program, host::db::plsql::RunOptions{0, true});
         tx.Commit();
         clock.Stop();
         state.PauseTiming();

@@ -4,12 +4,14 @@
 // iteration sees the same data.
 #include "PostingBlock.h"
 
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockParser.h"
 #include "host/db/Connection.h"
 #include "host/db/Schema.h"
-#include "host/db/SqlTokenizer.h"
+#include "host/db/blocks/SqlTokenizer.h"
 #include "platform/core/Exception.h"
 #include "platform/core/LocalZone.h"
+#include "host/db/dialect/Dialect.h"
+#include "host/db/blocks/BlockRunner.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -7,7 +7,7 @@
 #include "bench/PostingBlock.h"
 #include "billlist/TransferPosting.h"
 
-#include "host/db/Dialect.h"
+#include "host/db/dialect/Dialect.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
 #include "platform/core/LocalZone.h"

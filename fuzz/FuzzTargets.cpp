@@ -1,13 +1,14 @@
 #include "fuzz/FuzzTargets.h"
 
-#include "host/db/BlockInterpreter.h"
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockInterpreter.h"
+#include "host/db/blocks/BlockParser.h"
 #include "host/db/Connection.h"
 #include "host/db/Schema.h"
-#include "host/db/SqlTokenizer.h"
-#include "host/db/SqliteConnection.h"
+#include "host/db/blocks/SqlTokenizer.h"
+#include "host/db/engines/SqliteConnection.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
+#include "host/db/dialect/Dialect.h"
 
 #include <cstdlib>
 #include <memory>
@@ -104,7 +105,7 @@ void BlockRunner(const QString& text)
         const auto program = host::db::plsql::ParseBlock(text);
         host::db::Connection& c = Database();
         host::db::WriteTransaction tx(c); // never committed: each input starts from the empty schema
-        host::db::plsql::RunProgram(c, *program, host::db::plsql::RunLimits{20000});
+        host::db::plsql::RunProgram(c, *program, host::db::plsql::RunOptions{20000, true});
     });
 }
 

@@ -2,11 +2,13 @@
 
 #include "host/admin/TextTable.h"
 #include "host/db/DbService.h"
-#include "host/db/DemoData.h"
+#include "host/admin/DemoData.h"
 #include "host/db/Schema.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
+#include "host/db/dialect/Dialect.h"
+#include "host/db/blocks/BlockRunner.h"
 
 #include <QElapsedTimer>
 #include <QIODevice>

@@ -1,6 +1,7 @@
 #pragma once
 // The engine seam of the database service. Nothing above host/db knows which engine runs:
-// the service takes Oracle-dialect text, translates it once per engine and runs it here.
+// the service takes Oracle-dialect text, translates it once per engine (dialect/) or runs it as
+// a block (blocks/), and sends it here. The engines live in engines/.
 // No UI in this layer; every failure throws platform::EDatabaseError. Dates are read as local
 // time; reading many is fast only in a program whose main pinned the zone
 // (platform/core/LocalZone.h).
@@ -52,21 +53,8 @@ public:
     virtual qint64 NextSequenceValue(const QString& name) = 0;
 };
 
-// Oracle text to the engine's dialect. Bind variables :1, :2 ... become the engine's
-// positional parameters. Throws EDatabaseError on text it cannot read.
-QString Translate(const QString& oracleSql, Engine engine);
-
-// Translate (cached) and run.
-qint64 Execute(Connection& c, const QString& oracleSql, const QVector<QVariant>& params = {}, RowSink* sink = nullptr);
-
 // Opens "sqlite:PATH", a bare file path, or "postgresql://..." / "postgres://..." / a libpq
 // "key=value" string.
 std::unique_ptr<Connection> Open(const QString& target);
-
-// Anonymous blocks: "begin ... end;" or "declare ... begin ... end;".
-bool IsBlock(const QString& sql);
-// Runs the block's statements on the connection; the caller owns the transaction (and rolls it
-// back when this throws).
-void RunBlock(Connection& c, const QString& block);
 
 } // namespace host::db

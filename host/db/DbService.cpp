@@ -1,11 +1,12 @@
 #include "host/db/DbService.h"
 
-#include "host/db/Dialect.h"
+#include "host/db/dialect/Dialect.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
 #include "platform/core/RecordFields.h"
 #include "platform/core/ValueText.h"
+#include "host/db/blocks/BlockRunner.h"
 
 #include <QObject>
 #include <cmath>

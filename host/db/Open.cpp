@@ -1,7 +1,7 @@
 #include "host/db/Connection.h"
 
-#include "host/db/PgConnection.h"
-#include "host/db/SqliteConnection.h"
+#include "host/db/engines/PgConnection.h"
+#include "host/db/engines/SqliteConnection.h"
 #include "platform/core/Exception.h"
 
 #include <QRegularExpression>

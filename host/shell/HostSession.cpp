@@ -1,6 +1,6 @@
 #include "host/shell/HostSession.h"
 
-#include "host/db/DemoData.h"
+#include "host/admin/DemoData.h"
 #include "host/db/Schema.h"
 #include "host/services/DictService.h"
 #include "host/services/HostLook.h"

@@ -1,7 +1,7 @@
 // The save block on both engines: what a new bill and an edited bill leave in the tables, text
 // values with quotes, and a block the database refuses halfway leaving nothing behind.
 #include "billedit/BillEditFrmSql.h"
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockParser.h"
 #include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 

@@ -3,7 +3,7 @@
 // same bill at the same moment.
 #include "billlist/TransferPosting.h"
 
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockParser.h"
 #include "model/SqlText.h"
 #include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"

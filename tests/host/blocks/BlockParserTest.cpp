@@ -1,9 +1,11 @@
 // The parser: what becomes a bind variable, what stays SQL, and how bad text is reported.
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockParser.h"
 #include "host/db/Connection.h"
 #include "platform/core/Exception.h"
 
 #include "BlockTestUtil.h"
+#include "host/db/dialect/Dialect.h"
+#include "host/db/blocks/BlockRunner.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,5 +1,5 @@
 // Value rules of block variables: Oracle's rounding, text of numbers, and refusals on assignment.
-#include "host/db/BlockInterpreter.h"
+#include "host/db/blocks/BlockInterpreter.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
 

@@ -1,5 +1,5 @@
 // The Oracle text the module sends, run on each engine: the rewrites must give Oracle's answers.
-#include "host/db/Dialect.h"
+#include "host/db/dialect/Dialect.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"

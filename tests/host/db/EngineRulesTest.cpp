@@ -1,6 +1,6 @@
 // The rules of each engine where the bulk writers use them without the translator: parameters,
 // dates bound in the engine's cheapest form, and blocks of sequence values.
-#include "host/db/EngineRules.h"
+#include "host/db/engines/EngineRules.h"
 #include "platform/core/Dataset.h"
 #include "tests/support/DbTestEnv.h"
 

@@ -1,7 +1,7 @@
 // Every input a fuzzer once crashed on, replayed through the same code the fuzzer runs
 // (fuzz/regressions/<target>/): each must now end normally. The sanitizer build runs them too.
 #include "fuzz/FuzzTargets.h"
-#include "host/db/BlockInterpreter.h"
+#include "host/db/blocks/BlockInterpreter.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
@@ -40,7 +40,7 @@ TEST(FuzzRegressions, ABoundedRunStopsAnEndlessBlockAndUndoesIt)
     {
         host::db::WriteTransaction tx(*c);
         try {
-            host::db::plsql::RunProgram(*c, *endless, host::db::plsql::RunLimits{300});
+            host::db::plsql::RunProgram(*c, *endless, host::db::plsql::RunOptions{300, true});
             FAIL() << "the endless block returned";
         } catch (const platform::EDatabaseError& e) {
             EXPECT_TRUE(e.Message().contains(QStringLiteral("more than 300 statements"))) << e.what();
@@ -50,7 +50,7 @@ TEST(FuzzRegressions, ABoundedRunStopsAnEndlessBlockAndUndoesIt)
     // Within the bound a block runs to its end.
     host::db::WriteTransaction tx(*c);
     host::db::plsql::RunProgram(*c, *host::db::plsql::ParseBlock(QStringLiteral("begin for i in 1..50 loop null; end loop; end;")),
-                                host::db::plsql::RunLimits{300});
+                                host::db::plsql::RunOptions{300, true});
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The tokenizer's texts and the word and operator tests the parser and translator lean on.
-#include "host/db/SqlTokenizer.h"
+#include "host/db/blocks/SqlTokenizer.h"
 
 #include <gtest/gtest.h>
 

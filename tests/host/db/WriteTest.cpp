@@ -4,6 +4,7 @@
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
+#include "host/db/dialect/Dialect.h"
 
 #include <QSet>
 #include <atomic>

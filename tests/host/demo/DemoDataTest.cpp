@@ -1,7 +1,7 @@
 // The demo data: consistent with itself, with the numbering rule and with the rights it
 // promises, usable by the module's own statements, and the same every time.
 #include "bench/PostingBlock.h"
-#include "host/db/DemoData.h"
+#include "host/admin/DemoData.h"
 #include "host/db/Schema.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"

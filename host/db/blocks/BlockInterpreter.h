@@ -5,18 +5,22 @@
 // exactly one row. SQL goes through Execute with the variables bound. Throws
 // platform::EDatabaseError whose message starts with the Oracle error and names the line and
 // the statement.
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockAst.h"
 #include "host/db/Connection.h"
 
 namespace host::db::plsql {
 
-// Bounds on one run, for callers that run blocks they did not write (the fuzzer). A block that
-// goes past them fails like any other: EDatabaseError, the transaction is the caller's to undo.
-struct RunLimits {
-    qint64 maxSteps = 0; // statements run plus loop rounds; 0: no bound
+struct RunOptions {
+    // Bounds on one run, for callers that run blocks they did not write (the fuzzer). A block
+    // that goes past them fails like any other: EDatabaseError, the transaction is the caller's
+    // to undo. Statements run plus loop rounds; 0: no bound.
+    qint64 maxSteps = 0;
+    // Inserts run in their lifted form (LiftedSql): literals bound, one text for a bill's lines.
+    // For an engine that types a bound value as the value, not by the column it goes to.
+    bool bindInsertLiterals = false;
 };
 
-void RunProgram(Connection& c, const Program& program, RunLimits limits = {});
+void RunProgram(Connection& c, const Program& program, RunOptions options = {});
 
 // Value rules shared with the tests. Numbers become text as Oracle writes them
 // (platform::OracleNumberText).

@@ -1,6 +1,7 @@
-#include "host/db/BlockInterpreter.h"
+#include "host/db/blocks/BlockInterpreter.h"
 
-#include "host/db/Dialect.h"
+#include "host/db/blocks/BlockRunner.h"
+#include "host/db/dialect/Dialect.h"
 
 #include "platform/core/CheckedInt.h"
 #include "platform/core/Currency.h"
@@ -308,8 +309,8 @@ struct CursorState {
 
 class Runner {
 public:
-    Runner(Connection& c, const Program& p, RunLimits limits)
-        : c_(c), p_(p), limits_(limits), slots_(p.vars.size()), cursors_(p.cursorNames.size()), decls_(p.cursorNames.size())
+    Runner(Connection& c, const Program& p, RunOptions options)
+        : c_(c), p_(p), limits_(options), slots_(p.vars.size()), cursors_(p.cursorNames.size()), decls_(p.cursorNames.size())
     {
         for (size_t k = 0; k < decls_.size(); ++k)
             decls_[k] = FindCursorDecl(p.root, int(k));
@@ -609,13 +610,11 @@ private:
 
     // Runs one of the block's statements. Its translation is looked up once per run: a cursor
     // loop runs the same few statements for every row.
-    // On SQLite an insert runs in its lifted form: its literals bound, its text shared with the
-    // block's other lines, so it is translated and prepared once. PostgreSQL reads literals by the
-    // column they go to (a decimal into a text column keeps its trailing zeros), so it runs the
-    // text as written.
+    // Where the caller asks for it, an insert runs in its lifted form: its literals bound, its
+    // text shared with the block's other lines, so it is translated and prepared once.
     qint64 ExecStatement(const SqlText& sql, RowSink* sink)
     {
-        const LiftedSql* lifted = sql.lifted && c_.GetEngine() == host::db::Engine::SQLite ? sql.lifted.get() : nullptr;
+        const LiftedSql* lifted = sql.lifted && limits_.bindInsertLiterals ? sql.lifted.get() : nullptr;
         // Statements of one shape share one text (the lifted lines of a bill): translated once.
         // The texts belong to the program, which outlives the run, so their data identifies them.
         // A statement kept as its place in the source is viewed there for this call only.
@@ -1000,7 +999,7 @@ private:
 
     Connection& c_;
     const Program& p_;
-    RunLimits limits_;
+    RunOptions limits_;
     qint64 steps_ = 0;
     std::vector<Value> slots_;
     QVector<QVariant> params_;
@@ -1137,9 +1136,9 @@ Value CoerceTo(const SlotInfo& slot, const Value& in)
     return v;
 }
 
-void RunProgram(Connection& c, const Program& program, RunLimits limits)
+void RunProgram(Connection& c, const Program& program, RunOptions options)
 {
-    Runner(c, program, limits).Run();
+    Runner(c, program, options).Run();
 }
 
 } // namespace host::db::plsql

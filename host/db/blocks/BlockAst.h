@@ -1,11 +1,11 @@
 #pragma once
-// The PL/SQL subset of anonymous blocks, parsed once into a tree that the interpreter walks.
-// Names are resolved while parsing: every variable gets a slot, every cursor an index, and every
-// SQL statement inside the block is turned into Oracle text with its variable references
-// replaced by bind variables :1, :2 ... (one per occurrence, in order), ready for Execute.
-// A parsed Program is immutable and can be shared between connections and threads.
-#include <QDateTime>
-#include <QString>
+// The syntax tree of an anonymous block, as the parser leaves it and every back end reads it.
+// Names are resolved: every variable has a slot, every cursor an index, and every SQL statement
+// inside the block is Oracle text with its variable references replaced by bind variables :1,
+// :2 ... (one per occurrence, in order). A Program is immutable and can be shared between
+// connections and threads.
+#include "host/db/blocks/BlockValue.h"
+
 #include <QVariant>
 #include <QVector>
 #include <limits>
@@ -13,27 +13,6 @@
 #include <vector>
 
 namespace host::db::plsql {
-
-// A PL/SQL value. Numbers are whole (Int) when they are, otherwise Num; Oracle's empty text is
-// null inside expressions.
-struct Value {
-    enum class Kind { Null, Bool, Int, Num, Text, Date };
-    Kind kind = Kind::Null;
-    bool b = false;
-    qint64 i = 0;
-    double d = 0;
-    QString s;
-    QDateTime t;
-
-    static Value MakeNull() { return {}; }
-    static Value MakeBool(bool v) { Value x; x.kind = Kind::Bool; x.b = v; return x; }
-    static Value MakeInt(qint64 v) { Value x; x.kind = Kind::Int; x.i = v; return x; }
-    static Value MakeNum(double v) { Value x; x.kind = Kind::Num; x.d = v; return x; }
-    static Value MakeText(QString v) { Value x; x.kind = Kind::Text; x.s = std::move(v); return x; }
-    static Value MakeDate(QDateTime v) { Value x; x.kind = Kind::Date; x.t = std::move(v); return x; }
-    bool IsNull() const { return kind == Kind::Null; }
-    bool IsNumber() const { return kind == Kind::Int || kind == Kind::Num; }
-};
 
 struct VarType {
     enum class Kind { Any, Integer, Number, Varchar, Char, Date, Boolean };
@@ -137,9 +116,5 @@ struct Program {
     // The source of [pos, pos+length) on one line, blanks collapsed, shortened when long.
     QString Excerpt(int pos, int length) const;
 };
-
-// Throws platform::EDatabaseError ("ORA-06550: line L, column C:" and the reason) on text
-// outside the subset.
-std::shared_ptr<const Program> ParseBlock(const QString& text);
 
 } // namespace host::db::plsql

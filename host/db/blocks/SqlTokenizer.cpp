@@ -1,4 +1,4 @@
-#include "host/db/SqlTokenizer.h"
+#include "host/db/blocks/SqlTokenizer.h"
 
 #include "platform/core/Exception.h"
 

@@ -1,9 +1,9 @@
-#include "host/db/DemoData.h"
+#include "host/admin/DemoData.h"
 
 #include "platform/core/Currency.h"
 #include "platform/core/Exception.h"
-#include "host/db/Dialect.h"
-#include "host/db/EngineRules.h"
+#include "host/db/dialect/Dialect.h"
+#include "host/db/engines/EngineRules.h"
 #include "host/db/Transaction.h"
 
 #include <QDir>

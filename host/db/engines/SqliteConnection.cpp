@@ -1,6 +1,6 @@
-#include "host/db/SqliteConnection.h"
+#include "host/db/engines/SqliteConnection.h"
 
-#include "host/db/Dialect.h"
+#include "host/db/dialect/Dialect.h"
 #include "platform/core/CheckedInt.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"

@@ -1,6 +1,6 @@
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockParser.h"
 
-#include "host/db/SqlTokenizer.h"
+#include "host/db/blocks/SqlTokenizer.h"
 #include "platform/core/Exception.h"
 
 #include <QHash>

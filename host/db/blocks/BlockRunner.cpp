@@ -1,7 +1,7 @@
-#include "host/db/BlockRunner.h"
+#include "host/db/blocks/BlockRunner.h"
 
-#include "host/db/BlockInterpreter.h"
-#include "host/db/BlockParser.h"
+#include "host/db/blocks/BlockInterpreter.h"
+#include "host/db/blocks/BlockParser.h"
 #include "platform/core/Exception.h"
 
 #include <QHash>
@@ -94,7 +94,12 @@ bool IsBlock(const QString& sql)
 void RunBlock(Connection& c, const QString& block)
 {
     const std::shared_ptr<const plsql::Program> program = Cache().Get(block);
-    plsql::RunProgram(c, *program);
+    // The one place a block's back end is chosen. SQLite binds an insert's literals: a bill's
+    // lines share one prepared statement. PostgreSQL reads a literal by the column it goes to (a
+    // decimal into a text column keeps its trailing zeros), so it takes the text as written.
+    plsql::RunOptions options;
+    options.bindInsertLiterals = c.GetEngine() == Engine::SQLite;
+    plsql::RunProgram(c, *program, options);
 }
 
 } // namespace host::db

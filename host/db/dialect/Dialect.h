@@ -19,6 +19,14 @@
 
 namespace host::db {
 
+// Oracle text to the engine's dialect. Bind variables :1, :2 ... become the engine's
+// positional parameters. Throws EDatabaseError on text it cannot read.
+QString Translate(const QString& oracleSql, Engine engine);
+
+// Translate (cached) and run.
+qint64 Execute(Connection& c, const QString& oracleSql, const QVector<QVariant>& params = {}, RowSink* sink = nullptr);
+
+
 struct Translation {
     QString text;              // in the engine's dialect
     bool usesSequence = false; // draws sequence values: must run inside a writer transaction

@@ -1,6 +1,6 @@
-#include "host/db/PgConnection.h"
+#include "host/db/engines/PgConnection.h"
 
-#include "host/db/Dialect.h"
+#include "host/db/dialect/Dialect.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"

@@ -1,4 +1,4 @@
-#include "host/db/EngineRules.h"
+#include "host/db/engines/EngineRules.h"
 
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"

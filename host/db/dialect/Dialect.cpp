@@ -1,7 +1,7 @@
-#include "host/db/Dialect.h"
+#include "host/db/dialect/Dialect.h"
 
-#include "host/db/EngineRules.h"
-#include "host/db/SqlTokenizer.h"
+#include "host/db/engines/EngineRules.h"
+#include "host/db/blocks/SqlTokenizer.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
 

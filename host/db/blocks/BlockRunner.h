@@ -7,6 +7,10 @@
 
 namespace host::db {
 
-// IsBlock and RunBlock are declared in Connection.h.
+// Anonymous blocks: "begin ... end;" or "declare ... begin ... end;".
+bool IsBlock(const QString& sql);
+// Runs the block's statements on the connection; the caller owns the transaction (and rolls it
+// back when this throws).
+void RunBlock(Connection& c, const QString& block);
 
 } // namespace host::db
