@@ -15,15 +15,32 @@ namespace platform::excel {
 
 namespace {
 
-// No part of a workbook this program reads is larger; a bigger one is refused before it is
-// inflated into memory.
-constexpr quint64 kMaxPartBytes = 256ull * 1024 * 1024;
-
 [[noreturn]] void NotAWorkbook(const QString& path)
 {
     throw Exception(QStringLiteral("文件 %1 不是有效的Excel工作簿（文件可能已损坏或不完整）").arg(path));
 }
 
+[[noreturn]] void TooMany(const QString& path, const QString& what, qint64 limit)
+{
+    throw Exception(QStringLiteral("文件 %1 的%2超过 %3 个，无法读取").arg(path, what).arg(limit));
+}
+
+[[noreturn]] void TooLarge(const QString& path)
+{
+    throw Exception(QStringLiteral("文件 %1 解压后超过 %2 MB，无法读取").arg(path).arg(kMaxInflatedBytes / (1024 * 1024)));
+}
+
+// where: "第 5 行", "单元格 XFE1", ...
+[[noreturn]] void OutOfRange(const QString& path, const QString& where)
+{
+    throw Exception(QStringLiteral("文件 %1 中的%2超出Excel的范围（最多 %3 行、%4 列），无法读取")
+                        .arg(path, where)
+                        .arg(kMaxRows)
+                        .arg(kMaxColumns));
+}
+
+// The workbook's archive. Every byte inflated counts against one budget for the whole read, so
+// that parts read many times or parts that inflate beyond what they declare stop at the limit.
 class Zip {
 public:
     explicit Zip(const QString& path) : path_(path), zip_(unzOpen64(QFile::encodeName(path).constData())) {}
@@ -36,10 +53,31 @@ public:
     Zip& operator=(const Zip&) = delete;
     bool IsOpen() const { return zip_ != nullptr; }
 
+    // Finding a part walks the whole directory: an archive of millions of parts is refused first.
+    void CheckPartCount() const
+    {
+        unz_global_info64 info{};
+        if (unzGetGlobalInfo64(zip_, &info) != UNZ_OK)
+            NotAWorkbook(path_);
+        if (info.number_entry > quint64(kMaxParts))
+            TooMany(path_, QStringLiteral("部件"), kMaxParts);
+    }
+
     bool Has(const QString& name) const { return unzLocateFile(zip_, name.toUtf8().constData(), 0) == UNZ_OK; }
 
+    // The size the archive declares for the part; 0 when absent.
+    quint64 DeclaredSize(const QString& name) const
+    {
+        unz_file_info64 info{};
+        if (unzLocateFile(zip_, name.toUtf8().constData(), 0) != UNZ_OK
+            || unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            return 0;
+        return info.uncompressed_size;
+    }
+
     // The inflated part; empty when absent. Throws on an encrypted, damaged or oversized part.
-    QByteArray Part(const QString& name) const
+    // tick is called between chunks, so that a long inflation can be watched and stopped.
+    QByteArray Part(const QString& name, const std::function<void()>& tick = {})
     {
         if (unzLocateFile(zip_, name.toUtf8().constData(), 0) != UNZ_OK)
             return {};
@@ -48,22 +86,33 @@ public:
             NotAWorkbook(path_);
         if (info.flag & 1)
             throw Exception(QStringLiteral("文件 %1 有密码保护，无法读取").arg(path_));
-        if (info.uncompressed_size > kMaxPartBytes)
-            throw Exception(QStringLiteral("文件 %1 过大，无法读取").arg(path_));
+        if (info.uncompressed_size > quint64(kMaxInflatedBytes - inflated_))
+            TooLarge(path_);
         if (unzOpenCurrentFile(zip_) != UNZ_OK)
             NotAWorkbook(path_);
+        struct Close {
+            unzFile zip;
+            bool open = true;
+            ~Close()
+            {
+                if (open)
+                    unzCloseCurrentFile(zip);
+            }
+        } close{zip_};
         QByteArray out;
         out.reserve(qsizetype(info.uncompressed_size));
         char buf[65536];
         int n = 0;
         while ((n = unzReadCurrentFile(zip_, buf, sizeof buf)) > 0) {
+            inflated_ += n;
+            if (inflated_ > kMaxInflatedBytes)
+                TooLarge(path_);
             out.append(buf, n);
-            if (quint64(out.size()) > kMaxPartBytes) {
-                unzCloseCurrentFile(zip_);
-                throw Exception(QStringLiteral("文件 %1 过大，无法读取").arg(path_));
-            }
+            if (tick)
+                tick();
         }
         // A short or corrupt stream reads as an error here, a bad checksum at the close.
+        close.open = false;
         const int closed = unzCloseCurrentFile(zip_);
         if (n < 0 || closed != UNZ_OK)
             NotAWorkbook(path_);
@@ -73,6 +122,7 @@ public:
 private:
     QString path_;
     unzFile zip_;
+    qint64 inflated_ = 0;
 };
 
 QString Attr(const QXmlStreamReader& x, const char* name) { return x.attributes().value(QLatin1String(name)).toString(); }
@@ -83,30 +133,6 @@ QString PartName(const QString& target)
     if (target.startsWith(u'/'))
         return target.mid(1);
     return QStringLiteral("xl/") + target;
-}
-
-QVector<QString> SharedStrings(const QByteArray& xml)
-{
-    QVector<QString> strings;
-    QString current;
-    int phonetic = 0;
-    for (QXmlStreamReader x(xml); !x.atEnd();) {
-        const auto t = x.readNext();
-        if (t == QXmlStreamReader::StartElement) {
-            if (x.name() == u"si")
-                current.clear();
-            else if (x.name() == u"rPh")
-                ++phonetic;
-            else if (x.name() == u"t" && phonetic == 0)
-                current += x.readElementText();
-        } else if (t == QXmlStreamReader::EndElement) {
-            if (x.name() == u"si")
-                strings << current;
-            else if (x.name() == u"rPh")
-                --phonetic;
-        }
-    }
-    return strings;
 }
 
 struct CellFormat {
@@ -130,19 +156,110 @@ QString BuiltInFormat(int id)
     }
 }
 
-QVector<CellFormat> CellFormats(const QByteArray& xml)
+// "A1".."XFD1048576" and their kin past the bounds: letters, then digits.
+bool LooksLikeCellName(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isLetter())
+        ++i;
+    const qsizetype letters = i;
+    while (i < text.size() && text[i].isDigit())
+        ++i;
+    return letters > 0 && i > letters && i == text.size();
+}
+
+// One read of one file: the archive, the limits passed so far and the progress told.
+class Reader {
+public:
+    Reader(const QString& path, const ReadProgress& progress) : path_(path), zip_(path), progress_(progress) {}
+
+    BookData Read();
+
+private:
+    QByteArray Part(const QString& name)
+    {
+        QByteArray xml = zip_.Part(name, [this] { Tell(done_); });
+        return xml;
+    }
+    // Every few thousand elements: how far the current part has come.
+    void Tick(const QXmlStreamReader& x)
+    {
+        if (progress_ && (++ticks_ & 0xFFF) == 0)
+            Tell(done_ + x.characterOffset());
+    }
+    void Tell(qint64 done)
+    {
+        // Told only once the total is known: the sheet list comes first and is small.
+        if (progress_ && total_ > 0 && !progress_(std::min(done, total_), total_))
+            throw EAbort();
+    }
+    void Finished(const QByteArray& part)
+    {
+        done_ += part.size();
+        Tell(done_);
+    }
+
+    QVector<QString> SharedStrings(const QByteArray& xml);
+    QVector<CellFormat> CellFormats(const QByteArray& xml);
+    void ReadSheet(const QByteArray& xml, BookSheet& sheet);
+
+    QString path_;
+    Zip zip_;
+    const ReadProgress& progress_;
+    qint64 done_ = 0;
+    qint64 total_ = 0;
+    quint32 ticks_ = 0;
+    int cells_ = 0;
+    QVector<QString> strings_;
+    QVector<CellFormat> formats_;
+};
+
+QVector<QString> Reader::SharedStrings(const QByteArray& xml)
+{
+    QVector<QString> strings;
+    QString current;
+    int phonetic = 0;
+    for (QXmlStreamReader x(xml); !x.atEnd();) {
+        const auto t = x.readNext();
+        Tick(x);
+        if (t == QXmlStreamReader::StartElement) {
+            if (x.name() == u"si")
+                current.clear();
+            else if (x.name() == u"rPh")
+                ++phonetic;
+            else if (x.name() == u"t" && phonetic == 0)
+                current += x.readElementText();
+        } else if (t == QXmlStreamReader::EndElement) {
+            if (x.name() == u"si") {
+                if (strings.size() >= kMaxSharedStrings)
+                    TooMany(path_, QStringLiteral("共享字符串"), kMaxSharedStrings);
+                strings << current;
+            } else if (x.name() == u"rPh") {
+                --phonetic;
+            }
+        }
+    }
+    return strings;
+}
+
+QVector<CellFormat> Reader::CellFormats(const QByteArray& xml)
 {
     QHash<int, QString> codes;
     QVector<CellFormat> formats;
     bool inCellXfs = false;
     for (QXmlStreamReader x(xml); !x.atEnd();) {
         const auto t = x.readNext();
+        Tick(x);
         if (t == QXmlStreamReader::StartElement) {
             if (x.name() == u"numFmt") {
+                if (codes.size() >= kMaxCellFormats)
+                    TooMany(path_, QStringLiteral("数字格式"), kMaxCellFormats);
                 codes.insert(Attr(x, "numFmtId").toInt(), Attr(x, "formatCode"));
             } else if (x.name() == u"cellXfs") {
                 inCellXfs = true;
             } else if (inCellXfs && x.name() == u"xf") {
+                if (formats.size() >= kMaxCellFormats)
+                    TooMany(path_, QStringLiteral("单元格格式"), kMaxCellFormats);
                 const int id = Attr(x, "numFmtId").toInt();
                 formats << CellFormat{false, codes.contains(id) ? codes.value(id) : BuiltInFormat(id)};
             } else if (inCellXfs && x.name() == u"alignment" && !formats.isEmpty()) {
@@ -156,19 +273,29 @@ QVector<CellFormat> CellFormats(const QByteArray& xml)
     return formats;
 }
 
-void ReadSheet(const QByteArray& xml, const QVector<QString>& strings, const QVector<CellFormat>& formats,
-               BookSheet& sheet, int& cellsSoFar, const QString& path)
+void Reader::ReadSheet(const QByteArray& xml, BookSheet& sheet)
 {
     int row = -1;
     int lastColumn = -1;
     QXmlStreamReader x(xml);
     while (!x.atEnd()) {
         const auto t = x.readNext();
+        Tick(x);
         if (t != QXmlStreamReader::StartElement)
             continue;
         if (x.name() == u"row") {
-            const int r = Attr(x, "r").toInt();
-            row = r > 0 ? r - 1 : row + 1;
+            // A row without its number follows the one before.
+            qint64 number = qint64(row) + 2;
+            const QStringView r = x.attributes().value(QLatin1String("r"));
+            if (!r.isEmpty()) {
+                bool ok = false;
+                number = r.toLongLong(&ok);
+                if (!ok)
+                    OutOfRange(path_, QStringLiteral("行号 %1").arg(r.left(20)));
+            }
+            if (number < 1 || number > kMaxRows)
+                OutOfRange(path_, QStringLiteral("第 %1 行").arg(number));
+            row = int(number - 1);
             lastColumn = -1;
             continue;
         }
@@ -179,8 +306,13 @@ void ReadSheet(const QByteArray& xml, const QVector<QString>& strings, const QVe
         // One look at the attributes, no copies: a sheet has hundreds of thousands of cells.
         const QXmlStreamAttributes attributes = x.attributes();
         const QStringView ref = attributes.value(QLatin1String("r"));
-        if (!ref.isEmpty() && !ParseCellName(ref, column, cellRow))
-            NotAWorkbook(path);
+        if (!ref.isEmpty() && !ParseCellName(ref, column, cellRow)) {
+            if (LooksLikeCellName(ref))
+                OutOfRange(path_, QStringLiteral("单元格 %1").arg(ref.left(20)));
+            NotAWorkbook(path_);
+        }
+        if (column >= kMaxColumns)
+            OutOfRange(path_, QStringLiteral("第 %1 行第 %2 列").arg(cellRow + 1).arg(qint64(column) + 1));
         lastColumn = column;
         const QString type = attributes.value(QLatin1String("t")).toString();
         const int style = attributes.value(QLatin1String("s")).toInt();
@@ -204,11 +336,11 @@ void ReadSheet(const QByteArray& xml, const QVector<QString>& strings, const QVe
                 hasValue = true;
             }
         }
-        const CellFormat format = formats.value(style);
+        const CellFormat format = formats_.value(style);
         if (!hasValue && formula.isEmpty() && !format.wrap && format.numberFormat.isEmpty())
             continue;
-        if (++cellsSoFar > kMaxBookCells)
-            throw Exception(QStringLiteral("文件 %1 的单元格超过 %2 个，无法读取").arg(path).arg(kMaxBookCells));
+        if (++cells_ > kMaxBookCells)
+            throw Exception(QStringLiteral("文件 %1 的单元格超过 %2 个，无法读取").arg(path_).arg(kMaxBookCells));
         BookCell& cell = sheet.AppendCell(column, cellRow);
         cell.formula = formula;
         cell.wordWrap = format.wrap;
@@ -216,7 +348,7 @@ void ReadSheet(const QByteArray& xml, const QVector<QString>& strings, const QVe
         if (!hasValue)
             continue;
         if (type == u"s") {
-            cell.value = strings.value(valueText.toInt());
+            cell.value = strings_.value(valueText.toInt());
         } else if (type == u"str" || type == u"inlineStr" || type == u"e") {
             cell.value = valueText;
         } else if (type == u"b") {
@@ -229,12 +361,89 @@ void ReadSheet(const QByteArray& xml, const QVector<QString>& strings, const QVe
     }
     // A sheet cut short (a truncated part) is no workbook either.
     if (x.hasError())
-        NotAWorkbook(path);
+        NotAWorkbook(path_);
+}
+
+BookData Reader::Read()
+{
+    if (!zip_.IsOpen())
+        NotAWorkbook(path_);
+    zip_.CheckPartCount();
+    if (!zip_.Has(QStringLiteral("xl/workbook.xml")))
+        NotAWorkbook(path_);
+
+    // Sheet names and their parts, in workbook order.
+    QHash<QString, QString> targets;
+    {
+        QXmlStreamReader x(Part(QStringLiteral("xl/_rels/workbook.xml.rels")));
+        while (!x.atEnd())
+            if (x.readNext() == QXmlStreamReader::StartElement && x.name() == u"Relationship") {
+                // Besides the sheets: strings, styles, theme and a few more.
+                if (targets.size() >= kMaxSheets + 64)
+                    TooMany(path_, QStringLiteral("工作表"), kMaxSheets);
+                targets.insert(Attr(x, "Id"), Attr(x, "Target"));
+            }
+    }
+    QVector<QPair<QString, QString>> sheets;
+    {
+        QXmlStreamReader x(Part(QStringLiteral("xl/workbook.xml")));
+        while (!x.atEnd()) {
+            if (x.readNext() != QXmlStreamReader::StartElement || x.name() != u"sheet")
+                continue;
+            if (sheets.size() >= kMaxSheets)
+                TooMany(path_, QStringLiteral("工作表"), kMaxSheets);
+            QString rid;
+            for (const QXmlStreamAttribute& a : x.attributes())
+                if (a.name() == u"id")
+                    rid = a.value().toString();
+            sheets.push_back({Attr(x, "name"), targets.value(rid)});
+        }
+        if (x.hasError())
+            NotAWorkbook(path_);
+    }
+    if (sheets.isEmpty())
+        NotAWorkbook(path_);
+
+    // What is left to inflate, as declared: a book too large for the limit is refused before
+    // any of it is read. A part that inflates beyond its declaration stops at the limit anyway.
+    const QString stringsPart = QStringLiteral("xl/sharedStrings.xml");
+    const QString stylesPart = QStringLiteral("xl/styles.xml");
+    quint64 declared = zip_.DeclaredSize(stringsPart) + zip_.DeclaredSize(stylesPart);
+    for (const auto& sheet : sheets) {
+        if (sheet.second.isEmpty() || !zip_.Has(PartName(sheet.second)))
+            NotAWorkbook(path_);
+        declared += zip_.DeclaredSize(PartName(sheet.second));
+        if (declared > quint64(kMaxInflatedBytes))
+            TooLarge(path_);
+    }
+    total_ = std::max<qint64>(qint64(declared), 1);
+    Tell(0);
+
+    {
+        const QByteArray xml = Part(stringsPart);
+        strings_ = SharedStrings(xml);
+        Finished(xml);
+    }
+    {
+        const QByteArray xml = Part(stylesPart);
+        formats_ = CellFormats(xml);
+        Finished(xml);
+    }
+    BookData book;
+    for (const auto& [name, target] : sheets) {
+        BookSheet sheet;
+        sheet.name = name;
+        const QByteArray xml = Part(PartName(target));
+        ReadSheet(xml, sheet);
+        Finished(xml);
+        book.sheets.push_back(std::move(sheet));
+    }
+    return book;
 }
 
 } // namespace
 
-BookData ReadXlsx(const QString& path)
+BookData ReadXlsx(const QString& path, const ReadProgress& progress)
 {
     QFile file(path);
     if (!file.exists())
@@ -246,50 +455,7 @@ BookData ReadXlsx(const QString& path)
     file.close();
     if (magic == QByteArray::fromHex("D0CF11E0A1B11AE1"))
         throw Exception(QStringLiteral("文件 %1 有密码保护或是旧版Excel格式（.xls），无法读取").arg(path));
-
-    Zip zip(path);
-    if (!zip.IsOpen() || !zip.Has(QStringLiteral("xl/workbook.xml")))
-        NotAWorkbook(path);
-
-    // Sheet names and their parts, in workbook order.
-    QHash<QString, QString> targets;
-    {
-        QXmlStreamReader x(zip.Part(QStringLiteral("xl/_rels/workbook.xml.rels")));
-        while (!x.atEnd())
-            if (x.readNext() == QXmlStreamReader::StartElement && x.name() == u"Relationship")
-                targets.insert(Attr(x, "Id"), Attr(x, "Target"));
-    }
-    QVector<QPair<QString, QString>> sheets;
-    {
-        QXmlStreamReader x(zip.Part(QStringLiteral("xl/workbook.xml")));
-        while (!x.atEnd()) {
-            if (x.readNext() != QXmlStreamReader::StartElement || x.name() != u"sheet")
-                continue;
-            QString rid;
-            for (const QXmlStreamAttribute& a : x.attributes())
-                if (a.name() == u"id")
-                    rid = a.value().toString();
-            sheets.push_back({Attr(x, "name"), targets.value(rid)});
-        }
-        if (x.hasError())
-            NotAWorkbook(path);
-    }
-    if (sheets.isEmpty())
-        NotAWorkbook(path);
-
-    const QVector<QString> strings = SharedStrings(zip.Part(QStringLiteral("xl/sharedStrings.xml")));
-    const QVector<CellFormat> formats = CellFormats(zip.Part(QStringLiteral("xl/styles.xml")));
-    BookData book;
-    int cells = 0;
-    for (const auto& [name, target] : sheets) {
-        BookSheet sheet;
-        sheet.name = name;
-        if (target.isEmpty() || !zip.Has(PartName(target)))
-            NotAWorkbook(path);
-        ReadSheet(zip.Part(PartName(target)), strings, formats, sheet, cells, path);
-        book.sheets.push_back(std::move(sheet));
-    }
-    return book;
+    return Reader(path, progress).Read();
 }
 
 } // namespace platform::excel
