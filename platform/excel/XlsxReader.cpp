@@ -52,6 +52,8 @@ public:
     Zip(const Zip&) = delete;
     Zip& operator=(const Zip&) = delete;
     bool IsOpen() const { return zip_ != nullptr; }
+    unzFile Handle() const { return zip_; }
+    const QString& Path() const { return path_; }
 
     // Finding a part walks the whole directory: an archive of millions of parts is refused first.
     void CheckPartCount() const
@@ -75,54 +77,88 @@ public:
         return info.uncompressed_size;
     }
 
-    // The inflated part; empty when absent. Throws on an encrypted, damaged or oversized part.
-    // tick is called between chunks, so that a long inflation can be watched and stopped.
-    QByteArray Part(const QString& name, const std::function<void()>& tick = {})
+    qint64 Inflated() const { return inflated_; }
+    // False once the read as a whole has inflated more than the limit.
+    bool Count(qint64 bytes)
     {
-        if (unzLocateFile(zip_, name.toUtf8().constData(), 0) != UNZ_OK)
-            return {};
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-            NotAWorkbook(path_);
-        if (info.flag & 1)
-            throw Exception(QStringLiteral("文件 %1 有密码保护，无法读取").arg(path_));
-        if (info.uncompressed_size > quint64(kMaxInflatedBytes - inflated_))
-            TooLarge(path_);
-        if (unzOpenCurrentFile(zip_) != UNZ_OK)
-            NotAWorkbook(path_);
-        struct Close {
-            unzFile zip;
-            bool open = true;
-            ~Close()
-            {
-                if (open)
-                    unzCloseCurrentFile(zip);
-            }
-        } close{zip_};
-        QByteArray out;
-        out.reserve(qsizetype(info.uncompressed_size));
-        char buf[65536];
-        int n = 0;
-        while ((n = unzReadCurrentFile(zip_, buf, sizeof buf)) > 0) {
-            inflated_ += n;
-            if (inflated_ > kMaxInflatedBytes)
-                TooLarge(path_);
-            out.append(buf, n);
-            if (tick)
-                tick();
-        }
-        // A short or corrupt stream reads as an error here, a bad checksum at the close.
-        close.open = false;
-        const int closed = unzCloseCurrentFile(zip_);
-        if (n < 0 || closed != UNZ_OK)
-            NotAWorkbook(path_);
-        return out;
+        inflated_ += bytes;
+        return inflated_ <= kMaxInflatedBytes;
     }
 
 private:
     QString path_;
     unzFile zip_;
     qint64 inflated_ = 0;
+};
+
+// One part, inflated as the XML reader asks for more: memory stays at a buffer's size however
+// large the part is, and a limit passed early stops the read before the rest is inflated.
+// An absent part reads as empty.
+class PartStream : public QIODevice {
+public:
+    PartStream(Zip& zip, const QString& name) : zip_(zip)
+    {
+        QIODevice::open(QIODevice::ReadOnly);
+        if (unzLocateFile(zip_.Handle(), name.toUtf8().constData(), 0) != UNZ_OK)
+            return;
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip_.Handle(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            NotAWorkbook(zip_.Path());
+        if (info.flag & 1)
+            throw Exception(QStringLiteral("文件 %1 有密码保护，无法读取").arg(zip_.Path()));
+        if (info.uncompressed_size > quint64(kMaxInflatedBytes - zip_.Inflated()))
+            TooLarge(zip_.Path());
+        if (unzOpenCurrentFile(zip_.Handle()) != UNZ_OK)
+            NotAWorkbook(zip_.Path());
+        current_ = true;
+    }
+    ~PartStream() override
+    {
+        if (current_)
+            unzCloseCurrentFile(zip_.Handle());
+    }
+    bool isSequential() const override { return true; }
+
+    // After the XML reader stopped: throws when the part passed the limit, was cut short or
+    // damaged, or fails its checksum.
+    void Finish()
+    {
+        if (over_)
+            TooLarge(zip_.Path());
+        if (failed_)
+            NotAWorkbook(zip_.Path());
+        if (current_) {
+            current_ = false;
+            if (unzCloseCurrentFile(zip_.Handle()) != UNZ_OK)
+                NotAWorkbook(zip_.Path());
+        }
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (over_ || failed_)
+            return -1;
+        if (!current_)
+            return 0;
+        const int n = unzReadCurrentFile(zip_.Handle(), data, unsigned(std::min<qint64>(maxSize, 1 << 20)));
+        if (n < 0) {
+            failed_ = true;
+            return -1;
+        }
+        if (!zip_.Count(n)) {
+            over_ = true;
+            return -1;
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    Zip& zip_;
+    bool current_ = false;
+    bool over_ = false;
+    bool failed_ = false;
 };
 
 QString Attr(const QXmlStreamReader& x, const char* name) { return x.attributes().value(QLatin1String(name)).toString(); }
@@ -176,37 +212,26 @@ public:
     BookData Read();
 
 private:
-    QByteArray Part(const QString& name)
-    {
-        QByteArray xml = zip_.Part(name, [this] { Tell(done_); });
-        return xml;
-    }
-    // Every few thousand elements: how far the current part has come.
-    void Tick(const QXmlStreamReader& x)
+    // Every few thousand elements: how far the read has come.
+    void Tick()
     {
         if (progress_ && (++ticks_ & 0xFFF) == 0)
-            Tell(done_ + x.characterOffset());
+            Tell();
     }
-    void Tell(qint64 done)
+    void Tell()
     {
         // Told only once the total is known: the sheet list comes first and is small.
-        if (progress_ && total_ > 0 && !progress_(std::min(done, total_), total_))
+        if (progress_ && total_ > 0 && !progress_(std::min(zip_.Inflated(), total_), total_))
             throw EAbort();
     }
-    void Finished(const QByteArray& part)
-    {
-        done_ += part.size();
-        Tell(done_);
-    }
 
-    QVector<QString> SharedStrings(const QByteArray& xml);
-    QVector<CellFormat> CellFormats(const QByteArray& xml);
-    void ReadSheet(const QByteArray& xml, BookSheet& sheet);
+    QVector<QString> SharedStrings(const QString& part);
+    QVector<CellFormat> CellFormats(const QString& part);
+    void ReadSheet(const QString& part, BookSheet& sheet);
 
     QString path_;
     Zip zip_;
     const ReadProgress& progress_;
-    qint64 done_ = 0;
     qint64 total_ = 0;
     quint32 ticks_ = 0;
     int cells_ = 0;
@@ -214,14 +239,15 @@ private:
     QVector<CellFormat> formats_;
 };
 
-QVector<QString> Reader::SharedStrings(const QByteArray& xml)
+QVector<QString> Reader::SharedStrings(const QString& part)
 {
     QVector<QString> strings;
     QString current;
     int phonetic = 0;
-    for (QXmlStreamReader x(xml); !x.atEnd();) {
+    PartStream stream(zip_, part);
+    for (QXmlStreamReader x(&stream); !x.atEnd();) {
         const auto t = x.readNext();
-        Tick(x);
+        Tick();
         if (t == QXmlStreamReader::StartElement) {
             if (x.name() == u"si")
                 current.clear();
@@ -239,17 +265,19 @@ QVector<QString> Reader::SharedStrings(const QByteArray& xml)
             }
         }
     }
+    stream.Finish();
     return strings;
 }
 
-QVector<CellFormat> Reader::CellFormats(const QByteArray& xml)
+QVector<CellFormat> Reader::CellFormats(const QString& part)
 {
     QHash<int, QString> codes;
     QVector<CellFormat> formats;
     bool inCellXfs = false;
-    for (QXmlStreamReader x(xml); !x.atEnd();) {
+    PartStream stream(zip_, part);
+    for (QXmlStreamReader x(&stream); !x.atEnd();) {
         const auto t = x.readNext();
-        Tick(x);
+        Tick();
         if (t == QXmlStreamReader::StartElement) {
             if (x.name() == u"numFmt") {
                 if (codes.size() >= kMaxCellFormats)
@@ -270,17 +298,19 @@ QVector<CellFormat> Reader::CellFormats(const QByteArray& xml)
             inCellXfs = false;
         }
     }
+    stream.Finish();
     return formats;
 }
 
-void Reader::ReadSheet(const QByteArray& xml, BookSheet& sheet)
+void Reader::ReadSheet(const QString& part, BookSheet& sheet)
 {
     int row = -1;
     int lastColumn = -1;
-    QXmlStreamReader x(xml);
+    PartStream stream(zip_, part);
+    QXmlStreamReader x(&stream);
     while (!x.atEnd()) {
         const auto t = x.readNext();
-        Tick(x);
+        Tick();
         if (t != QXmlStreamReader::StartElement)
             continue;
         if (x.name() == u"row") {
@@ -360,6 +390,7 @@ void Reader::ReadSheet(const QByteArray& xml, BookSheet& sheet)
         }
     }
     // A sheet cut short (a truncated part) is no workbook either.
+    stream.Finish();
     if (x.hasError())
         NotAWorkbook(path_);
 }
@@ -375,7 +406,8 @@ BookData Reader::Read()
     // Sheet names and their parts, in workbook order.
     QHash<QString, QString> targets;
     {
-        QXmlStreamReader x(Part(QStringLiteral("xl/_rels/workbook.xml.rels")));
+        PartStream stream(zip_, QStringLiteral("xl/_rels/workbook.xml.rels"));
+        QXmlStreamReader x(&stream);
         while (!x.atEnd())
             if (x.readNext() == QXmlStreamReader::StartElement && x.name() == u"Relationship") {
                 // Besides the sheets: strings, styles, theme and a few more.
@@ -383,10 +415,12 @@ BookData Reader::Read()
                     TooMany(path_, QStringLiteral("工作表"), kMaxSheets);
                 targets.insert(Attr(x, "Id"), Attr(x, "Target"));
             }
+        stream.Finish();
     }
     QVector<QPair<QString, QString>> sheets;
     {
-        QXmlStreamReader x(Part(QStringLiteral("xl/workbook.xml")));
+        PartStream stream(zip_, QStringLiteral("xl/workbook.xml"));
+        QXmlStreamReader x(&stream);
         while (!x.atEnd()) {
             if (x.readNext() != QXmlStreamReader::StartElement || x.name() != u"sheet")
                 continue;
@@ -398,6 +432,7 @@ BookData Reader::Read()
                     rid = a.value().toString();
             sheets.push_back({Attr(x, "name"), targets.value(rid)});
         }
+        stream.Finish();
         if (x.hasError())
             NotAWorkbook(path_);
     }
@@ -413,31 +448,22 @@ BookData Reader::Read()
         if (sheet.second.isEmpty() || !zip_.Has(PartName(sheet.second)))
             NotAWorkbook(path_);
         declared += zip_.DeclaredSize(PartName(sheet.second));
-        if (declared > quint64(kMaxInflatedBytes))
+        if (declared > quint64(kMaxInflatedBytes - zip_.Inflated()))
             TooLarge(path_);
     }
-    total_ = std::max<qint64>(qint64(declared), 1);
-    Tell(0);
+    total_ = std::max<qint64>(zip_.Inflated() + qint64(declared), 1);
+    Tell();
 
-    {
-        const QByteArray xml = Part(stringsPart);
-        strings_ = SharedStrings(xml);
-        Finished(xml);
-    }
-    {
-        const QByteArray xml = Part(stylesPart);
-        formats_ = CellFormats(xml);
-        Finished(xml);
-    }
+    strings_ = SharedStrings(stringsPart);
+    formats_ = CellFormats(stylesPart);
     BookData book;
     for (const auto& [name, target] : sheets) {
         BookSheet sheet;
         sheet.name = name;
-        const QByteArray xml = Part(PartName(target));
-        ReadSheet(xml, sheet);
-        Finished(xml);
+        ReadSheet(PartName(target), sheet);
         book.sheets.push_back(std::move(sheet));
     }
+    Tell();
     return book;
 }
 
