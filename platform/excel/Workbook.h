@@ -18,11 +18,11 @@ inline constexpr int kMaxBookCells = 500000;
 inline constexpr int kMaxRows = 1048576;
 inline constexpr int kMaxColumns = 16384;
 // What the reader takes from one file at most, so that a small hostile file cannot hold the
-// workstation: sheets, shared strings, cell formats (Excel's own limit is about 64,000), parts
-// in the archive, and the bytes inflated from all parts together (a part read for two sheets
-// counts twice).
+// workstation: sheets, shared strings (no more than cells can use), cell formats (Excel's own
+// limit is about 64,000), parts in the archive, and the bytes inflated from all parts together
+// (a part read for two sheets counts twice).
 inline constexpr int kMaxSheets = 1024;
-inline constexpr int kMaxSharedStrings = 1000000;
+inline constexpr int kMaxSharedStrings = kMaxBookCells;
 inline constexpr int kMaxCellFormats = 65536;
 inline constexpr int kMaxParts = 10000;
 inline constexpr qint64 kMaxInflatedBytes = 256ll * 1024 * 1024;
