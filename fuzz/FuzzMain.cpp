@@ -17,6 +17,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const QString target = QStringLiteral(JXC_STR(JXC_FUZZ_TARGET));
-    fuzz::RunTarget(target, QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)));
+    fuzz::RunTarget(target, QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
     return 0;
 }

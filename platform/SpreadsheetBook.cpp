@@ -7,6 +7,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace platform {
 
@@ -55,6 +56,8 @@ void SpreadsheetPage::SetCellText(int column, int row, const QString& text, bool
 {
     CheckCell(column, row);
     excel::BookSheet& sheet = book_->Sheet(index_);
+    const excel::BookCell* old = sheet.Cell(column, row);
+    const std::optional<excel::BookCell> before = old ? std::optional<excel::BookCell>(*old) : std::nullopt;
     excel::BookCell& cell = sheet.CellAt(column, row);
     cell.formula.clear();
     if (recognizeFormula && text.size() > 1 && text.startsWith(u'=')) {
@@ -69,7 +72,16 @@ void SpreadsheetPage::SetCellText(int column, int row, const QString& text, bool
     }
     // Formulas that read the cell follow it at once under automatic recalculation.
     if (book_->AutoRecalc() && !book_->IsUpdating()) {
-        excel::Recalculate(sheet);
+        try {
+            excel::Recalculate(sheet);
+        } catch (const Exception&) {
+            // A formula refused by the recalculation is not kept: the cell is as it was.
+            if (before)
+                sheet.CellAt(column, row) = *before;
+            else
+                sheet.Remove(column, row);
+            throw;
+        }
         book_->UpdateControl();
         return;
     }
@@ -129,12 +141,17 @@ SpreadsheetBook::~SpreadsheetBook()
     delete tabs_;
 }
 
-void SpreadsheetBook::LoadFromFile(const QString& fileName)
+void SpreadsheetBook::LoadFromFile(const QString& fileName, const excel::ReadProgress& progress)
 {
-    excel::BookData loaded = excel::ReadXlsx(fileName); // throws before anything changes
-    if (autoRecalc_)
-        for (excel::BookSheet& s : loaded.sheets)
-            excel::Recalculate(s);
+    excel::BookData loaded = excel::ReadXlsx(fileName, progress); // throws before anything changes
+    if (autoRecalc_) {
+        try {
+            for (excel::BookSheet& s : loaded.sheets)
+                excel::Recalculate(s);
+        } catch (const Exception& e) {
+            throw Exception(QStringLiteral("文件 %1 中的").arg(fileName) + e.Message());
+        }
+    }
     data_ = std::move(loaded);
     active_ = 0;
     ShowTabs();

@@ -54,7 +54,8 @@ public:
     std::unique_ptr<SpreadsheetCellObject> GetCellObject(int column, int row) const;
     // Stores what a user would type: with recognizeFormula a text starting with "=" becomes the
     // formula (computed at once under automatic recalculation); unless asText, a number text
-    // becomes a number; anything else is text. An empty text empties the cell's value.
+    // becomes a number; anything else is text. An empty text empties the cell's value. When the
+    // recalculation refuses (platform::Exception), the cell keeps what it held.
     void SetCellText(int column, int row, const QString& text, bool asText = false, bool recognizeFormula = true);
     // What the cell shows, its value and its formula (without "="; empty when none).
     QString CellText(int column, int row) const;
@@ -73,8 +74,9 @@ public:
     ~SpreadsheetBook() override;
 
     // Replaces the book with the workbook in the file. Throws platform::Exception (the book
-    // keeps what it held) when the file is no readable workbook.
-    void LoadFromFile(const QString& fileName);
+    // keeps what it held) when the file is no readable workbook or its formulas pass the
+    // recalculation's limit, platform::EAbort (the same) when progress said stop.
+    void LoadFromFile(const QString& fileName, const excel::ReadProgress& progress = {});
     // Writes the book to the file as .xlsx; throws platform::Exception when it cannot.
     void SaveToFile(const QString& fileName);
 

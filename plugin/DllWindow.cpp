@@ -285,9 +285,17 @@ bool TDllWindowForm::ImportData()
                 continue;
             if (!platform::Application()->ExecOpenDialog(dialog) || dialog.fileName.trimmed().isEmpty())
                 continue;
-            plugin::WaitHint wait(QStringLiteral("正在导入Excel文件..."));
+            // A large book takes a while: the hint shows how far it has come, and Esc stops it
+            // with the book as it was.
+            plugin::CancellableWait wait(QStringLiteral("正在导入Excel文件..."));
             platform::Application()->ProcessMessages();
-            static_cast<platform::SpreadsheetBook*>(c)->LoadFromFile(dialog.fileName);
+            try {
+                static_cast<platform::SpreadsheetBook*>(c)->LoadFromFile(
+                    dialog.fileName, [&wait](qint64 done, qint64 total) { return wait.Step(done, total); });
+            } catch (const platform::Exception&) {
+                if (!wait.Cancelled())
+                    throw;
+            }
             break;
         }
     } catch (const platform::Exception& e) {

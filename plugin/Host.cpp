@@ -1,8 +1,13 @@
 #include "plugin/Host.h"
 
+#include "platform/Application.h"
 #include "platform/SlotGuard.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <algorithm>
 
 namespace plugin {
 
@@ -86,6 +91,63 @@ WaitHint::WaitHint(const QString& text) { HostUi()->ShowProgress(text); }
 WaitHint::~WaitHint()
 {
     platform::Guarded([] { HostUi()->HideProgress(); });
+}
+
+namespace {
+
+QString CancellableText(const QString& text, int percent)
+{
+    const QString done = percent < 0 ? QString() : QStringLiteral(" %1%").arg(percent);
+    return text + done + QStringLiteral("（按Esc键取消）");
+}
+
+// Refreshing the hint and letting events through this often keeps Esc responsive without
+// slowing the work.
+constexpr int kRefreshMs = 100;
+
+} // namespace
+
+CancellableWait::CancellableWait(const QString& text) : hint_(CancellableText(text, -1)), text_(text)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+    sinceRefresh_.start();
+}
+
+CancellableWait::~CancellableWait() { QCoreApplication::instance()->removeEventFilter(this); }
+
+bool CancellableWait::Step(qint64 done, qint64 total)
+{
+    if (!cancelled_ && sinceRefresh_.elapsed() >= kRefreshMs) {
+        const int percent = total > 0 ? int(std::clamp(done * 100 / total, qint64(0), qint64(100))) : 0;
+        if (percent != percent_) {
+            percent_ = percent;
+            HostUi()->ShowProgress(CancellableText(text_, percent));
+        }
+        platform::Application()->ProcessMessages();
+        sinceRefresh_.restart();
+    }
+    return !cancelled_;
+}
+
+bool CancellableWait::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            cancelled_ = true;
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::Close:
+        return true;
+    default:
+        return QObject::eventFilter(watched, event);
+    }
 }
 
 } // namespace plugin

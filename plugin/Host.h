@@ -6,6 +6,7 @@
 // so a missing service is a readable error instead of a null call.
 #include "plugin/FactoryIntf.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <memory>
 #include <vector>
@@ -52,6 +53,29 @@ public:
     ~WaitHint();
     WaitHint(const WaitHint&) = delete;
     WaitHint& operator=(const WaitHint&) = delete;
+};
+
+// The wait hint for a long piece of work the user may stop with Esc. Step shows how far the
+// work has come and lets pending events through now and then, so that the window paints and
+// the key is seen; other input (keys, clicks, closing) is dropped meanwhile, so that no command
+// starts in the middle of the work. Hidden however the scope is left.
+class CancellableWait : public QObject {
+public:
+    explicit CancellableWait(const QString& text);
+    ~CancellableWait() override;
+    // False once Esc was pressed: the caller stops. Cheap between refreshes.
+    bool Step(qint64 done, qint64 total);
+    bool Cancelled() const { return cancelled_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    WaitHint hint_;
+    QString text_;
+    QElapsedTimer sinceRefresh_;
+    int percent_ = -1;
+    bool cancelled_ = false;
 };
 
 } // namespace plugin

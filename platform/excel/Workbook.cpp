@@ -1,5 +1,6 @@
 #include "platform/excel/Workbook.h"
 
+#include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
 
 #include <QHash>
@@ -12,16 +13,35 @@
 
 namespace platform::excel {
 
+namespace {
+
+bool InBounds(int column, int row) { return column >= 0 && column < kMaxColumns && row >= 0 && row < kMaxRows; }
+
+void CheckBounds(int column, int row)
+{
+    if (!InBounds(column, row))
+        throw Exception(QStringLiteral("单元格位置超出范围：列 %1，行 %2").arg(column).arg(row));
+}
+
+} // namespace
+
 const BookCell* BookSheet::Cell(int column, int row) const
 {
+    if (!InBounds(column, row))
+        return nullptr;
     auto it = cells_.constFind(Key(column, row));
     return it == cells_.cend() ? nullptr : &it.value();
 }
 
-BookCell& BookSheet::CellAt(int column, int row) { return cells_[Key(column, row)]; }
+BookCell& BookSheet::CellAt(int column, int row)
+{
+    CheckBounds(column, row);
+    return cells_[Key(column, row)];
+}
 
 BookCell& BookSheet::AppendCell(int column, int row)
 {
+    CheckBounds(column, row);
     const qint64 key = Key(column, row);
     if (!cells_.isEmpty() && key <= cells_.lastKey())
         return cells_[key];
@@ -127,6 +147,14 @@ struct EvalContext {
     QSet<qint64> busy;
     // The first cell left unevaluated because the nesting ran too deep in this pass; -1: none.
     qint64 deferred = -1;
+    // Cells read so far, against kMaxFormulaReads.
+    qint64 reads = 0;
+
+    void Read()
+    {
+        if (++reads > kMaxFormulaReads)
+            throw Exception(QStringLiteral("公式引用的单元格过多（一次计算超过 %1 个），无法计算").arg(kMaxFormulaReads));
+    }
 };
 
 Value FromVariant(const QVariant& v)
@@ -156,6 +184,7 @@ Value EvaluateIn(EvalContext& ctx, const QString& formula);
 
 Value CellValue(EvalContext& ctx, int column, int row)
 {
+    ctx.Read();
     const qint64 key = BookSheet::Key(column, row);
     const BookCell* cell = ctx.sheet.Cell(column, row);
     if (!cell)
@@ -281,6 +310,22 @@ private:
         return v.text;
     }
 
+    // What the functions need of their arguments' numbers, gathered as they come: a range over
+    // a full sheet keeps no list of its values.
+    struct Numbers {
+        double sum = 0;
+        qint64 count = 0;
+        double min = 0;
+        double max = 0;
+        void Add(double d)
+        {
+            sum += d;
+            min = count == 0 ? d : std::min(min, d);
+            max = count == 0 ? d : std::max(max, d);
+            ++count;
+        }
+    };
+
     // Parentheses and signs nest on the stack: a formula nesting deeper than any spreadsheet
     // allows (Excel: 64 levels) is refused instead of exhausting it.
     struct Nesting {
@@ -396,11 +441,50 @@ private:
         return true;
     }
 
+    // The numbers of the range's cells, in row order; false (failed) at the first error. Only
+    // the cells the sheet holds are visited: empty cells add nothing, and a range as wide as
+    // the sheet costs what the sheet holds, not the billions of positions it spans.
+    bool RangeNumbers(int c1, int r1, int c2, int r2, Numbers& numbers)
+    {
+        const BookSheet::Cells& cells = ctx_.sheet.AllCells();
+        auto it = cells.lowerBound(BookSheet::Key(c1, r1));
+        const auto end = cells.upperBound(BookSheet::Key(c2, r2));
+        while (it != end) {
+            ctx_.Read();
+            const int row = BookSheet::RowOf(it.key());
+            const int column = BookSheet::ColumnOf(it.key());
+            // Left or right of the range: on to its first column in this row or the next.
+            if (column < c1) {
+                it = cells.lowerBound(BookSheet::Key(c1, row));
+                continue;
+            }
+            if (column > c2) {
+                it = cells.lowerBound(BookSheet::Key(c1, row + 1));
+                continue;
+            }
+            // A plain value is at hand: no second look-up, and a number (most cells) no conversion.
+            const BookCell& cell = it.value();
+            if (!cell.HasFormula() && cell.value.metaType() == QMetaType::fromType<double>()) {
+                numbers.Add(*static_cast<const double*>(cell.value.constData()));
+                ++it;
+                continue;
+            }
+            Value v = cell.HasFormula() ? CellValue(ctx_, column, row) : FromVariant(cell.value);
+            if (v.kind == Value::Kind::Error) {
+                FailWith(v);
+                return false;
+            }
+            if (v.kind == Value::Kind::Number)
+                numbers.Add(v.number);
+            ++it;
+        }
+        return true;
+    }
+
     Value Function(const QString& name)
     {
         // Arguments flattened to the values of their cells; texts from cells do not count.
-        QVector<double> numbers;
-        int count = 0;
+        Numbers numbers;
         if (!Eat(u')')) {
             do {
                 int c1, r1, c2, r2;
@@ -412,14 +496,8 @@ private:
                         // An expression that only starts with a reference.
                         pos_ = save;
                     } else {
-                        for (int r = r1; r <= r2 && !failed_; ++r)
-                            for (int c = c1; c <= c2 && !failed_; ++c) {
-                                Value v = CellValue(ctx_, c, r);
-                                if (v.kind == Value::Kind::Error)
-                                    return FailWith(v);
-                                if (v.kind == Value::Kind::Number)
-                                    numbers << v.number;
-                            }
+                        if (!RangeNumbers(c1, r1, c2, r2, numbers))
+                            return failure_;
                         continue;
                     }
                 }
@@ -431,32 +509,22 @@ private:
                 auto d = Number(v);
                 if (!d)
                     return failure_;
-                numbers << *d;
-                ++count;
+                numbers.Add(*d);
             } while (Eat(u',') || Eat(u';'));
             if (!Eat(u')'))
                 return Fail("#NAME?");
         }
-        (void)count;
         const QString upper = name.toUpper();
-        if (upper == u"SUM" || upper == u"AVERAGE") {
-            double sum = 0;
-            for (double d : numbers)
-                sum += d;
-            if (upper == u"SUM")
-                return Value::Num(sum);
-            return numbers.isEmpty() ? Fail("#DIV/0!") : Value::Num(sum / numbers.size());
-        }
-        if (upper == u"MIN" || upper == u"MAX") {
-            if (numbers.isEmpty())
-                return Value::Num(0);
-            double m = numbers.first();
-            for (double d : numbers)
-                m = upper == u"MIN" ? std::min(m, d) : std::max(m, d);
-            return Value::Num(m);
-        }
+        if (upper == u"SUM")
+            return Value::Num(numbers.sum);
+        if (upper == u"AVERAGE")
+            return numbers.count == 0 ? Fail("#DIV/0!") : Value::Num(numbers.sum / double(numbers.count));
+        if (upper == u"MIN")
+            return Value::Num(numbers.count == 0 ? 0 : numbers.min);
+        if (upper == u"MAX")
+            return Value::Num(numbers.count == 0 ? 0 : numbers.max);
         if (upper == u"COUNT")
-            return Value::Num(numbers.size());
+            return Value::Num(double(numbers.count));
         return Fail("#NAME?");
     }
 

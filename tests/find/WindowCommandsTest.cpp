@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <xlsxwriter.h>
@@ -422,6 +423,32 @@ TEST_F(CommandsTest, ImportOffersEachBookUntilOneIsLoaded)
     app.QueueFileName(QStringLiteral("   "));
     app.QueueFileCancel();
     EXPECT_TRUE(window->ImportData());
+}
+
+TEST_F(CommandsTest, AnImportStoppedWithEscLeavesTheBookAsItWasAndReportsNothing)
+{
+    auto* book = Own(new platform::SpreadsheetBook(window.get()), QStringLiteral("book"));
+    book->Pages(0).SetCellText(0, 0, QStringLiteral("原有"));
+    platform::excel::BookData data;
+    data.sheets.resize(1);
+    data.sheets[0].CellAt(0, 0).value = QStringLiteral("来自文件");
+    const QString path = dir.filePath(QStringLiteral("in.xlsx"));
+    platform::excel::WriteBook(data, path);
+
+    // Pressed while the import runs: the hint lets pending events through before reading.
+    app.QueueFileName(path);
+    QCoreApplication::postEvent(window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_TRUE(window->ImportData());
+    EXPECT_EQ(book->Pages(0).CellText(0, 0), QStringLiteral("原有"));
+    EXPECT_TRUE(host.Log.Errors.isEmpty());
+    EXPECT_EQ(host.Ui.Events, (QStringList{QStringLiteral("ShowProgress:正在导入Excel文件...（按Esc键取消）"),
+                                          QStringLiteral("HideProgress")}));
+
+    // Another key does not stop it: the next import runs to its end.
+    QCoreApplication::postEvent(window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier));
+    app.QueueFileName(path);
+    EXPECT_TRUE(window->ImportData());
+    EXPECT_EQ(book->Pages(0).CellText(0, 0), QStringLiteral("来自文件"));
 }
 
 TEST_F(CommandsTest, BadWorkbooksAreReportedAndTheBookKeepsItsData)

@@ -1,4 +1,5 @@
 // The workbook data, its .xlsx reader and writer, formulas, and the spreadsheet book on top.
+#include "fuzz/WorkbookArchive.h"
 #include "platform/SpreadsheetBook.h"
 #include "platform/core/Exception.h"
 #include "platform/excel/Workbook.h"
@@ -6,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -46,7 +48,76 @@ BookData SampleBook()
     return book;
 }
 
+// A formula summing the range `times` times over: it reads the range's cells that often.
+QString RepeatedSum(const QString& range, int times)
+{
+    QStringList args;
+    for (int i = 0; i < times; ++i)
+        args << range;
+    return QStringLiteral("SUM(") + args.join(u',') + u')';
+}
+
+const QString kOverLimit = QStringLiteral("公式引用的单元格过多（一次计算超过 %1 个），无法计算").arg(kMaxFormulaReads);
+
+// A part whose inside (between the opening and the closing of wrapped's root) is head, then
+// repeated `times` times, then tail.
+fuzz::ArchivePart Around(const QByteArray& wrapped, const QByteArray& head, const QByteArray& repeated = {},
+                         qint64 times = 0, const QByteArray& tail = {})
+{
+    const qsizetype at = wrapped.indexOf('\x01');
+    return {{}, wrapped.left(at) + head, repeated, times, tail + wrapped.mid(at + 1)};
+}
+fuzz::ArchivePart Rows(const QByteArray& head, const QByteArray& repeated = {}, qint64 times = 0,
+                       const QByteArray& tail = {})
+{
+    return Around(fuzz::SheetXml("\x01"), head, repeated, times, tail);
+}
+
+// A workbook of one sheet, written by hand.
+QString HandMadeBook(const QTemporaryDir& dir, const QString& name, const fuzz::ArchivePart& sheet,
+                     const fuzz::ArchivePart& strings = {}, const fuzz::ArchivePart& styles = {})
+{
+    const QString path = dir.filePath(name);
+    fuzz::WriteArchive(path, fuzz::WorkbookParts({sheet}, strings, styles));
+    return path;
+}
+
 } // namespace
+
+TEST(WorkbookFormulas, RangesAsWideAsTheSheetCostWhatTheSheetHolds)
+{
+    BookSheet s;
+    s.CellAt(0, 1).value = 1.0;
+    s.CellAt(2, 4).value = 2.0;
+    s.CellAt(kMaxColumns - 1, kMaxRows - 1).value = 4.0;
+    s.CellAt(1, 0).value = QStringLiteral("text");
+    s.CellAt(3, 2).formula = QStringLiteral("C5*10");
+    // Seventeen billion positions; four cells.
+    EXPECT_EQ(EvaluateFormula(QStringLiteral("SUM(A2:XFD1048576)"), s).toDouble(), 27.0);
+    EXPECT_EQ(EvaluateFormula(QStringLiteral("COUNT(A1:XFD1048576)"), s).toDouble(), 4.0);
+    // Cells left and right of a narrow range in the same rows are not counted.
+    EXPECT_EQ(EvaluateFormula(QStringLiteral("SUM(C1:C1048576)"), s).toDouble(), 2.0);
+    EXPECT_EQ(EvaluateFormula(QStringLiteral("SUM(B1:C4)"), s).toDouble(), 0.0);
+    EXPECT_EQ(EvaluateFormula(QStringLiteral("MAX(D3:XFD1048576)"), s).toDouble(), 20.0);
+    s.CellAt(5, 900000).value = QStringLiteral("#DIV/0!");
+    EXPECT_EQ(EvaluateFormula(QStringLiteral("SUM(A1:XFD1048576)"), s).toString(), QStringLiteral("#DIV/0!"));
+
+    // Wide formulas over a full sheet would run for minutes: past the limit the whole
+    // recalculation is refused and no value changes.
+    BookSheet full;
+    for (int r = 0; r < 5000; ++r)
+        full.CellAt(0, r).value = 1.0;
+    const int times = int(kMaxFormulaReads / 5000) + 1;
+    EXPECT_EQ(ErrorOf([&] { EvaluateFormula(RepeatedSum(QStringLiteral("A1:XFD1048576"), times), full); }), kOverLimit);
+    full.CellAt(1, 0).formula = QStringLiteral("SUM(A1:A5000)");
+    full.CellAt(1, 0).value = 7.0;
+    full.CellAt(2, 0).formula = RepeatedSum(QStringLiteral("A1:A5000"), times);
+    EXPECT_EQ(ErrorOf([&] { Recalculate(full); }), kOverLimit);
+    EXPECT_EQ(full.Cell(1, 0)->value.toDouble(), 7.0);
+    full.Remove(2, 0);
+    Recalculate(full);
+    EXPECT_EQ(full.Cell(1, 0)->value.toDouble(), 5000.0);
+}
 
 TEST(WorkbookFormulas, ComputeReferencesRangesAndFunctions)
 {
@@ -106,6 +177,14 @@ TEST(WorkbookFormulas, LongChainsComputeWithoutExhaustingTheStack)
 
 TEST(WorkbookCells, NamesReadAndWriteBothWays)
 {
+    // A position past the bounds would share its key with another cell.
+    BookSheet s;
+    EXPECT_THROW(s.CellAt(65536, 0), platform::Exception);
+    EXPECT_THROW(s.AppendCell(kMaxColumns, 0), platform::Exception);
+    EXPECT_THROW(s.CellAt(0, kMaxRows), platform::Exception);
+    EXPECT_EQ(s.Cell(65536, 0), nullptr);
+    EXPECT_EQ(s.CellCount(), 0);
+
     EXPECT_EQ(CellName(0, 0), QStringLiteral("A1"));
     EXPECT_EQ(CellName(25, 9), QStringLiteral("Z10"));
     EXPECT_EQ(CellName(26, 0), QStringLiteral("AA1"));
@@ -303,4 +382,143 @@ TEST(SpreadsheetBookTest, SavesLoadsAndKeepsItsContentWhenALoadFails)
     EXPECT_THROW(other.LoadFromFile(junk), platform::Exception);
     EXPECT_EQ(other.PageCount(), 2);
     EXPECT_EQ(other.Pages(1).CellText(1, 1), QStringLiteral("中文"));
+}
+
+TEST(WorkbookFiles, HostileFilesAreRefusedByTheReadersLimitsWithAClearMessage)
+{
+    QTemporaryDir dir;
+    const auto errorOf = [&](const QString& path) { return ErrorOf([&] { ReadXlsx(path); }); };
+    const auto tooMany = [](const QString& path, const char* what, qint64 limit) {
+        return QStringLiteral("文件 %1 的%2超过 %3 个，无法读取").arg(path, QString::fromUtf8(what)).arg(limit);
+    };
+
+    // Megabytes of empty shared strings or styles deflate to kilobytes (52 million of them to
+    // 384 KB, which took gigabytes); a count limit stops them long before memory runs out.
+    const QString strings = HandMadeBook(dir, QStringLiteral("strings.xlsx"), Rows("<row><c><v>1</v></c></row>"),
+                                         Around(fuzz::SharedStringsXml("\x01"), "", "<si/>", kMaxSharedStrings + 1));
+    EXPECT_EQ(errorOf(strings), tooMany(strings, "共享字符串", kMaxSharedStrings));
+    EXPECT_LT(QFileInfo(strings).size(), 64 * 1024);
+    const QString styles = HandMadeBook(dir, QStringLiteral("styles.xlsx"), Rows("<row><c><v>1</v></c></row>"), {},
+                                        Around(fuzz::StylesXml("\x01"), "<cellXfs>", "<xf/>", kMaxCellFormats + 1, "</cellXfs>"));
+    EXPECT_EQ(errorOf(styles), tooMany(styles, "单元格格式", kMaxCellFormats));
+
+    // Sheets pointing at one part: too many sheets, or too many bytes read over and over,
+    // refused before the part is inflated even once.
+    const QString sheets = dir.filePath(QStringLiteral("sheets.xlsx"));
+    fuzz::WriteArchive(sheets, fuzz::SharedPartWorkbook(kMaxSheets + 1, Rows("<row/>")));
+    EXPECT_EQ(errorOf(sheets), tooMany(sheets, "工作表", kMaxSheets));
+    const QString shared = dir.filePath(QStringLiteral("shared.xlsx"));
+    const QByteArray emptyRow = "<row r=\"1\"/>";
+    fuzz::WriteArchive(shared, fuzz::SharedPartWorkbook(40, Rows("", emptyRow, kMaxInflatedBytes / 40 / emptyRow.size() + 1)));
+    EXPECT_EQ(errorOf(shared),
+              QStringLiteral("文件 %1 解压后超过 %2 MB，无法读取").arg(shared).arg(kMaxInflatedBytes / (1024 * 1024)));
+    // Forty sheets on a smaller part read fine: the limit is on bytes, not on sharing.
+    const QString fine = dir.filePath(QStringLiteral("fine.xlsx"));
+    fuzz::WriteArchive(fine, fuzz::SharedPartWorkbook(40, Rows("<row><c><v>3</v></c></row>")));
+    const BookData fineBook = ReadXlsx(fine);
+    ASSERT_EQ(fineBook.sheets.size(), 40);
+    EXPECT_EQ(fineBook.sheets[39].Cell(0, 0)->value.toDouble(), 3.0);
+
+    // An archive of more parts than any workbook has.
+    const QString parts = dir.filePath(QStringLiteral("parts.xlsx"));
+    QVector<fuzz::ArchivePart> many = fuzz::WorkbookParts({Rows("")}, {}, {});
+    for (int i = many.size(); i <= kMaxParts; ++i)
+        many.push_back({QStringLiteral("xl/media/%1.bin").arg(i), "x"});
+    fuzz::WriteArchive(parts, many);
+    EXPECT_EQ(errorOf(parts), tooMany(parts, "部件", kMaxParts));
+}
+
+TEST(WorkbookFiles, PositionsOutsideTheFormatsRowsAndColumnsAreRefused)
+{
+    QTemporaryDir dir;
+    const auto outside = [](const QString& path, const QString& where) {
+        return QStringLiteral("文件 %1 中的%2超出Excel的范围（最多 1048576 行、16384 列），无法读取").arg(path, where);
+    };
+    const QString overflow = HandMadeBook(dir, QStringLiteral("overflow.xlsx"),
+                                          Rows("<row r=\"2147483647\"/><row/><row><c><v>1</v></c></row>"));
+    EXPECT_EQ(ErrorOf([&] { ReadXlsx(overflow); }), outside(overflow, QStringLiteral("第 2147483647 行")));
+    const QString pastLast = HandMadeBook(dir, QStringLiteral("past-last.xlsx"),
+                                          Rows("<row r=\"1048576\"><c><v>1</v></c></row><row><c><v>2</v></c></row>"));
+    EXPECT_EQ(ErrorOf([&] { ReadXlsx(pastLast); }), outside(pastLast, QStringLiteral("第 1048577 行")));
+    const QString hugeNumber = HandMadeBook(dir, QStringLiteral("huge-number.xlsx"), Rows("<row r=\"99999999999999999999\"/>"));
+    EXPECT_EQ(ErrorOf([&] { ReadXlsx(hugeNumber); }), outside(hugeNumber, QStringLiteral("行号 99999999999999999999")));
+    const QString named = HandMadeBook(dir, QStringLiteral("named.xlsx"), Rows("<row><c r=\"XFE1\"><v>1</v></c></row>"));
+    EXPECT_EQ(ErrorOf([&] { ReadXlsx(named); }), outside(named, QStringLiteral("单元格 XFE1")));
+    // Cells without their names count on from the one before; the 65,537th would land in the
+    // next row's key.
+    const QString wide = HandMadeBook(dir, QStringLiteral("wide.xlsx"), Rows("<row r=\"3\">", "<c><v>1</v></c>", 65537, "</row>"));
+    EXPECT_EQ(ErrorOf([&] { ReadXlsx(wide); }), outside(wide, QStringLiteral("第 3 行第 16385 列")));
+
+    // The last row and column themselves are fine.
+    const QString corner = HandMadeBook(dir, QStringLiteral("corner.xlsx"),
+                                        Rows("<row r=\"1048576\"><c r=\"XFD1048576\"><v>5</v></c></row>"));
+    const BookData book = ReadXlsx(corner);
+    ASSERT_NE(book.sheets[0].Cell(kMaxColumns - 1, kMaxRows - 1), nullptr);
+    EXPECT_EQ(book.sheets[0].Cell(kMaxColumns - 1, kMaxRows - 1)->value.toDouble(), 5.0);
+}
+
+TEST(WorkbookFiles, AReadTellsItsProgressAndStopsWhenTold)
+{
+    QTemporaryDir dir;
+    BookData big;
+    big.sheets.resize(2);
+    for (int i = 0; i < 20000; ++i)
+        big.sheets[i % 2].CellAt(i / 2 % 20, i / 40).value = QStringLiteral("文本%1").arg(i);
+    const QString path = dir.filePath(QStringLiteral("big.xlsx"));
+    WriteBook(big, path);
+
+    QVector<QPair<qint64, qint64>> told;
+    const BookData back = ReadXlsx(path, [&](qint64 done, qint64 total) {
+        told.push_back({done, total});
+        return true;
+    });
+    EXPECT_EQ(back.CellCount(), 20000);
+    ASSERT_GT(told.size(), 4); // strings, styles, two sheets, and steps within them
+    for (int i = 1; i < told.size(); ++i) {
+        EXPECT_GE(told[i].first, told[i - 1].first);
+        EXPECT_EQ(told[i].second, told[0].second);
+    }
+    EXPECT_EQ(told.last().first, told.last().second);
+
+    // Told to stop, the read ends silently and the book keeps what it held.
+    int calls = 0;
+    const auto stopAtThird = [&](qint64, qint64) { return ++calls < 3; };
+    EXPECT_THROW(ReadXlsx(path, stopAtThird), platform::EAbort);
+    platform::SpreadsheetBook book;
+    book.Pages(0).SetCellText(0, 0, QStringLiteral("原有"));
+    calls = 0;
+    EXPECT_THROW(book.LoadFromFile(path, stopAtThird), platform::EAbort);
+    EXPECT_EQ(book.PageCount(), 1);
+    EXPECT_EQ(book.Pages(0).CellText(0, 0), QStringLiteral("原有"));
+}
+
+TEST(SpreadsheetBookTest, AWideFormulaComputesAtOnceAndOneOverTheLimitLeavesTheCellAsItWas)
+{
+    // As the 1.5 KB file holds it: one formula over all of the sheet's rows and columns.
+    QTemporaryDir dir;
+    const QString path = HandMadeBook(dir, QStringLiteral("sum.xlsx"),
+                                      Rows("<row r=\"1\"><c r=\"A1\"><f>SUM(A2:XFD1048576)</f></c></row>"
+                                           "<row r=\"2\"><c r=\"B2\"><v>2</v></c></row>"
+                                           "<row r=\"900000\"><c r=\"XFD900000\"><v>3</v></c></row>"));
+    EXPECT_LT(QFileInfo(path).size(), 2048);
+    platform::SpreadsheetBook book;
+    book.LoadFromFile(path);
+    EXPECT_EQ(book.Pages(0).CellText(0, 0), QStringLiteral("5"));
+
+    platform::SpreadsheetPage page = book.Pages(0);
+    page.SetCellText(1, 0, QStringLiteral("=SUM(A2:XFD1048576)*2"));
+    EXPECT_EQ(page.CellText(1, 0), QStringLiteral("10"));
+
+    book.BeginUpdate();
+    for (int r = 10; r < 5010; ++r)
+        page.SetCellText(3, r, QStringLiteral("1"));
+    book.EndUpdate();
+    page.SetCellText(4, 4, QStringLiteral("原有"));
+    const QString wide = QStringLiteral("=") + RepeatedSum(QStringLiteral("D1:D5010"), int(kMaxFormulaReads / 5000) + 1);
+    EXPECT_EQ(ErrorOf([&] { page.SetCellText(4, 4, wide); }), kOverLimit);
+    EXPECT_EQ(page.CellText(4, 4), QStringLiteral("原有"));
+    EXPECT_TRUE(page.CellFormula(4, 4).isEmpty());
+    EXPECT_EQ(ErrorOf([&] { page.SetCellText(4, 5, wide); }), kOverLimit);
+    EXPECT_EQ(book.Data().sheets[0].Cell(4, 5), nullptr);
+    EXPECT_EQ(page.CellText(0, 0), QStringLiteral("5005")); // the book computes on as before
 }
