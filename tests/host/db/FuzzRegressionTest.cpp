@@ -2,6 +2,7 @@
 // (fuzz/regressions/<target>/): each must now end normally. The sanitizer build runs them too.
 #include "fuzz/FuzzTargets.h"
 #include "host/db/blocks/BlockInterpreter.h"
+#include "host/db/blocks/BlockParser.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
 #include "platform/excel/Workbook.h"
