@@ -35,6 +35,9 @@ QString CanonicalDateText(const QDateTime& dt);
 // "YYYY-MM-DD HH:MM", a 'T' for the blank, fractional seconds), digit for digit and without
 // blanks: it reads every date of a result set, so it stays a plain scan. Invalid when not a date.
 QDateTime ParseCanonicalDate(const char* text, int length);
+// The same, as the date and the milliseconds since its midnight that the text writes: no local
+// date-time is made (a dataset keeps dates as written). false when not a date.
+bool ParseCanonicalWallClock(const char* text, int length, QDate& date, int& msecsOfDay);
 
 // ParseCanonicalDate remembering the last few texts: the dates of one row are often the same
 // stamp (a bill's BillDate, Create_time and modified_time), and making a local date-time is
@@ -48,6 +51,23 @@ private:
         char text[32];
         int length = -1;
         QDateTime value;
+    };
+    Entry entries_[4];
+    int next_ = 0;
+};
+
+// ParseCanonicalWallClock remembering the last few texts, for the same reason: the reader that
+// fills a dataset's date columns, where even the parse is most of a date's cost.
+class WallClockCache {
+public:
+    bool Parse(const char* text, int length, QDate& date, int& msecsOfDay);
+
+private:
+    struct Entry {
+        char text[32];
+        int length = -1;
+        QDate date;
+        int msecs = 0;
     };
     Entry entries_[4];
     int next_ = 0;
