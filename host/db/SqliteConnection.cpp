@@ -169,8 +169,7 @@ QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type, platform::DateTextCac
 
 // The value of column c loaded into field c of a dataset, without a QVariant for the values
 // read every day (texts, numbers, canonical dates); the rest goes through ReadValue.
-void LoadValue(platform::Dataset& ds, sqlite3_stmt* s, int c, FieldType type, platform::WallClockCache& stamps,
-               platform::DateTextCache& dates)
+void LoadValue(platform::Dataset& ds, sqlite3_stmt* s, int c, FieldType type, platform::DateTextCache& dates)
 {
     const int storage = sqlite3_column_type(s, c);
     if (storage == SQLITE_NULL) {
@@ -212,7 +211,7 @@ void LoadValue(platform::Dataset& ds, sqlite3_stmt* s, int c, FieldType type, pl
             const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
             QDate date;
             int msecs = 0;
-            if (stamps.Parse(t, sqlite3_column_bytes(s, c), date, msecs)) {
+            if (platform::ParseCanonicalWallClock(t, sqlite3_column_bytes(s, c), date, msecs)) {
                 ds.LoadDateTime(c, date, msecs);
                 return;
             }
@@ -651,11 +650,10 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
             return -1;
     }
     if (platform::Dataset* ds = sink->Target()) {
-        platform::WallClockCache stamps;
         while (rc == SQLITE_ROW) {
             try {
                 for (int c = 0; c < ncol; ++c)
-                    LoadValue(*ds, s, c, columns[c].type, stamps, dates);
+                    LoadValue(*ds, s, c, columns[c].type, dates);
                 ds->EndRow();
             } catch (...) {
                 ds->DropRow();

@@ -153,27 +153,6 @@ QDateTime DateTextCache::Parse(const char* text, int length)
     return dt;
 }
 
-bool WallClockCache::Parse(const char* text, int length, QDate& date, int& msecsOfDay)
-{
-    for (const Entry& e : entries_)
-        if (e.length == length && std::memcmp(e.text, text, size_t(length)) == 0) {
-            date = e.date;
-            msecsOfDay = e.msecs;
-            return true;
-        }
-    if (!ParseCanonicalWallClock(text, length, date, msecsOfDay))
-        return false;
-    if (length <= int(sizeof(Entry::text))) {
-        Entry& e = entries_[next_];
-        next_ = (next_ + 1) % int(std::size(entries_));
-        std::memcpy(e.text, text, size_t(length));
-        e.length = length;
-        e.date = date;
-        e.msecs = msecsOfDay;
-    }
-    return true;
-}
-
 std::optional<QDateTime> ParseOracleDate(const QString& text, const QString& format)
 {
     const QString f = format.toUpper();

@@ -56,23 +56,6 @@ private:
     int next_ = 0;
 };
 
-// ParseCanonicalWallClock remembering the last few texts, for the same reason: the reader that
-// fills a dataset's date columns, where even the parse is most of a date's cost.
-class WallClockCache {
-public:
-    bool Parse(const char* text, int length, QDate& date, int& msecsOfDay);
-
-private:
-    struct Entry {
-        char text[32];
-        int length = -1;
-        QDate date;
-        int msecs = 0;
-    };
-    Entry entries_[4];
-    int next_ = 0;
-};
-
 // Oracle's to_date for the formats the module sends: YYYY, MM, DD, HH24 (or HH), MI, SS with
 // any separators. Input shorter than the format leaves the missing fields at their start
 // (day 1, time 0). nullopt when the text does not fit the format or names no real date.
