@@ -12,6 +12,7 @@
 #include <chrono>
 #include <ctime>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sqlite3.h>
 #include <memory>
@@ -152,15 +153,38 @@ inline double Median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// The value at fraction q (0..1) of the sorted values, between neighbours.
+inline double Quantile(std::vector<double> v, double q)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const double at = q * double(v.size() - 1);
+    const size_t lo = size_t(at);
+    const size_t hi = std::min(lo + 1, v.size() - 1);
+    return v[lo] + (v[hi] - v[lo]) * (at - double(lo));
+}
+
+// How many pairs a paired figure takes: $JXC_BENCH_PAIRS, at least 15 unless it says fewer
+// (a profiler run takes one or two).
+inline int PairCount(int fallback = 15)
+{
+    const char* env = std::getenv("JXC_BENCH_PAIRS");
+    const int n = env ? std::atoi(env) : 0;
+    return n > 0 ? n : fallback;
+}
+
 // The ratios of runs taken in pairs, one of each way in turn, and their medians.
 class Pairs {
 public:
     void Add(const IterationClock& way, const IterationClock& raw)
     {
-        wall_.push_back(way.Mean() / raw.Mean());
+        if (raw.Mean() > 0)
+            wall_.push_back(way.Mean() / raw.Mean());
         if (raw.CpuMean() > 0)
             cpu_.push_back(way.CpuMean() / raw.CpuMean());
     }
+    size_t Count() const { return wall_.size(); }
     void Print() const
     {
         if (!wall_.empty())
@@ -168,9 +192,50 @@ public:
                         "in CPU time (%zu pairs)\n",
                         Median(wall_), Median(cpu_), wall_.size());
     }
+    // The line scripts/bench.sh reads, one per figure:
+    //   ratio NAME=WALL cpu=CPU pairs=N wall_q=P25..P75 cpu_q=P25..P75
+    // medians of the paired ratios, and the middle half of them as their spread.
+    void Report(const char* name) const
+    {
+        if (wall_.empty())
+            return;
+        std::printf("ratio %s=%.3f cpu=%.3f pairs=%zu wall_q=%.3f..%.3f cpu_q=%.3f..%.3f\n", name, Median(wall_),
+                    Median(cpu_), wall_.size(), Quantile(wall_, 0.25), Quantile(wall_, 0.75), Quantile(cpu_, 0.25),
+                    Quantile(cpu_, 0.75));
+        std::fflush(stdout);
+    }
 
 private:
     std::vector<double> wall_, cpu_;
 };
+
+// A figure that is not timed (bytes held against raw bytes), on the same kind of line.
+inline void ReportRatio(const char* name, double ratio)
+{
+    std::printf("ratio %s=%.3f pairs=1\n", name, ratio);
+    std::fflush(stdout);
+}
+
+// Runs both ways in turn, `pairs` times, and reports the figure. Each way is called with a clock
+// it starts and stops around the work it measures, so that setting up stays out. The way that
+// goes first alternates: neither always meets the caches the other left.
+template <class Way, class Raw>
+Pairs RunPairs(const char* name, int pairs, Way&& way, Raw&& raw)
+{
+    Pairs result;
+    for (int i = 0; i < pairs; ++i) {
+        IterationClock wayClock, rawClock;
+        if (i % 2 == 0) {
+            raw(rawClock);
+            way(wayClock);
+        } else {
+            way(wayClock);
+            raw(rawClock);
+        }
+        result.Add(wayClock, rawClock);
+    }
+    result.Report(name);
+    return result;
+}
 
 } // namespace jxcbench

@@ -1,11 +1,13 @@
 // The transfer bill list over the demo generator's 100,000 bills, each figure against a raw
-// baseline in the same run (process CPU time):
+// baseline in the same run, on the wall clock and in process CPU time; the paired benchmarks
+// print the figures scripts/bench.sh reads:
 //   search: btnQryClick to a painted grid, against a libsqlite3 step loop that reads every column
 //           of the same translated SQL into C++ values;
 //   memory: the bytes BillListData holds (the heap it takes), against the raw bytes of the rows
 //           (8 per number or null, the text's UTF-8 bytes);
 //   export: the lines export of a 10,000-line bill, against a libxlsxwriter loop writing the
 //           same cells.
+#include "bench/BenchSupport.h"
 #include "billlist/WorkWindow.h"
 #include "billlist/WorkWindowSql.h"
 #include "host/db/Connection.h"
@@ -40,7 +42,11 @@
 
 namespace {
 
-constexpr int Bills = 100000;
+using jxcbench::IterationClock;
+using jxcbench::Ratios;
+
+// $JXC_BENCH_BILLS makes a smaller list for a run under a profiler; the figures are for 100,000.
+const int Bills = qEnvironmentVariableIntValue("JXC_BENCH_BILLS") > 0 ? qEnvironmentVariableIntValue("JXC_BENCH_BILLS") : 100000;
 constexpr int ExportLines = 10000;
 
 struct Env {
@@ -53,30 +59,6 @@ struct Env {
 };
 
 Env* env = nullptr;
-std::map<std::string, double>& Means()
-{
-    static std::map<std::string, double> m;
-    return m;
-}
-
-void Record(const std::string& name, double seconds, int64_t iterations)
-{
-    if (iterations > 0)
-        Means()[name] = seconds / double(iterations);
-}
-
-// Process CPU time: the figures compare the work done, and stay put on a machine that is busy
-// with other things.
-struct CpuClock {
-    static double Now()
-    {
-        timespec ts{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-        return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-    }
-};
-
-double Since(double t0) { return CpuClock::Now() - t0; }
 
 void Setup()
 {
@@ -112,37 +94,40 @@ void Setup()
     env->searchSql = billlist::BillSearchSql({}, QDate(2000, 1, 1), model::Today(), {}, {});
 }
 
-void BM_SearchToPaintedGrid(benchmark::State& state)
+// The window's way: the search button to a painted grid, its headers and footer sums included.
+int SearchOnce(IterationClock& clock)
 {
     TWorkWindowForm& w = *env->window;
-    double total = 0;
-    for (auto _ : state) {
-        const double t0 = CpuClock::Now();
-        w.btnQryClick();
-        w.TableBillInfo->Table()->viewport()->repaint();
-        total += Since(t0);
-    }
-    state.counters["rows"] = w.TableBillInfo->DataController()->RecordCount();
-    Record("search", total, state.iterations());
+    clock.Start();
+    w.btnQryClick();
+    w.TableBillInfo->Widget()->repaint();
+    clock.Stop();
+    return w.TableBillInfo->DataController()->RecordCount();
 }
 
 using Cell = std::variant<std::monostate, sqlite3_int64, double, std::string>;
 
-void BM_RawSqliteBaseline(benchmark::State& state)
-{
-    const QByteArray sql = host::db::Translate(env->searchSql, host::db::Engine::SQLite).toUtf8();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(env->host.DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    double total = 0;
-    size_t rows = 0;
-    size_t lastCells = 0;
-    for (auto _ : state) {
-        const double t0 = CpuClock::Now();
+// The engine alone: the same translated text on the same database file, every column of every
+// row read into a C++ value and kept until the step loop ends.
+class RawSearch {
+public:
+    RawSearch() : sql_(host::db::Translate(env->searchSql, host::db::Engine::SQLite).toUtf8())
+    {
+        sqlite3_open_v2(env->host.DatabaseFile().toUtf8().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr);
+    }
+    ~RawSearch() { sqlite3_close(db_); }
+    RawSearch(const RawSearch&) = delete;
+    RawSearch& operator=(const RawSearch&) = delete;
+
+    size_t Run(IterationClock& clock)
+    {
+        clock.Start();
         sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr);
+        sqlite3_prepare_v2(db_, sql_.constData(), int(sql_.size()), &st, nullptr);
         const int n = sqlite3_column_count(st);
         std::vector<Cell> cells;
-        cells.reserve(lastCells); // as the service reserves what the engine says is coming
+        cells.reserve(lastCells_); // as the service reserves what the engine says is coming
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int c = 0; c < n; ++c) {
                 switch (sqlite3_column_type(st, c)) {
@@ -156,14 +141,47 @@ void BM_RawSqliteBaseline(benchmark::State& state)
             }
         }
         sqlite3_finalize(st);
-        rows = cells.size() / size_t(std::max(n, 1));
-        lastCells = cells.size();
+        lastCells_ = cells.size();
         benchmark::DoNotOptimize(cells.data());
-        total += Since(t0);
+        clock.Stop();
+        return cells.size() / size_t(std::max(n, 1));
     }
-    sqlite3_close(db);
+
+private:
+    sqlite3* db_ = nullptr;
+    QByteArray sql_;
+    size_t lastCells_ = 0;
+};
+
+void BM_SearchToPaintedGrid(benchmark::State& state)
+{
+    IterationClock clock;
+    int rows = 0;
+    for (auto _ : state)
+        rows = SearchOnce(clock);
+    state.counters["rows"] = rows;
+    Ratios::Record("search", clock);
+    Ratios::Counters(state, clock, "raw");
+}
+
+void BM_RawSqliteBaseline(benchmark::State& state)
+{
+    RawSearch raw;
+    IterationClock clock;
+    size_t rows = 0;
+    for (auto _ : state)
+        rows = raw.Run(clock);
     state.counters["rows"] = double(rows);
-    Record("raw", total, state.iterations());
+    Ratios::Record("raw", clock);
+}
+
+// Both in turn, each pair one search and one raw loop.
+void BM_Search_Paired(benchmark::State& state)
+{
+    RawSearch raw;
+    for (auto _ : state)
+        jxcbench::RunPairs("search", jxcbench::PairCount(), [](IterationClock& c) { SearchOnce(c); },
+                           [&](IterationClock& c) { raw.Run(c); });
 }
 
 // Heap in use: small blocks plus the large ones malloc maps on their own.
@@ -172,6 +190,8 @@ size_t HeapInUse()
     const struct mallinfo2 m = mallinfo2();
     return m.uordblks + m.hblkhd;
 }
+
+double memoryHeld = 0, memoryRaw = 0;
 
 // The heap BillListData takes against the raw bytes of its rows.
 void MeasureMemory()
@@ -192,8 +212,8 @@ void MeasureMemory()
             raw += sqlite3_column_type(st, c) == SQLITE_TEXT ? size_t(sqlite3_column_bytes(st, c)) : 8;
     sqlite3_finalize(st);
     sqlite3_close(db);
-    Means()["memory"] = double(after - before);
-    Means()["memoryRaw"] = double(raw);
+    memoryHeld = double(after - before);
+    memoryRaw = double(raw);
 }
 
 // The export benchmarks run after the searches: the first of them shows the 10,000 lines.
@@ -207,20 +227,14 @@ void ShowBenchLines()
     w.TableBillInfoCellClick(0, nullptr);
 }
 
-void BM_LinesExport(benchmark::State& state)
+// The window's way: the lines export command, with the file name queued for its dialog.
+void ExportOnce(IterationClock& clock)
 {
-    ShowBenchLines();
     TWorkWindowForm& w = *env->window;
-    const QString path = env->dir.filePath(QStringLiteral("lines.xlsx"));
-    double total = 0;
-    for (auto _ : state) {
-        env->app.QueueFileName(path);
-        const double t0 = CpuClock::Now();
-        w.N1Click();
-        total += Since(t0);
-    }
-    state.counters["lines"] = w.TableGoodsList->DataController()->RecordCount();
-    Record("export", total, state.iterations());
+    env->app.QueueFileName(env->dir.filePath(QStringLiteral("lines.xlsx")));
+    clock.Start();
+    w.N1Click();
+    clock.Stop();
 }
 
 // A cell's number, money included.
@@ -230,30 +244,27 @@ double Number(const QVariant& v)
 }
 
 // The same cells as plain C++ values, written by a libxlsxwriter loop.
-void BM_RawXlsxBaseline(benchmark::State& state)
-{
-    ShowBenchLines();
-    TWorkWindowForm& w = *env->window;
-    platform::DataController* dc = w.TableGoodsList->DataController();
-    struct Row {
-        std::string code, name, unit;
-        double price, count, sum, stock;
-    };
-    std::vector<Row> rows;
-    for (int r = 0; r < dc->RecordCount(); ++r)
-        rows.push_back({dc->DisplayText(r, w.colGoodsCode->Index()).toStdString(),
-                        dc->DisplayText(r, w.colGoodsName->Index()).toStdString(),
-                        dc->DisplayText(r, w.colCalUnit->Index()).toStdString(),
-                        Number(dc->Value(r, w.colGoodsPrice->Index())), Number(dc->Value(r, w.colGoodsCount->Index())),
-                        Number(dc->Value(r, w.colPaysum->Index())), Number(dc->Value(r, w.colStockLeftCount->Index()))});
-    const std::string path = env->dir.filePath(QStringLiteral("raw.xlsx")).toStdString();
-    const char* captions[] = {"商品编号", "商品名称", "单位", "单价", "数量", "金额", "库存数量"};
-    double total = 0;
-    for (auto _ : state) {
-        const double t0 = CpuClock::Now();
+class RawExport {
+public:
+    RawExport()
+    {
+        TWorkWindowForm& w = *env->window;
+        platform::DataController* dc = w.TableGoodsList->DataController();
+        for (int r = 0; r < dc->RecordCount(); ++r)
+            rows_.push_back({dc->DisplayText(r, w.colGoodsCode->Index()).toStdString(),
+                             dc->DisplayText(r, w.colGoodsName->Index()).toStdString(),
+                             dc->DisplayText(r, w.colCalUnit->Index()).toStdString(),
+                             Number(dc->Value(r, w.colGoodsPrice->Index())), Number(dc->Value(r, w.colGoodsCount->Index())),
+                             Number(dc->Value(r, w.colPaysum->Index())), Number(dc->Value(r, w.colStockLeftCount->Index()))});
+    }
+
+    void Run(IterationClock& clock)
+    {
+        const char* captions[] = {"商品编号", "商品名称", "单位", "单价", "数量", "金额", "库存数量"};
+        clock.Start();
         lxw_workbook_options o{};
         o.constant_memory = LXW_TRUE;
-        lxw_workbook* book = workbook_new_opt(path.c_str(), &o);
+        lxw_workbook* book = workbook_new_opt(path_.c_str(), &o);
         lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
         lxw_format* bold = workbook_add_format(book);
         format_set_bold(bold);
@@ -263,7 +274,7 @@ void BM_RawXlsxBaseline(benchmark::State& state)
             worksheet_write_string(sheet, 0, lxw_col_t(c), captions[c], bold);
         lxw_row_t r = 1;
         double count = 0, sum = 0;
-        for (const Row& row : rows) {
+        for (const Row& row : rows_) {
             worksheet_write_string(sheet, r, 0, row.code.c_str(), nullptr);
             worksheet_write_string(sheet, r, 1, row.name.c_str(), nullptr);
             worksheet_write_string(sheet, r, 2, row.unit.c_str(), nullptr);
@@ -275,19 +286,57 @@ void BM_RawXlsxBaseline(benchmark::State& state)
             sum += row.sum;
             ++r;
         }
-        worksheet_write_string(sheet, r, 0, (std::to_string(rows.size()) + " 条记录").c_str(), bold);
+        worksheet_write_string(sheet, r, 0, (std::to_string(rows_.size()) + " 条记录").c_str(), bold);
         worksheet_write_number(sheet, r, 4, count, two);
         worksheet_write_number(sheet, r, 5, sum, two);
         workbook_close(book);
-        total += Since(t0);
+        clock.Stop();
     }
-    Record("exportRaw", total, state.iterations());
+
+private:
+    struct Row {
+        std::string code, name, unit;
+        double price, count, sum, stock;
+    };
+    std::vector<Row> rows_;
+    std::string path_ = env->dir.filePath(QStringLiteral("raw.xlsx")).toStdString();
+};
+
+void BM_LinesExport(benchmark::State& state)
+{
+    ShowBenchLines();
+    IterationClock clock;
+    for (auto _ : state)
+        ExportOnce(clock);
+    state.counters["lines"] = env->window->TableGoodsList->DataController()->RecordCount();
+    Ratios::Record("export", clock);
+    Ratios::Counters(state, clock, "exportRaw");
+}
+
+void BM_RawXlsxBaseline(benchmark::State& state)
+{
+    ShowBenchLines();
+    RawExport raw;
+    IterationClock clock;
+    for (auto _ : state)
+        raw.Run(clock);
+    Ratios::Record("exportRaw", clock);
+}
+
+void BM_LinesExport_Paired(benchmark::State& state)
+{
+    ShowBenchLines();
+    RawExport raw;
+    for (auto _ : state)
+        jxcbench::RunPairs("export", jxcbench::PairCount(), ExportOnce, [&](IterationClock& c) { raw.Run(c); });
 }
 
 BENCHMARK(BM_SearchToPaintedGrid)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_RawSqliteBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Search_Paired)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LinesExport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_RawXlsxBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_LinesExport_Paired)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
@@ -302,13 +351,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    auto& m = Means();
-    std::printf("search to painted grid over %d bills: %.1f ms, raw sqlite3 loop: %.1f ms, ratio %.2f\n", Bills,
-                m["search"] * 1e3, m["raw"] * 1e3, m["search"] / m["raw"]);
-    std::printf("BillListData holds %.1f MB, raw rows %.1f MB, ratio %.2f\n", m["memory"] / 1e6, m["memoryRaw"] / 1e6,
-                m["memory"] / m["memoryRaw"]);
-    std::printf("lines export of %d lines: %.1f ms, raw libxlsxwriter loop: %.1f ms, ratio %.2f\n", ExportLines,
-                m["export"] * 1e3, m["exportRaw"] * 1e3, m["export"] / m["exportRaw"]);
+    std::printf("BillListData holds %.1f MB, raw rows %.1f MB\n", memoryHeld / 1e6, memoryRaw / 1e6);
+    jxcbench::ReportRatio("memory", memoryRaw > 0 ? memoryHeld / memoryRaw : 0);
+    Ratios::Print("Search to painted grid", "search", "raw");
+    Ratios::Print("Lines export of 10,000 lines", "export", "exportRaw");
     env->window->DoneWindow();
     env->window.reset();
     return 0;

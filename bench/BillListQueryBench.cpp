@@ -91,8 +91,33 @@ void BM_BillList_ServiceOpenQuery(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * rows);
 }
 
+// Both in turn: one OpenQuery and one raw pass a pair.
+void BM_BillList_Paired(benchmark::State& state)
+{
+    host::db::DbService& svc = Db().Service();
+    sqlite3* h = Db().Raw();
+    const QByteArray sql = host::db::Translate(BillListSql, host::db::Engine::SQLite).toUtf8();
+    for (auto _ : state)
+        jxcbench::RunPairs(
+            "query", jxcbench::PairCount(),
+            [&](jxcbench::IterationClock& clock) {
+                clock.Start();
+                std::unique_ptr<platform::Dataset> ds(svc.OpenQuery(BillListSql));
+                ds.reset();
+                clock.Stop();
+            },
+            [&](jxcbench::IterationClock& clock) {
+                clock.Start();
+                size_t bytes = 0;
+                RawPass(h, sql, bytes);
+                benchmark::DoNotOptimize(bytes);
+                clock.Stop();
+            });
+}
+
 BENCHMARK(BM_BillList_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BillList_ServiceOpenQuery)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BillList_Paired)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -2,7 +2,8 @@
 // as the module's block versus the same statements sent one by one from C++, and parsing a
 // 1,000-line save block versus only tokenizing it. Each benchmark rolls its work back, so every
 // iteration sees the same data.
-#include "PostingBlock.h"
+#include "bench/BenchSupport.h"
+#include "bench/PostingBlock.h"
 
 #include "host/db/blocks/BlockParser.h"
 #include "host/db/Connection.h"
@@ -110,25 +111,33 @@ QVariant One(Connection& c, const QString& sql, const QVector<QVariant>& params)
     return sink.rows[0][0];
 }
 
-void PostingBlock(benchmark::State& state)
+void PostingBlockOnce(jxcbench::IterationClock& clock)
 {
     Fixture& f = TheFixture();
-    for (auto _ : state) {
-        f.conn->BeginWrite();
-        RunBlock(*f.conn, f.posting);
-        f.conn->Rollback();
-    }
+    clock.Start();
+    f.conn->BeginWrite();
+    RunBlock(*f.conn, f.posting);
+    f.conn->Rollback();
+    clock.Stop();
+}
+
+void PostingBlock(benchmark::State& state)
+{
+    jxcbench::IterationClock clock;
+    for (auto _ : state)
+        PostingBlockOnce(clock);
     state.SetItemsProcessed(state.iterations() * Lines);
 }
 
 // The movement of the posting block written by hand against the connection: the floor the
 // block runner's own work sits on.
-void PostingRawBaseline(benchmark::State& state)
+void PostingRawOnce(jxcbench::IterationClock& clock)
 {
     Fixture& f = TheFixture();
     Connection& c = *f.conn;
     const QString id = QString::number(BillId);
-    for (auto _ : state) {
+    clock.Start();
+    {
         c.BeginWrite();
         Execute(c, QStringLiteral("Insert into Sto_GdsBillDetail(ID,BillID,BillNo,BillType,GoodsCode,GoodsName,CalUnit,Model,"
                                   "Brand,GoodsPrice,GoodsCount,PaySum,Remark,OptorCode,Create_time,modified_time,deleted)"
@@ -170,23 +179,57 @@ void PostingRawBaseline(benchmark::State& state)
         Execute(c, QStringLiteral("update Sto_AdjustBillMain set BillStatus = 4 ,modified_time=sysdate where ID = ") + id);
         c.Rollback();
     }
+    clock.Stop();
+}
+
+void PostingRawBaseline(benchmark::State& state)
+{
+    jxcbench::IterationClock clock;
+    for (auto _ : state)
+        PostingRawOnce(clock);
     state.SetItemsProcessed(state.iterations() * Lines);
+}
+
+void ParseOnce(jxcbench::IterationClock& clock)
+{
+    const QString& text = TheFixture().save;
+    clock.Start();
+    benchmark::DoNotOptimize(plsql::ParseBlock(text));
+    clock.Stop();
+}
+
+void TokenizeOnce(jxcbench::IterationClock& clock)
+{
+    const QString& text = TheFixture().save;
+    clock.Start();
+    benchmark::DoNotOptimize(Tokenize(text));
+    clock.Stop();
 }
 
 void ParseSaveBlock(benchmark::State& state)
 {
-    const QString& text = TheFixture().save;
+    jxcbench::IterationClock clock;
     for (auto _ : state)
-        benchmark::DoNotOptimize(plsql::ParseBlock(text));
+        ParseOnce(clock);
     state.SetItemsProcessed(state.iterations() * Lines);
 }
 
 void TokenizeSaveBlockBaseline(benchmark::State& state)
 {
-    const QString& text = TheFixture().save;
+    jxcbench::IterationClock clock;
     for (auto _ : state)
-        benchmark::DoNotOptimize(Tokenize(text));
+        TokenizeOnce(clock);
     state.SetItemsProcessed(state.iterations() * Lines);
+}
+
+// Both ways in turn: the posting block against its statements sent by hand, parsing against
+// tokenizing alone.
+void BlockRunner_Paired(benchmark::State& state)
+{
+    for (auto _ : state) {
+        jxcbench::RunPairs("block", jxcbench::PairCount(), PostingBlockOnce, PostingRawOnce);
+        jxcbench::RunPairs("parse", jxcbench::PairCount(), ParseOnce, TokenizeOnce);
+    }
 }
 
 void SaveBlock(benchmark::State& state)
@@ -207,6 +250,7 @@ BENCHMARK(PostingRawBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(ParseSaveBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(TokenizeSaveBlockBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BlockRunner_Paired)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {

@@ -144,8 +144,30 @@ void BM_PrintedBill_RawPainter(benchmark::State& state)
     Ratios::Record("pdf_raw", clock);
 }
 
+// Both in turn: one report and one hand-painted file a pair.
+void BM_PrintedBill_Paired(benchmark::State& state)
+{
+    const std::unique_ptr<platform::Dataset> rows = Rows();
+    for (auto _ : state)
+        jxcbench::RunPairs(
+            "pdf", jxcbench::PairCount(),
+            [](jxcbench::IterationClock& clock) {
+                TQuickReport1 report(PageLines);
+                report.Prepare(Rows(), QStringLiteral("DB-2024010500000042"), QDateTime::currentDateTime());
+                clock.Start();
+                pages = report.WritePdf(Dir().filePath("report.pdf"));
+                clock.Stop();
+            },
+            [&](jxcbench::IterationClock& clock) {
+                clock.Start();
+                PaintRaw(*rows, Dir().filePath("raw.pdf"));
+                clock.Stop();
+            });
+}
+
 BENCHMARK(BM_PrintedBill_RawPainter)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PrintedBill_Report)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_PrintedBill_Paired)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // Opening and scrolling a Grid over a 100,000-row Dataset, against a plain QTableView over a
 // minimal table model holding the same values. Both run offscreen, paint every step, and the
 // run ends with the ratio grid / baseline.
+#include "bench/BenchSupport.h"
 #include "platform/DataSource.h"
 #include "platform/Grid.h"
 
@@ -86,57 +87,66 @@ void Scroll(QTableView* table)
     }
 }
 
-void Record(const std::string& name, double seconds, int64_t iterations)
+void GridOnce(jxcbench::IterationClock& clock)
 {
-    if (iterations > 0)
-        Means()[name] = seconds / double(iterations);
+    platform::Dataset& ds = Data();
+    clock.Start();
+    platform::DataSource source;
+    platform::Grid grid;
+    grid.resize(800, 600);
+    platform::TableView* view = grid.CreateTableView();
+    for (const char* f : {"ID", "Name", "Amount"})
+        view->CreateColumn()->SetFieldName(QString::fromLatin1(f));
+    view->Column(2)->Properties().SetKind(platform::EditorKind::Currency);
+    view->Column(2)->Properties().SetDisplayFormat(QStringLiteral("0.00"));
+    view->DataController()->AddFooterSummary(platform::FooterSummary::Kind::Sum, view->Column(2), QStringLiteral("0.00"));
+    view->SetFooterVisible(true);
+    source.SetDataSet(&ds);
+    view->DataController()->SetDataSource(&source);
+    grid.show();
+    QApplication::processEvents();
+    Scroll(view->Table());
+    clock.Stop();
+}
+
+void PlainOnce(jxcbench::IterationClock& clock)
+{
+    static PlainModel model;
+    clock.Start();
+    QTableView table;
+    table.resize(800, 600);
+    table.setModel(&model);
+    table.show();
+    QApplication::processEvents();
+    Scroll(&table);
+    clock.Stop();
 }
 
 void BM_GridOpenAndScroll(benchmark::State& state)
 {
-    platform::Dataset& ds = Data();
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        platform::DataSource source;
-        platform::Grid grid;
-        grid.resize(800, 600);
-        platform::TableView* view = grid.CreateTableView();
-        for (const char* f : {"ID", "Name", "Amount"})
-            view->CreateColumn()->SetFieldName(QString::fromLatin1(f));
-        view->Column(2)->Properties().SetKind(platform::EditorKind::Currency);
-        view->Column(2)->Properties().SetDisplayFormat(QStringLiteral("0.00"));
-        view->DataController()->AddFooterSummary(platform::FooterSummary::Kind::Sum, view->Column(2), QStringLiteral("0.00"));
-        view->SetFooterVisible(true);
-        source.SetDataSet(&ds);
-        view->DataController()->SetDataSource(&source);
-        grid.show();
-        QApplication::processEvents();
-        Scroll(view->Table());
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    }
-    Record("grid", total, state.iterations());
+    jxcbench::IterationClock clock;
+    for (auto _ : state)
+        GridOnce(clock);
+    Means()["grid"] = clock.Mean();
 }
 
 void BM_PlainTableViewBaseline(benchmark::State& state)
 {
-    static PlainModel model;
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        QTableView table;
-        table.resize(800, 600);
-        table.setModel(&model);
-        table.show();
-        QApplication::processEvents();
-        Scroll(&table);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    }
-    Record("baseline", total, state.iterations());
+    jxcbench::IterationClock clock;
+    for (auto _ : state)
+        PlainOnce(clock);
+    Means()["baseline"] = clock.Mean();
+}
+
+void BM_Grid_Paired(benchmark::State& state)
+{
+    for (auto _ : state)
+        jxcbench::RunPairs("grid", jxcbench::PairCount(), GridOnce, PlainOnce);
 }
 
 BENCHMARK(BM_GridOpenAndScroll)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainTableViewBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Grid_Paired)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -35,6 +35,9 @@ public:
     virtual bool Row(QVariant* values) = 0;
     // The number of rows to come, when the engine knows it before the first (after Columns).
     virtual void SizeHint(qint64 rows) {}
+    // A sink that keeps every row in a dataset of the columns' types names it (after Columns):
+    // an engine may then load the values straight into it instead of calling Row.
+    virtual platform::Dataset* Target() { return nullptr; }
 };
 
 class Connection {

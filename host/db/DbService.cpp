@@ -70,6 +70,7 @@ public:
     }
 
     void SizeHint(qint64 rows) override { ds->Reserve(int(std::min<qint64>(rows, 1 << 24))); }
+    platform::Dataset* Target() override { return ds.get(); }
 
     bool Row(QVariant* values) override
     {

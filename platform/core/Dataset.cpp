@@ -195,6 +195,40 @@ QVariant Dataset::Column::Get(size_t row) const
     return {};
 }
 
+int Dataset::Column::Count() const
+{
+    return int(std::count(nulls_.begin(), nulls_.end(), quint8(0)));
+}
+
+QVariant Dataset::Column::Sum() const
+{
+    switch (type_) {
+    case FieldType::Integer: {
+        qlonglong sum = 0;
+        for (size_t r = 0; r < words_.size(); ++r)
+            sum += nulls_[r] ? 0 : words_[r];
+        return sum;
+    }
+    case FieldType::Float: {
+        double sum = 0;
+        for (size_t r = 0; r < words_.size(); ++r)
+            if (!nulls_[r])
+                sum += std::bit_cast<double>(words_[r]);
+        return sum;
+    }
+    case FieldType::Currency: {
+        Currency sum;
+        for (size_t r = 0; r < words_.size(); ++r)
+            if (!nulls_[r])
+                sum += Currency::FromRaw(words_[r]);
+        return QVariant::fromValue(sum);
+    }
+    case FieldType::Text:
+    case FieldType::DateTime: break;
+    }
+    return {};
+}
+
 namespace {
 
 qint64 Word(const QVariant& v, FieldType type)
@@ -231,6 +265,38 @@ void Dataset::Column::Append(const QVariant& v)
         words_.push_back(null ? 0 : Word(v, type_));
     }
     nulls_.push_back(null ? 1 : 0);
+}
+
+void Dataset::Column::CheckType(FieldType type) const
+{
+    if (type != type_)
+        throw Exception(QStringLiteral("A %1 value loaded into a %2 field").arg(FieldTypeName(type), FieldTypeName(type_)));
+}
+
+void Dataset::Column::AppendNull()
+{
+    if (type_ == FieldType::Text)
+        ends_.push_back(quint32(text_.size()));
+    else
+        words_.push_back(0);
+    nulls_.push_back(1);
+}
+
+void Dataset::Column::AppendWord(FieldType type, qint64 word)
+{
+    CheckType(type);
+    words_.push_back(word);
+    nulls_.push_back(0);
+}
+
+void Dataset::Column::AppendText(const char* utf8, qsizetype bytes)
+{
+    CheckType(FieldType::Text);
+    if (text_.size() + size_t(bytes) > std::numeric_limits<quint32>::max())
+        throw Exception(QStringLiteral("Too much text for one field of a dataset"));
+    text_.append(utf8, size_t(bytes));
+    ends_.push_back(quint32(text_.size()));
+    nulls_.push_back(0);
 }
 
 void Dataset::Column::SetText(size_t row, const QString& text)
@@ -656,6 +722,31 @@ void Dataset::AppendRow(const QVariant* values)
         throw;
     }
     ++rowCount_;
+}
+
+void Dataset::LoadFloat(int field, double v)
+{
+    columns_[size_t(field)].AppendWord(FieldType::Float, std::bit_cast<qint64>(v));
+}
+
+void Dataset::LoadDateTime(int field, QDate date, int msecsOfDay)
+{
+    columns_[size_t(field)].AppendWord(FieldType::DateTime, (date.toJulianDay() - EpochJulianDay) * MsPerDay + msecsOfDay);
+}
+
+void Dataset::EndRow()
+{
+    for (const Column& c : columns_)
+        if (c.Size() != size_t(rowCount_) + 1)
+            throw Exception(QStringLiteral("A loaded row needs one value for each of the %1 fields").arg(fields_.size()));
+    ++rowCount_;
+}
+
+void Dataset::DropRow()
+{
+    for (Column& c : columns_)
+        if (c.Size() > size_t(rowCount_))
+            c.Erase(size_t(rowCount_));
 }
 
 void Dataset::AppendRow(const QVector<QVariant>& values)

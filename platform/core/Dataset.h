@@ -126,6 +126,10 @@ public:
     // Direct access to stored rows (not the edit buffer); used by views and loaders.
     QVariant At(int row, int field) const { return columns_[size_t(field)].Get(size_t(row)); }
     bool IsNullAt(int row, int field) const { return columns_[size_t(field)].IsNull(size_t(row)); }
+    // Over a field's stored rows, a column at a time (footers): how many are not null, and the
+    // sum of a number field (qlonglong, double or Currency as the field; invalid for the others).
+    int CountAt(int field) const { return columns_[size_t(field)].Count(); }
+    QVariant SumAt(int field) const { return columns_[size_t(field)].Sum(); }
     // The value a view shows: the edit buffer for the row being edited.
     QVariant DisplayValue(int row, int field) const;
     // Row index of the pending inserted record, or -1.
@@ -135,6 +139,21 @@ public:
     // was (EConvertError).
     void AppendRow(const QVariant* values);
     void AppendRow(const QVector<QVariant>& values);
+    // Loading without QVariants, as the embedded engine's reader does: for each field in order
+    // one Load call of the field's own type (or LoadNull), then EndRow. DropRow forgets the
+    // values of a row not ended, when one of them could not be read. A call of another type
+    // than the field's throws Exception.
+    void LoadNull(int field) { columns_[size_t(field)].AppendNull(); }
+    void LoadInteger(int field, qint64 v) { columns_[size_t(field)].AppendWord(FieldType::Integer, v); }
+    void LoadFloat(int field, double v);
+    void LoadCurrency(int field, Currency v) { columns_[size_t(field)].AppendWord(FieldType::Currency, v.Raw()); }
+    // The local date and time as written, day and milliseconds since its midnight.
+    void LoadDateTime(int field, QDate date, int msecsOfDay);
+    void LoadText(int field, const char* utf8, qsizetype bytes) { columns_[size_t(field)].AppendText(utf8, bytes); }
+    // Any value, converted to the field's type as AppendRow converts it.
+    void LoadValue(int field, const QVariant& v) { columns_[size_t(field)].Append(Normalized(v, fields_[field].type)); }
+    void EndRow();
+    void DropRow();
     void SetRawValue(int row, int field, const QVariant& v); // converted; observers told
     void Reserve(int rows);
     // After loading: storage trimmed, current record to the first, observers reset.
@@ -157,7 +176,12 @@ private:
         size_t Size() const { return nulls_.size(); }
         bool IsNull(size_t row) const { return nulls_[row] != 0; }
         QVariant Get(size_t row) const;
+        int Count() const;
+        QVariant Sum() const;
         void Append(const QVariant& v); // v of the field's type, or null
+        void AppendNull();
+        void AppendWord(FieldType type, qint64 word);
+        void AppendText(const char* utf8, qsizetype bytes);
         void Set(size_t row, const QVariant& v);
         void Erase(size_t row);
         void Clear();
@@ -167,6 +191,7 @@ private:
     private:
         size_t TextStart(size_t row) const { return row == 0 ? 0 : ends_[row - 1]; }
         void SetText(size_t row, const QString& text);
+        void CheckType(FieldType type) const;
 
         FieldType type_;
         std::vector<quint8> nulls_;  // 1 where the value is null

@@ -80,7 +80,7 @@ QString CanonicalDateText(const QDateTime& dt)
     return QString::fromLatin1(buf);
 }
 
-QDateTime ParseCanonicalDate(const char* s, int len)
+bool ParseCanonicalWallClock(const char* s, int len, QDate& date, int& msecsOfDay)
 {
     auto num = [&](int at, int width, int& out) {
         if (at + width > len)
@@ -97,15 +97,15 @@ QDateTime ParseCanonicalDate(const char* s, int len)
     };
     int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
     if (len < 10 || !num(0, 4, y) || s[4] != '-' || !num(5, 2, mo) || s[7] != '-' || !num(8, 2, d))
-        return {};
+        return false;
     int p = 10;
     if (p < len && (s[p] == ' ' || s[p] == 'T')) {
         if (!num(p + 1, 2, h) || p + 3 >= len || s[p + 3] != ':' || !num(p + 4, 2, mi))
-            return {};
+            return false;
         p += 6;
         if (p < len && s[p] == ':') {
             if (!num(p + 1, 2, sec))
-                return {};
+                return false;
             p += 3;
             if (p < len && s[p] == '.') {
                 ++p;
@@ -119,12 +119,22 @@ QDateTime ParseCanonicalDate(const char* s, int len)
         }
     }
     if (p != len)
-        return {};
-    const QDate date(y, mo, d);
+        return false;
+    date = QDate(y, mo, d);
     const QTime time(h, mi, sec, ms);
     if (!date.isValid() || !time.isValid())
+        return false;
+    msecsOfDay = time.msecsSinceStartOfDay();
+    return true;
+}
+
+QDateTime ParseCanonicalDate(const char* s, int len)
+{
+    QDate date;
+    int msecs = 0;
+    if (!ParseCanonicalWallClock(s, len, date, msecs))
         return {};
-    return QDateTime(date, time);
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(msecs));
 }
 
 QDateTime DateTextCache::Parse(const char* text, int length)

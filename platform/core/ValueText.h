@@ -35,6 +35,9 @@ QString CanonicalDateText(const QDateTime& dt);
 // "YYYY-MM-DD HH:MM", a 'T' for the blank, fractional seconds), digit for digit and without
 // blanks: it reads every date of a result set, so it stays a plain scan. Invalid when not a date.
 QDateTime ParseCanonicalDate(const char* text, int length);
+// The same, as the date and the milliseconds since its midnight that the text writes: no local
+// date-time is made (a dataset keeps dates as written). false when not a date.
+bool ParseCanonicalWallClock(const char* text, int length, QDate& date, int& msecsOfDay);
 
 // ParseCanonicalDate remembering the last few texts: the dates of one row are often the same
 // stamp (a bill's BillDate, Create_time and modified_time), and making a local date-time is

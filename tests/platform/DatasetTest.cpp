@@ -347,3 +347,63 @@ TEST(DatasetStorage, LoadedValuesTakeTheFieldTypeOrLeaveNoHalfRow)
     EXPECT_EQ(ds.At(1, 0).toString(), "next"); // no text of the refused row in between
     EXPECT_EQ(ds.At(1, 1).toLongLong(), 5);
 }
+
+TEST(DatasetStorage, RowsLoadedValueByValueReadBackAsStoredAndAFailedRowIsForgotten)
+{
+    Dataset ds({{"Name", FieldType::Text}, {"N", FieldType::Integer}, {"F", FieldType::Float},
+                {"C", FieldType::Currency}, {"D", FieldType::DateTime}});
+    const QByteArray name = QStringLiteral("康师傅红烧牛肉面").toUtf8();
+    ds.LoadText(0, name.constData(), name.size());
+    ds.LoadInteger(1, std::numeric_limits<qlonglong>::min());
+    ds.LoadFloat(2, -0.1);
+    ds.LoadCurrency(3, Currency::FromRaw(-83325));
+    ds.LoadDateTime(4, QDate(1969, 12, 31), 86399999);
+    ds.EndRow();
+    for (int f = 0; f < 5; ++f)
+        ds.LoadNull(f);
+    ds.EndRow();
+
+    // A value of another type than its field's, or a row short of a value, is refused; the
+    // values loaded before it in that row are dropped with it.
+    ds.LoadText(0, "half", 4);
+    EXPECT_THROW(ds.LoadFloat(1, 1.0), Exception);
+    EXPECT_THROW(ds.EndRow(), Exception);
+    ds.DropRow();
+    ds.LoadValue(0, qlonglong(12));
+    ds.LoadValue(1, QStringLiteral(" 34 "));
+    ds.LoadValue(2, QVariant());
+    ds.LoadValue(3, QStringLiteral("1.5"));
+    ds.LoadValue(4, QStringLiteral("2026-01-02 03:04:05"));
+    ds.EndRow();
+    ds.EndLoad();
+
+    ASSERT_EQ(ds.RecordCount(), 3);
+    EXPECT_EQ(ds.At(0, 0).toString(), "康师傅红烧牛肉面");
+    EXPECT_EQ(ds.At(0, 1).toLongLong(), std::numeric_limits<qlonglong>::min());
+    EXPECT_EQ(ds.At(0, 2).toDouble(), -0.1);
+    EXPECT_EQ(ds.At(0, 3).value<Currency>().Raw(), -83325);
+    EXPECT_EQ(ds.At(0, 4).toDateTime(), QDateTime(QDate(1969, 12, 31), QTime(23, 59, 59, 999)));
+    for (int f = 0; f < 5; ++f)
+        EXPECT_TRUE(ds.IsNullAt(1, f)) << f;
+    EXPECT_EQ(ds.At(2, 0).toString(), "12"); // not "half12"
+    EXPECT_EQ(ds.At(2, 1).toLongLong(), 34);
+    EXPECT_FALSE(ds.At(2, 2).isValid());
+    EXPECT_EQ(ds.At(2, 3).value<Currency>(), Currency::FromRaw(15000));
+    EXPECT_EQ(ds.At(2, 4).toDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+}
+
+TEST(DatasetStorage, ColumnCountsAndSumsLeaveOutNulls)
+{
+    Dataset ds({{"N", FieldType::Integer}, {"F", FieldType::Float}, {"C", FieldType::Currency}, {"T", FieldType::Text}});
+    ds.AppendRow({qlonglong(3), 0.25, QVariant::fromValue(Currency::FromRaw(10001)), QStringLiteral("7")});
+    ds.AppendRow({QVariant(), QVariant(), QVariant(), QVariant()});
+    ds.AppendRow({qlonglong(-1), 0.5, QVariant::fromValue(Currency::FromRaw(-1)), QStringLiteral("")});
+    ds.EndLoad();
+    EXPECT_EQ(ds.CountAt(0), 2);
+    EXPECT_EQ(ds.CountAt(3), 2);
+    EXPECT_EQ(ds.SumAt(0).toLongLong(), 2);
+    EXPECT_EQ(ds.SumAt(1).toDouble(), 0.75);
+    ASSERT_EQ(ds.SumAt(2).metaType(), QMetaType::fromType<Currency>());
+    EXPECT_EQ(ds.SumAt(2).value<Currency>().Raw(), 10000);
+    EXPECT_FALSE(ds.SumAt(3).isValid()); // texts are not summed here
+}

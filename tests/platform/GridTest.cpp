@@ -243,6 +243,13 @@ TEST(GridFooterSummaries, SumsCountsAndFormats)
     g.data.SetRecNo(0);
     g.data.Delete();
     EXPECT_EQ(dc->FooterSummaryText(0), "5.50");
+    // A stored row being edited counts with its edit buffer.
+    g.data.SetRecNo(0);
+    g.data.Edit();
+    g.data.FieldByName("GoodsCount").SetValue(1.5); // was 1.25
+    EXPECT_EQ(dc->FooterSummaryText(0), "5.75");
+    g.data.Cancel();
+    EXPECT_EQ(dc->FooterSummaryText(0), "5.50");
     g.data.EmptyDataset();
     EXPECT_EQ(dc->FooterSummaryText(2), "0 条记录");
     EXPECT_EQ(dc->FooterSummaryText(0), "0.00");

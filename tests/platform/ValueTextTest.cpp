@@ -100,6 +100,20 @@ TEST(ValueTextDates, CacheGivesWhatTheParserGives)
     // Same length, other text: not taken for the cached one.
     EXPECT_EQ(cache.Parse("2024-03-06", 10), At(2024, 3, 6));
     EXPECT_EQ(cache.Parse("2024-03-16", 10), At(2024, 3, 16));
+
+    // The wall-clock form of the same texts: the date and time as written.
+    for (const char* text : texts) {
+        QDate date;
+        int msecs = -1;
+        const QDateTime expected = Canonical(text);
+        ASSERT_EQ(platform::ParseCanonicalWallClock(text, int(std::strlen(text)), date, msecs), expected.isValid()) << text;
+        if (expected.isValid()) {
+            EXPECT_EQ(QDateTime(date, QTime::fromMSecsSinceStartOfDay(msecs)), expected) << text;
+        }
+    }
+    QDate date;
+    int msecs = 0;
+    EXPECT_FALSE(platform::ParseCanonicalWallClock("2024-02-30", 10, date, msecs)); // no such day
 }
 
 TEST(ValueTextDates, OracleDateFormats)

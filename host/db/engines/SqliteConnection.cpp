@@ -167,6 +167,60 @@ QVariant ReadValue(sqlite3_stmt* s, int c, FieldType type, platform::DateTextCac
     return {};
 }
 
+// The value of column c loaded into field c of a dataset, without a QVariant for the values
+// read every day (texts, numbers, canonical dates); the rest goes through ReadValue.
+void LoadValue(platform::Dataset& ds, sqlite3_stmt* s, int c, FieldType type, platform::DateTextCache& dates)
+{
+    const int storage = sqlite3_column_type(s, c);
+    if (storage == SQLITE_NULL) {
+        ds.LoadNull(c);
+        return;
+    }
+    switch (type) {
+    case FieldType::Text:
+        if (storage == SQLITE_TEXT || storage == SQLITE_BLOB) {
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            ds.LoadText(c, t, sqlite3_column_bytes(s, c));
+            return;
+        }
+        break;
+    case FieldType::Integer:
+        if (storage == SQLITE_INTEGER) {
+            ds.LoadInteger(c, sqlite3_column_int64(s, c));
+            return;
+        }
+        break;
+    case FieldType::Float:
+        if (storage == SQLITE_FLOAT || storage == SQLITE_INTEGER) {
+            ds.LoadFloat(c, storage == SQLITE_FLOAT ? sqlite3_column_double(s, c) : double(sqlite3_column_int64(s, c)));
+            return;
+        }
+        break;
+    case FieldType::Currency:
+        if (storage == SQLITE_INTEGER) {
+            ds.LoadCurrency(c, Currency::FromInt(sqlite3_column_int64(s, c)));
+            return;
+        }
+        if (storage == SQLITE_FLOAT) {
+            ds.LoadCurrency(c, MoneyFromDouble(sqlite3_column_double(s, c)));
+            return;
+        }
+        break;
+    case FieldType::DateTime:
+        if (storage == SQLITE_TEXT) {
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            QDate date;
+            int msecs = 0;
+            if (platform::ParseCanonicalWallClock(t, sqlite3_column_bytes(s, c), date, msecs)) {
+                ds.LoadDateTime(c, date, msecs);
+                return;
+            }
+        }
+        break;
+    }
+    ds.LoadValue(c, ReadValue(s, c, type, dates));
+}
+
 // A value by its storage class, for columns whose type is not known yet.
 QVariant ReadRaw(sqlite3_stmt* s, int c)
 {
@@ -595,6 +649,22 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
         }
         if (!sink->Row(row.data()))
             return -1;
+    }
+    if (platform::Dataset* ds = sink->Target()) {
+        while (rc == SQLITE_ROW) {
+            try {
+                for (int c = 0; c < ncol; ++c)
+                    LoadValue(*ds, s, c, columns[c].type, dates);
+                ds->EndRow();
+            } catch (...) {
+                ds->DropRow();
+                throw;
+            }
+            rc = sqlite3_step(s);
+        }
+        if (rc != SQLITE_DONE)
+            Fail({});
+        return -1;
     }
     // A row of a few columns lives on the stack.
     constexpr int StackColumns = 8;

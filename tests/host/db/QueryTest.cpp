@@ -210,6 +210,39 @@ TEST_P(QueryDb, AStatementRunAgainKeepsUpWithSchemaChangesAndExpressionTypes)
     EXPECT_EQ(Open(expr)->FieldByName("m").AsString(), "plain");
 }
 
+TEST_P(QueryDb, ValuesStoredAsAnotherKindComeBackAsTheirColumnsType)
+{
+    if (GetEngine() != host::db::Engine::SQLite)
+        GTEST_SKIP() << "only SQLite keeps a value of another kind than its column's";
+    Db().ExecSql("create table kinds_probe (k int, n int, t blob, d date, m decimal(18,4))");
+    Db().ExecSql("insert into kinds_probe values (1, 2.7, 12, '2026/1/2 3:04:05', 8.3325)");
+    Db().ExecSql("insert into kinds_probe values (2, -4, 'text', 2461043.5, 7)");
+    Db().ExecSql("insert into kinds_probe values (3, null, null, '2026-01-02', null)");
+    auto ds = Open("select n, t, d, m from kinds_probe order by k");
+    ASSERT_EQ(ds->RecordCount(), 3);
+    auto at = [&](int row, const char* f) { return ds->At(row, ds->FieldIndex(QLatin1String(f))); };
+    EXPECT_EQ(at(0, "n").toLongLong(), 3);
+    EXPECT_EQ(at(0, "t").toString(), "12");
+    EXPECT_EQ(at(0, "d").toDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    EXPECT_EQ(at(0, "m").value<Currency>(), Currency::FromRaw(83325));
+    EXPECT_EQ(at(1, "n").toLongLong(), -4);
+    EXPECT_EQ(at(1, "t").toString(), "text");
+    EXPECT_EQ(at(1, "d").toDateTime(), QDateTime(QDate(2026, 1, 3), QTime(0, 0))); // a Julian day
+    EXPECT_EQ(at(1, "m").value<Currency>(), Currency::FromRaw(70000));
+    EXPECT_FALSE(at(2, "n").isValid());
+    EXPECT_FALSE(at(2, "t").isValid());
+    EXPECT_EQ(at(2, "d").toDateTime(), QDateTime(QDate(2026, 1, 2), QTime(0, 0)));
+
+    // A value its column's type cannot take is named with its column.
+    Db().ExecSql("insert into kinds_probe values (4, 'many', null, null, null)");
+    try {
+        Open("select n from kinds_probe order by k");
+        ADD_FAILURE() << "a text in an integer column was read";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("Column n holds 'many'")) << e.Message().toStdString();
+    }
+}
+
 JXC_INSTANTIATE_DB_TEST(QueryDb);
 
 } // namespace
