@@ -6,6 +6,7 @@
 // time; reading many is fast only in a program whose main pinned the zone
 // (platform/core/LocalZone.h).
 #include "platform/core/Dataset.h"
+#include "platform/core/Exception.h"
 
 #include <QString>
 #include <QVariant>
@@ -19,6 +20,27 @@ namespace host::db {
 inline QString OwnedText(const QString& text) { return QString(text.constData(), text.size()); }
 
 enum class Engine { SQLite, PostgreSQL };
+
+// An error the server reported, with what a caller needs to place it: the SQLSTATE, the
+// primary message alone, and the context lines ("PL/pgSQL function ... line N at ...") of a
+// server-side block. Message() is what any other database error shows.
+class EServerError : public platform::EDatabaseError {
+public:
+    EServerError(QString message, QString sqlState, QString primary, QString context, int position)
+        : EDatabaseError(std::move(message)), sqlState_(std::move(sqlState)), primary_(std::move(primary)),
+          context_(std::move(context)), position_(position)
+    {
+    }
+    const QString& SqlState() const { return sqlState_; }
+    const QString& Primary() const { return primary_; }
+    const QString& Context() const { return context_; }
+    // Where in the statement text the server stopped reading (characters, from 1); 0 unknown.
+    int Position() const { return position_; }
+
+private:
+    QString sqlState_, primary_, context_;
+    int position_ = 0;
+};
 
 struct ResultColumn {
     QString name;

@@ -180,18 +180,26 @@ PgConnection::~PgConnection()
 
 void PgConnection::Fail(PGresult* r) const
 {
-    QString msg;
+    QString msg, state, first, context;
+    int position = 0;
     if (r) {
         const char* primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
         msg = primary ? QString::fromUtf8(primary) : QString::fromUtf8(PQresultErrorMessage(r)).trimmed();
+        first = msg;
         if (const char* detail = PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL))
             msg += u'\n' + QString::fromUtf8(detail);
+        if (const char* code = PQresultErrorField(r, PG_DIAG_SQLSTATE))
+            state = QString::fromLatin1(code);
+        if (const char* where = PQresultErrorField(r, PG_DIAG_CONTEXT))
+            context = QString::fromUtf8(where);
+        if (const char* at = PQresultErrorField(r, PG_DIAG_STATEMENT_POSITION))
+            position = QByteArray(at).toInt();
     }
     if (msg.isEmpty())
         msg = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
     if (msg.isEmpty())
         msg = QStringLiteral("The database server did not answer");
-    throw EDatabaseError(msg);
+    throw EServerError(msg, state, first, context, position);
 }
 
 void PgConnection::Simple(const char* sql)
