@@ -64,7 +64,7 @@ TEST_P(SearchPatternDb, BackslashPercentAndUnderscoreMeanWhatTheyMeanInOracleInE
 {
     const QDate day(2026, 12, 8);
     const QString types = QStringLiteral("('T1')");
-    for (const QString typed : {QStringLiteral("\\"), QStringLiteral("\\%"), QStringLiteral("\\_")}) {
+    for (const QString& typed : {QStringLiteral("\\"), QStringLiteral("\\%"), QStringLiteral("\\_")}) {
         SCOPED_TRACE(typed.toStdString());
         // The list's goods code or name edit, and its bar code edit.
         EXPECT_EQ(Found(billlist::BillSearchSql({}, day, day, typed, {}), "BillNo"), "DB-1");
