@@ -75,8 +75,9 @@ QString SaveBlock(qint64 id)
     return b + QStringLiteral("  end; ");
 }
 
-// The posting written by hand in PL/pgSQL: state check, both stock bills with their lines, the
-// movement line by line, the status change.
+// The posting written by hand in PL/pgSQL, statement for statement as the module's block: state
+// check, both stock bills with their lines, the movement line by line (the storage's id, whether
+// a stock row exists, then insert or update), the status change.
 QString HandPosting(const jxcbench::PostingInput& p)
 {
     QString h;
@@ -108,13 +109,17 @@ QString HandPosting(const jxcbench::PostingInput& p)
               " c.Des_StorageCode AS des FROM Sto_AdjustBillDetail a JOIN Bas_GoodsInfo b ON a.GoodsCode = b.GoodsCode"
               " LEFT JOIN Sto_AdjustBillMain c ON a.BillID = c.id WHERE c.BillStatus = 2 AND a.BillID = %1 LOOP\n"
               "SELECT ID INTO STRICT sid FROM bas_Storage WHERE StorageCode = r.des;\n"
-              "UPDATE Gds_StockCount SET LeftCount = LeftCount + r.cnt WHERE StorageCode = r.des AND GoodsCode = r.code;\n"
-              "IF NOT FOUND THEN INSERT INTO Gds_StockCount(ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,"
-              "Deleted) VALUES (nextval('seq_jxcid'),sid,r.des,r.gid,r.code,r.cnt,now()::timestamp(0),0); END IF;\n"
+              "SELECT count(ID) INTO n FROM Gds_StockCount WHERE StorageCode = r.des AND GoodsCode = r.code;\n"
+              "IF n = 0 THEN INSERT INTO Gds_StockCount(ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,"
+              "Deleted) VALUES (nextval('seq_jxcid'),sid,r.des,r.gid,r.code,r.cnt,now()::timestamp(0),0);\n"
+              "ELSE UPDATE Gds_StockCount SET LeftCount = LeftCount + r.cnt WHERE StorageCode = r.des AND GoodsCode = r.code;"
+              " END IF;\n"
               "SELECT ID INTO STRICT sid FROM bas_Storage WHERE StorageCode = r.src;\n"
-              "UPDATE Gds_StockCount SET LeftCount = LeftCount - r.cnt WHERE StorageCode = r.src AND GoodsCode = r.code;\n"
-              "IF NOT FOUND THEN INSERT INTO Gds_StockCount(ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,"
-              "Deleted) VALUES (nextval('seq_jxcid'),sid,r.src,r.gid,r.code,0 - r.cnt,now()::timestamp(0),0); END IF;\n"
+              "SELECT count(ID) INTO n FROM Gds_StockCount WHERE StorageCode = r.src AND GoodsCode = r.code;\n"
+              "IF n = 0 THEN INSERT INTO Gds_StockCount(ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,"
+              "Deleted) VALUES (nextval('seq_jxcid'),sid,r.src,r.gid,r.code,0 - r.cnt,now()::timestamp(0),0);\n"
+              "ELSE UPDATE Gds_StockCount SET LeftCount = LeftCount - r.cnt WHERE StorageCode = r.src AND GoodsCode = r.code;"
+              " END IF;\n"
               "END LOOP;\n"
               "UPDATE Sto_AdjustBillMain SET BillStatus = 4, modified_time = now()::timestamp(0) WHERE ID = %1;\n"
               "END$h$")
