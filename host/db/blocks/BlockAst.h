@@ -109,6 +109,8 @@ struct Program {
     std::vector<int> lineStarts; // offsets where source lines begin
 
     int LineOf(int pos) const;
+    // The declaration of cursor `index`, wherever in the nested blocks it stands; null if none.
+    const CursorDecl* CursorDeclaration(int index) const;
     QStringView TextOf(const SqlText& sql) const
     {
         return sql.sourcePos >= 0 ? QStringView(source).mid(sql.sourcePos, sql.sourceLength) : QStringView(sql.text);

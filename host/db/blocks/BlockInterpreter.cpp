@@ -310,10 +310,10 @@ struct CursorState {
 class Runner {
 public:
     Runner(Connection& c, const Program& p, RunOptions options)
-        : c_(c), p_(p), limits_(options), slots_(p.vars.size()), cursors_(p.cursorNames.size()), decls_(p.cursorNames.size())
+        : c_(c), p_(p), options_(options), slots_(p.vars.size()), cursors_(p.cursorNames.size()), decls_(p.cursorNames.size())
     {
         for (size_t k = 0; k < decls_.size(); ++k)
-            decls_[k] = FindCursorDecl(p.root, int(k));
+            decls_[k] = p.CursorDeclaration(int(k));
     }
 
     void Run()
@@ -330,9 +330,9 @@ private:
 
     void Step()
     {
-        if (limits_.maxSteps > 0 && ++steps_ > limits_.maxSteps)
+        if (options_.maxSteps > 0 && ++steps_ > options_.maxSteps)
             throw StatementError(QStringLiteral("ORA-20000: the block ran more than %1 statements and was stopped")
-                                     .arg(limits_.maxSteps));
+                                     .arg(options_.maxSteps));
     }
 
     // ---- blocks and statements
@@ -535,29 +535,6 @@ private:
         c.found.reset();
     }
 
-    static const CursorDecl* FindCursorDecl(const Block& b, int index)
-    {
-        for (const CursorDecl& c : b.cursors)
-            if (c.index == index)
-                return &c;
-        for (const auto& s : b.body) {
-            if (const CursorDecl* found = FindCursorDeclIn(*s, index))
-                return found;
-        }
-        return nullptr;
-    }
-    static const CursorDecl* FindCursorDeclIn(const Stmt& s, int index)
-    {
-        if (s.block)
-            if (const CursorDecl* found = FindCursorDecl(*s.block, index))
-                return found;
-        for (const StmtList& list : s.branches)
-            for (const auto& inner : list)
-                if (const CursorDecl* found = FindCursorDeclIn(*inner, index))
-                    return found;
-        return nullptr;
-    }
-
     void Fetch(const Stmt& s)
     {
         CursorState& c = Cursor(s.cursor);
@@ -614,7 +591,7 @@ private:
     // text shared with the block's other lines, so it is translated and prepared once.
     qint64 ExecStatement(const SqlText& sql, RowSink* sink)
     {
-        const LiftedSql* lifted = sql.lifted && limits_.bindInsertLiterals ? sql.lifted.get() : nullptr;
+        const LiftedSql* lifted = sql.lifted && options_.bindInsertLiterals ? sql.lifted.get() : nullptr;
         // Statements of one shape share one text (the lifted lines of a bill): translated once.
         // The texts belong to the program, which outlives the run, so their data identifies them.
         // A statement kept as its place in the source is viewed there for this call only.
@@ -999,7 +976,7 @@ private:
 
     Connection& c_;
     const Program& p_;
-    RunOptions limits_;
+    RunOptions options_;
     qint64 steps_ = 0;
     std::vector<Value> slots_;
     QVector<QVariant> params_;

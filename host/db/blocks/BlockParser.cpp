@@ -12,6 +12,40 @@
 
 namespace host::db::plsql {
 
+namespace {
+
+const CursorDecl* CursorIn(const Block& b, int index);
+
+const CursorDecl* CursorIn(const Stmt& s, int index)
+{
+    if (s.block)
+        if (const CursorDecl* found = CursorIn(*s.block, index))
+            return found;
+    for (const StmtList& list : s.branches)
+        for (const auto& inner : list)
+            if (const CursorDecl* found = CursorIn(*inner, index))
+                return found;
+    return nullptr;
+}
+
+const CursorDecl* CursorIn(const Block& b, int index)
+{
+    for (const CursorDecl& c : b.cursors)
+        if (c.index == index)
+            return &c;
+    for (const auto& s : b.body)
+        if (const CursorDecl* found = CursorIn(*s, index))
+            return found;
+    return nullptr;
+}
+
+} // namespace
+
+const CursorDecl* Program::CursorDeclaration(int index) const
+{
+    return CursorIn(root, index);
+}
+
 int Program::LineOf(int pos) const
 {
     const auto it = std::upper_bound(lineStarts.begin(), lineStarts.end(), pos);

@@ -264,11 +264,10 @@ private:
         const bool call = IsOpAt(i + 1, e, "(");
         const bool qualified = i > 0 && t_[i - 1].IsOp(".");
         if (!qualified && call && tok.IsWord("mod")) {
-            const QString mod = rules_.ModFunction(); // refuses a zero divisor, as the division does
-            if (!mod.isEmpty()) {
-                Emit(out, tok, mod);
-                return i;
-            }
+            // Oracle's mod(x, 0) is x, where SQLite gives null and PostgreSQL refuses: both
+            // engines have jxc_mod, which gives x.
+            Emit(out, tok, QStringLiteral("jxc_mod"));
+            return i;
         }
         if (!qualified && tok.IsWord("like")) {
             const QString noEscape = rules_.LikeWithoutEscape();

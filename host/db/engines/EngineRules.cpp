@@ -19,6 +19,7 @@ struct CollectIds : RowSink {
 
 // Dates are canonical text; sequences live in sys_sequence and are drawn through the
 // connection's jxc_ functions, which, like jxc_divisor and jxc_mod, it registers itself.
+// (PostgreSQL's jxc_mod is created with the schema.)
 class SqliteRules final : public EngineRules {
 public:
     QString Param(int n) const override { return u'?' + QString::number(n); }
@@ -35,7 +36,6 @@ public:
                                               name.toUpper());
     }
     QString DivisorGuard() const override { return QStringLiteral("jxc_divisor"); }
-    QString ModFunction() const override { return QStringLiteral("jxc_mod"); }
     QString LikeWithoutEscape() const override { return {}; }
 
     // Handing SQLite the text saves converting the same stamp for every line of a bill.
@@ -83,7 +83,6 @@ public:
         return QStringLiteral("%1('%2')").arg(next ? QStringLiteral("nextval") : QStringLiteral("currval"), name.toLower());
     }
     QString DivisorGuard() const override { return {}; }
-    QString ModFunction() const override { return QStringLiteral("jxc_mod"); }
     // PostgreSQL's LIKE takes a backslash as its escape unless told otherwise.
     QString LikeWithoutEscape() const override { return QStringLiteral("escape ''"); }
 

@@ -29,9 +29,6 @@ public:
     // instead, this names the function that refuses it (the divisor goes through it); empty
     // where the engine refuses it itself.
     virtual QString DivisorGuard() const = 0;
-    // Oracle's mod(x, 0) is x, where SQLite gives null and PostgreSQL refuses: mod is renamed to
-    // this function, which gives x (the engine provides it).
-    virtual QString ModFunction() const = 0;
     // What follows a LIKE pattern that names no escape character, so that the pattern means
     // what it means in Oracle: no escape at all. Empty where the engine has no default escape.
     virtual QString LikeWithoutEscape() const = 0;

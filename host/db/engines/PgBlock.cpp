@@ -742,14 +742,14 @@ private:
             return;
         case Stmt::Kind::Open: {
             const QString c = Cur(s.cursor);
-            if (const plsql::CursorDecl* decl = FindCursor(p_.root, s.cursor))
+            if (const plsql::CursorDecl* decl = p_.CursorDeclaration(s.cursor))
                 Pg(WithVariables(decl->query)); // a refused query is refused when it opens, as the runner does
             Line(&s, QStringLiteral("OPEN %1; %1_open := TRUE; %1_found := NULL; %1_count := 0;").arg(c));
             return;
         }
         case Stmt::Kind::Fetch: {
             const QString c = Cur(s.cursor);
-            const plsql::CursorDecl* decl = FindCursor(p_.root, s.cursor);
+            const plsql::CursorDecl* decl = p_.CursorDeclaration(s.cursor);
             const int width = decl ? SelectWidth(WithVariables(decl->query)) : -1;
             if (width >= 0 && width != int(s.into.size())) {
                 // Fetched from an open cursor only, as the runner checks it.
@@ -810,28 +810,6 @@ private:
         for (const auto& e : exprs)
             out.push_back(Render(*e));
         return out.join(QStringLiteral(", "));
-    }
-
-    static const plsql::CursorDecl* FindCursor(const plsql::Block& b, int index)
-    {
-        for (const auto& c : b.cursors)
-            if (c.index == index)
-                return &c;
-        for (const auto& s : b.body)
-            if (const auto* found = FindCursorIn(*s, index))
-                return found;
-        return nullptr;
-    }
-    static const plsql::CursorDecl* FindCursorIn(const Stmt& s, int index)
-    {
-        if (s.block)
-            if (const auto* found = FindCursor(*s.block, index))
-                return found;
-        for (const auto& list : s.branches)
-            for (const auto& inner : list)
-                if (const auto* found = FindCursorIn(*inner, index))
-                    return found;
-        return nullptr;
     }
 
     void Raise(const Stmt& s)
