@@ -1,9 +1,9 @@
 // Posting and saving a 1,000-line transfer bill on PostgreSQL through the database service (the
 // block becomes one DO block), against the same work written by hand as one DO block and sent
-// with libpq. Paired runs, each undone after; the median ratio and the statements the service
-// sent per block (counted at the connection: the test server has no pg_stat_statements).
+// with libpq. Paired runs, each undone after; the median ratio, the statements the service sent
+// per block and those the server counted (pg_stat_statements, where the server keeps it).
 // Skipped when JXC_TEST_PG is unset.
-#include "bench/PostingBlock.h"
+#include "bench/PgHandPosting.h"
 
 #include "host/db/DbService.h"
 #include "host/db/engines/PgConnection.h"
@@ -75,57 +75,6 @@ QString SaveBlock(qint64 id)
     return b + QStringLiteral("  end; ");
 }
 
-// The posting written by hand in PL/pgSQL, statement for statement as the module's block: state
-// check, both stock bills with their lines, the movement line by line (the storage's id, whether
-// a stock row exists, then insert or update), the status change.
-QString HandPosting(const jxcbench::PostingInput& p)
-{
-    QString h;
-    for (const auto& [id, no, type, storage] : {std::tuple{p.outId, p.outNo, QStringLiteral("03"), p.srcStorage},
-                                               std::tuple{p.inId, p.inNo, QStringLiteral("02"), p.desStorage}}) {
-        h += QStringLiteral("INSERT INTO Sto_GdsBillMain (ID,BillNo,BillDate,BillType,StorageCode,SrcBillNo,SrcBillType,"
-                            "GoodsCount,BillSum,BillStatus,AuditFlag,Auditor,AuditDate,Remark,OptorCode,Create_time,"
-                            "modified_time,deleted) VALUES (%1,'%2',now()::timestamp(0),'%3','%4','%5',1,1000,2500,4,1,'a',"
-                            "now()::timestamp(0),'','op',now()::timestamp(0),now()::timestamp(0),0);\n")
-                 .arg(id)
-                 .arg(no, type, storage, p.billNo);
-        h += QStringLiteral("INSERT INTO Sto_GdsBillDetail(ID,BillID,BillNo,BillType,GoodsCode,GoodsName,CalUnit,Model,Brand,"
-                            "GoodsPrice,GoodsCount,PaySum,Remark,OptorCode,Create_time,modified_time,deleted) SELECT "
-                            "nextval('seq_jxcid'),%1,'%2','%3',GoodsCode,GoodsName,CalUnit,Model,Brand,GoodsPrice,GoodsCount,"
-                            "PaySum,remark,'op',now()::timestamp(0),now()::timestamp(0),0 FROM Sto_AdjustBillDetail WHERE "
-                            "BillID=%4;\n")
-                 .arg(id)
-                 .arg(no, type)
-                 .arg(p.billId);
-    }
-    return QStringLiteral(
-               "DO $h$DECLARE n bigint; sid bigint; r record; BEGIN\n"
-               "SELECT count(ID) INTO n FROM Sto_AdjustBillMain WHERE ID = %1 AND BillStatus = 2;\n"
-               "IF n = 0 THEN RAISE EXCEPTION 'state'; END IF;\n")
-               .arg(p.billId)
-        + h
-        + QStringLiteral(
-              "FOR r IN SELECT b.id AS gid, a.GoodsCode AS code, a.GoodsCount::numeric(10,2) AS cnt, c.Src_StorageCode AS src,"
-              " c.Des_StorageCode AS des FROM Sto_AdjustBillDetail a JOIN Bas_GoodsInfo b ON a.GoodsCode = b.GoodsCode"
-              " LEFT JOIN Sto_AdjustBillMain c ON a.BillID = c.id WHERE c.BillStatus = 2 AND a.BillID = %1 LOOP\n"
-              "SELECT ID INTO STRICT sid FROM bas_Storage WHERE StorageCode = r.des;\n"
-              "SELECT count(ID) INTO n FROM Gds_StockCount WHERE StorageCode = r.des AND GoodsCode = r.code;\n"
-              "IF n = 0 THEN INSERT INTO Gds_StockCount(ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,"
-              "Deleted) VALUES (nextval('seq_jxcid'),sid,r.des,r.gid,r.code,r.cnt,now()::timestamp(0),0);\n"
-              "ELSE UPDATE Gds_StockCount SET LeftCount = LeftCount + r.cnt WHERE StorageCode = r.des AND GoodsCode = r.code;"
-              " END IF;\n"
-              "SELECT ID INTO STRICT sid FROM bas_Storage WHERE StorageCode = r.src;\n"
-              "SELECT count(ID) INTO n FROM Gds_StockCount WHERE StorageCode = r.src AND GoodsCode = r.code;\n"
-              "IF n = 0 THEN INSERT INTO Gds_StockCount(ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,"
-              "Deleted) VALUES (nextval('seq_jxcid'),sid,r.src,r.gid,r.code,0 - r.cnt,now()::timestamp(0),0);\n"
-              "ELSE UPDATE Gds_StockCount SET LeftCount = LeftCount - r.cnt WHERE StorageCode = r.src AND GoodsCode = r.code;"
-              " END IF;\n"
-              "END LOOP;\n"
-              "UPDATE Sto_AdjustBillMain SET BillStatus = 4, modified_time = now()::timestamp(0) WHERE ID = %1;\n"
-              "END$h$")
-              .arg(p.billId);
-}
-
 // Hand-written save: the same inserts as one DO block.
 QString HandSave(const QString& block)
 {
@@ -133,7 +82,8 @@ QString HandSave(const QString& block)
     body = body.mid(5, body.size() - 5 - 4); // "begin" ... "end;"
     body.replace(QLatin1String("seq_jxcid.nextval"), QLatin1String("nextval('seq_jxcid')"));
     body.replace(QLatin1String("sysdate"), QLatin1String("now()::timestamp(0)"));
-    return QStringLiteral("DO $h$BEGIN ") + body + QStringLiteral(" END$h$");
+    return QStringLiteral("DO $h$BEGIN PERFORM %1; ").arg(QLatin1String(host::db::PgConnection::WriterLock)) + body
+        + QStringLiteral(" END$h$");
 }
 
 double Median(std::vector<double> v)
@@ -152,6 +102,22 @@ void Exec(PGconn* pg, const char* sql)
         std::exit(1);
     }
     PQclear(r);
+}
+
+QByteArray Value(PGconn* pg, const char* sql)
+{
+    PGresult* r = PQexec(pg, sql);
+    QByteArray v = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1 ? QByteArray(PQgetvalue(r, 0, 0)) : QByteArray();
+    PQclear(r);
+    return v;
+}
+
+// Statements the server ran since the statistics were reset, other than the statistics' own.
+long long Received(PGconn* pg)
+{
+    return Value(pg, "SELECT coalesce(sum(calls), 0) FROM public.pg_stat_statements WHERE dbid = (SELECT oid FROM "
+                     "pg_database WHERE datname = current_database()) AND query NOT LIKE '%pg_stat_statements%'")
+        .toLongLong();
 }
 
 // Puts back what a posting or a save committed, outside the measured time.
@@ -228,8 +194,11 @@ int main(int argc, char** argv)
         p.outNo = QStringLiteral("CK-7");
         const QString posting = jxcbench::PostingBlock(p);
         const QString save = SaveBlock(800001);
-        const QByteArray handPosting = HandPosting(p).toUtf8(), handSave = HandSave(save).toUtf8();
+        const QByteArray handPosting = "BEGIN; " + jxcbench::HandPosting(p).toUtf8(),
+                         handSave = "BEGIN; " + HandSave(save).toUtf8();
 
+        // The server's own count of statements, where it keeps one (pg_stat_statements).
+        const bool stats = Value(pg, "SELECT count(*) FROM pg_extension WHERE extname = 'pg_stat_statements'") == "1";
         plugin::IntfPtr<host::db::DbService> owner(new host::db::DbService(std::move(counting)));
         host::db::DbService& service = *owner;
         // The service commits; each run is undone by a transaction around it that rolls back.
@@ -246,21 +215,25 @@ int main(int argc, char** argv)
             const QByteArray& hand;
         };
         for (const Case& k : {Case{"pg_posting", posting, handPosting}, Case{"pg_save", save, handSave}}) {
-            std::vector<double> ratios, cpuRatios;
+            std::vector<double> ratios, cpuRatios, serviceTimes, handTimes;
             int statements = 0;
+            long long received = -1;
             for (int i = 0; i < Pairs + 1; ++i) {
                 double cpuService = 0, cpuHand = 0;
                 conn.statements = 0;
+                if (stats)
+                    Exec(pg, "SELECT public.pg_stat_statements_reset()");
                 const double service_s = timed(
                     [&] {
                         service.ExecSql(k.block);
                     },
                     cpuService);
                 statements = conn.statements;
+                if (stats)
+                    received = Received(pg);
                 Undo(pg);
                 const double hand_s = timed(
                     [&] {
-                        Exec(pg, "BEGIN; SELECT pg_advisory_xact_lock(1246187843, hashtext(coalesce(current_schema(), '')))");
                         Exec(pg, k.hand.constData());
                         Exec(pg, "COMMIT");
                     },
@@ -269,11 +242,17 @@ int main(int argc, char** argv)
                 if (i == 0)
                     continue; // warm-up pair
                 ratios.push_back(service_s / hand_s);
+                serviceTimes.push_back(service_s);
+                handTimes.push_back(hand_s);
                 cpuRatios.push_back(cpuService / std::max(cpuHand, 1e-6));
             }
-            // Round trips: the writer lock with BEGIN, the statements, COMMIT.
-            std::printf("ratio %s=%.2f cpu=%.2f pairs=%d statements=%d round_trips=%d\n", k.name, Median(ratios),
-                        Median(cpuRatios), Pairs, statements, statements + 2);
+            // Sent: what the service handed the connection (BEGIN travels with the block, COMMIT
+            // follows). Received: what the server's statistics counted, BEGIN and COMMIT included.
+            std::printf("ratio %s=%.2f cpu=%.2f pairs=%d service_ms=%.1f hand_ms=%.1f sent=%d round_trips=%d "
+                        "server_statements=%s\n",
+                        k.name, Median(ratios), Median(cpuRatios), Pairs, Median(serviceTimes) * 1e3,
+                        Median(handTimes) * 1e3, statements, statements + 1,
+                        received < 0 ? "n/a" : QByteArray::number(received).constData());
         }
     } catch (const platform::Exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

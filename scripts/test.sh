@@ -8,6 +8,8 @@ if [ -z "${JXC_TEST_PG:-}" ]; then
   # The server script prints the conninfo as its last line.
   if conn=$(scripts/pg-test-server.sh | tail -n 1) && [ -n "$conn" ]; then
     export JXC_TEST_PG="$conn"
+    # The server is this script's own: the reconnect tests may restart it.
+    export JXC_TEST_PG_RESTART="${JXC_TEST_PG_RESTART:-$PWD/scripts/pg-test-server.sh --restart}"
   else
     echo "PostgreSQL server could not be started; its tests will be skipped" >&2
   fi

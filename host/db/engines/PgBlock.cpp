@@ -2,6 +2,7 @@
 
 #include "host/db/blocks/SqlTokenizer.h"
 #include "host/db/dialect/Dialect.h"
+#include "host/db/engines/PgConnection.h"
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
 
@@ -187,6 +188,13 @@ public:
         auto out = std::make_shared<DoBlock>();
         try {
             body_.clear();
+            // A block is a writer's work: it queues behind the other workstations' writers.
+            Line(nullptr, QStringLiteral("PERFORM %1;").arg(QLatin1String(PgConnection::WriterLock)));
+            // The server plans a declared cursor for its first tenth of rows; the block reads its
+            // cursors to the end (Oracle plans for all rows), and on tables without statistics
+            // yet the first-rows plan of a join costs many times the whole one.
+            if (!p_.cursorNames.empty())
+                Line(nullptr, QStringLiteral("PERFORM set_config('cursor_tuple_fraction', '1', true);"));
             Block(p_.root, false);
             Line(nullptr, QStringLiteral("END"));
             QString head = QStringLiteral("DECLARE\n");

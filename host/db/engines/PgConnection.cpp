@@ -162,14 +162,66 @@ PgConnection::PgConnection(const QString& conninfo)
     // "relation already exists, skipping" and the like are not for the user.
     PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
     try {
-        if (PQsetClientEncoding(conn_, "UTF8") != 0)
-            throw EDatabaseError(QString::fromUtf8(PQerrorMessage(conn_)).trimmed());
-        Simple("SET DateStyle = ISO");
+        StartSession();
     } catch (...) {
         PQfinish(conn_);
         conn_ = nullptr;
         throw;
     }
+}
+
+void PgConnection::StartSession()
+{
+    if (PQsetClientEncoding(conn_, "UTF8") != 0)
+        throw EDatabaseError(QString::fromUtf8(PQerrorMessage(conn_)).trimmed());
+    Simple("SET DateStyle = ISO");
+    for (const QByteArray& set : settings_)
+        Simple(set.constData());
+}
+
+bool PgConnection::Alive()
+{
+    if (PQstatus(conn_) != CONNECTION_OK)
+        return false;
+    // A server that shut down sent its farewell and closed the socket while the connection sat
+    // idle: the first read takes the message, the second meets the end of the stream. On a live
+    // connection both find nothing to read and return at once.
+    for (int i = 0; i < 2; ++i) {
+        if (!PQconsumeInput(conn_))
+            return false;
+        PQisBusy(conn_); // parses what arrived: a fatal notice from the server marks the link bad
+    }
+    return PQstatus(conn_) == CONNECTION_OK;
+}
+
+void PgConnection::EnsureConnected()
+{
+    if (Alive())
+        return;
+    // Everything bound to the lost session went with it; its settings are made again.
+    prepared_.clear();
+    seen_.clear();
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK)
+        throw EDatabaseError(QStringLiteral("Cannot connect to the database server: ")
+                             + QString::fromUtf8(PQerrorMessage(conn_)).trimmed());
+    StartSession();
+}
+
+void PgConnection::RememberSetting(const QByteArray& sql)
+{
+    // "SET name TO value" / "SET name = value" for the session (not SET LOCAL, not a transaction's).
+    QByteArray t = sql.trimmed();
+    while (t.endsWith(';'))
+        t.chop(1);
+    const QList<QByteArray> words = t.simplified().split(' ');
+    if (words.size() < 3 || words[0].toLower() != "set")
+        return;
+    const QByteArray name = words[1].toLower();
+    if (name == "local" || name == "transaction" || name == "session" || name == "constraints" || name == "role")
+        return;
+    settings_.removeIf([&](const QByteArray& s) { return s.simplified().split(' ').value(1).toLower() == name; });
+    settings_.push_back(t);
 }
 
 PgConnection::~PgConnection()
@@ -213,6 +265,36 @@ void PgConnection::Simple(const char* sql)
 qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& params, RowSink* sink)
 {
     const QByteArray text = sql.toUtf8();
+    if (inTransaction_) {
+        if (!begun_ && Begin(text)) {
+            // One round trip, as a simple query (two statements in one message); the block
+            // takes the lock first.
+            Result r{PQexec(conn_, QByteArray("BEGIN; ").append(text).constData())};
+            if (PQresultStatus(r.r) != PGRES_COMMAND_OK)
+                Fail(r.r);
+            return -1;
+        }
+        return Exec(text, params, sink);
+    }
+    // Outside a transaction a lost connection (the server restarted since the last command) is
+    // opened again first. A query caught by a restart in flight is asked again once: it changed
+    // nothing. Any other command reports the server's message; the next one reconnects.
+    EnsureConnected();
+    try {
+        const qint64 n = Exec(text, params, sink);
+        if (sink == nullptr && text.size() > 4 && text.left(4).toLower() == "set ")
+            RememberSetting(text);
+        return n;
+    } catch (const EDatabaseError&) {
+        if (PQstatus(conn_) == CONNECTION_OK || !text.trimmed().toLower().startsWith("select"))
+            throw;
+    }
+    EnsureConnected();
+    return Exec(text, params, sink);
+}
+
+qint64 PgConnection::Exec(const QByteArray& text, const QVector<QVariant>& params, RowSink* sink)
+{
     const int n = int(params.size());
     std::vector<Oid> types(size_t(n), 0);
     std::vector<QByteArray> values(static_cast<size_t>(n));
@@ -322,19 +404,32 @@ void PgConnection::BeginWrite()
 {
     if (inTransaction_)
         throw EDatabaseError(QStringLiteral("A writer transaction is already open on this connection"));
+    EnsureConnected();
     // Every writer transaction first takes one transaction-level advisory lock, so writers of
     // all workstations run one after the other and each sees what the previous one committed
     // (read committed takes a fresh snapshot per statement, after the lock). Serializable
     // isolation was not chosen: it lets the second writer run and then fails it, and the module
     // never retries; queueing is also what the embedded engine does. Readers are never blocked.
     // The key is per schema, so separate databases on one server do not wait for each other.
-    Result r{PQexec(conn_, "BEGIN; SELECT pg_advisory_xact_lock(1246187843, hashtext(coalesce(current_schema(), '')))")};
+    // BEGIN and the lock travel with the transaction's first command (see Begun), so a
+    // transaction that is one block costs the server BEGIN, the block and COMMIT.
+    inTransaction_ = true;
+    begun_ = false;
+}
+
+bool PgConnection::Begin(const QByteArray& first)
+{
+    begun_ = true;
+    if (first.startsWith("DO ") && first.contains(WriterLock))
+        return true; // sent as "BEGIN; DO ..." by the caller
+    Result r{PQexec(conn_, QByteArray("BEGIN; SELECT ").append(WriterLock).constData())};
     const auto st = PQresultStatus(r.r);
     if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK) {
         PQclear(PQexec(conn_, "ROLLBACK"));
+        inTransaction_ = false;
         Fail(r.r);
     }
-    inTransaction_ = true;
+    return false;
 }
 
 void PgConnection::Commit()
@@ -342,6 +437,8 @@ void PgConnection::Commit()
     if (!inTransaction_)
         throw EDatabaseError(QStringLiteral("No transaction to commit"));
     inTransaction_ = false;
+    if (!begun_)
+        return; // nothing was sent
     if (PQtransactionStatus(conn_) == PQTRANS_INERROR) {
         PQclear(PQexec(conn_, "ROLLBACK"));
         throw EDatabaseError(QStringLiteral("The transaction failed earlier and was rolled back"));
@@ -359,11 +456,16 @@ void PgConnection::Rollback()
     if (!inTransaction_)
         return;
     inTransaction_ = false;
-    PQclear(PQexec(conn_, "ROLLBACK"));
+    if (begun_)
+        PQclear(PQexec(conn_, "ROLLBACK"));
 }
 
 qint64 PgConnection::NextSequenceValue(const QString& name)
 {
+    if (!inTransaction_)
+        EnsureConnected();
+    else if (!begun_)
+        Begin(QByteArray());
     const QByteArray n = name.trimmed().toUtf8();
     const char* values[] = {n.constData()};
     Result r{PQexecParams(conn_, "SELECT nextval($1)", 1, nullptr, values, nullptr, nullptr, 0)};

@@ -150,9 +150,11 @@ TEST_P(WriteDb, WriterTransactionsDoNotInterleave)
     host::db::Execute(Conn(), "insert into bas_Storage (ID, StorageCode) values (1, 'S1')");
     std::thread t([&] {
         try {
-            second->BeginWrite(); // must wait for the first writer
-            secondSawCommit = firstCommitted.load();
+            // Waits for the first writer: the embedded engine at BEGIN, the server at the
+            // transaction's first statement (BEGIN and the lock travel with it).
+            second->BeginWrite();
             host::db::Execute(*second, "update bas_Storage set StorageName = 'second' where ID = 1");
+            secondSawCommit = firstCommitted.load();
             second->Commit();
         } catch (const std::exception& e) {
             error = e.what();
