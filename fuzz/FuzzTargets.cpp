@@ -3,6 +3,7 @@
 #include "fuzz/WorkbookArchive.h"
 #include "host/db/blocks/BlockInterpreter.h"
 #include "host/db/blocks/BlockParser.h"
+#include "host/db/blocks/InsertLifting.h"
 #include "host/db/Connection.h"
 #include "host/db/Schema.h"
 #include "host/db/blocks/SqlTokenizer.h"
@@ -64,14 +65,15 @@ void DialectPostgresql(const QString& text)
 namespace {
 
 // What the runner takes from a statement: its lifted text, binds and values.
-QString LiftedForm(const host::db::plsql::SqlText& sql)
+QString LiftedForm(const host::db::plsql::Program& p, const host::db::plsql::SqlText& sql)
 {
-    if (!sql.lifted)
+    host::db::plsql::LiftedSql lifted;
+    if (!host::db::plsql::LiftInsert(p.TextOf(sql), sql, lifted))
         return QStringLiteral("-");
-    QString out = sql.lifted->text;
-    for (int b : sql.lifted->binds)
+    QString out = lifted.text;
+    for (int b : lifted.binds)
         out += u' ' + QString::number(b);
-    for (const QVariant& v : sql.lifted->values)
+    for (const QVariant& v : lifted.values)
         out += u' ' + QString::number(v.metaType().id()) + u':' + v.toString();
     return out;
 }
@@ -98,7 +100,7 @@ void BlockParser(const QString& text)
         }
         const Stmt& a = *alone->root.body.at(0);
         if (alone->root.body.size() != 1 || a.kind != Stmt::Kind::Sql || !a.sql.binds.isEmpty()
-            || alone->TextOf(a.sql) != written || LiftedForm(a.sql) != LiftedForm(s->sql))
+            || alone->TextOf(a.sql) != written || LiftedForm(*alone, a.sql) != LiftedForm(*program, s->sql))
             std::abort();
     }
 }

@@ -8,7 +8,6 @@
 
 #include <QVariant>
 #include <QVector>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -22,22 +21,23 @@ struct VarType {
     int length = 0;    // Varchar/Char: characters, 0 = unbounded
 };
 
-// The same statement with the plain literals of an INSERT's VALUES list (quoted texts but '',
-// whole numbers that fit 64 bits, decimals of at most 15 digits, sysdate) turned into bind variables, so
-// that a block inserting a thousand rows prepares one statement. binds[k-1] >= 0 is a variable's
-// slot; -1 - j takes values[j]; NowBind takes the engine's sysdate at the statement's run.
-struct LiftedSql {
-    static constexpr int NowBind = std::numeric_limits<int>::min();
-    QString text;
-    QVector<int> binds;
-    QVector<QVariant> values;
+// A value standing alone in an INSERT's VALUES list, or a variable's bind anywhere in the
+// statement, by its place in the statement's text (Program::TextOf). Texts, numbers and sysdate
+// are marked only at the list's top level with "(" or "," before them (a sign allowed before a
+// number) and "," or ")" after; a back end may send these values apart from the text.
+struct ValueMark {
+    enum class Kind : quint8 { Text, Number, Now, Var };
+    int pos = 0, length = 0;
+    Kind kind = Kind::Text;
 };
 
 // Oracle SQL text whose bind variable :k (k from 1) takes the value of binds[k-1].
 struct SqlText {
     QString text;
     QVector<int> binds;
-    std::shared_ptr<const LiftedSql> lifted; // null when no literal can be lifted
+    // An INSERT with a VALUES list holding a lone value: those values and the variables' binds,
+    // in the order of the text. Empty otherwise.
+    std::vector<ValueMark> marks;
     // A statement written as its source stands (no variable in it) may leave text empty and
     // name its place in the program's source instead: Program::TextOf gives it either way.
     int sourcePos = -1, sourceLength = 0;

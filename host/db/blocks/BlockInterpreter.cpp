@@ -1,6 +1,7 @@
 #include "host/db/blocks/BlockInterpreter.h"
 
 #include "host/db/blocks/BlockRunner.h"
+#include "host/db/blocks/InsertLifting.h"
 #include "host/db/dialect/Dialect.h"
 
 #include "platform/core/CheckedInt.h"
@@ -8,14 +9,15 @@
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
 
+#include <QHash>
 #include <charconv>
-#include <unordered_map>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 namespace host::db::plsql {
 
@@ -591,19 +593,27 @@ private:
     // text shared with the block's other lines, so it is translated and prepared once.
     qint64 ExecStatement(const SqlText& sql, RowSink* sink)
     {
-        const LiftedSql* lifted = sql.lifted && options_.bindInsertLiterals ? sql.lifted.get() : nullptr;
-        // Statements of one shape share one text (the lifted lines of a bill): translated once.
-        // The texts belong to the program, which outlives the run, so their data identifies them.
         // A statement kept as its place in the source is viewed there for this call only.
         const QStringView written = p_.TextOf(sql);
         const QString view = sql.sourcePos >= 0 ? QString::fromRawData(written.data(), written.size()) : QString();
         const QString& oracle = sql.sourcePos >= 0 ? view : sql.text;
-        const QString& text = lifted ? lifted->text : oracle;
-        const TextKey key{text.constData(), text.size()};
+        if (options_.bindInsertLiterals && LiftInsert(written, sql, lifted_)) {
+            // The lines of a bill lift to one text: the last one's translation serves the next.
+            if (lifted_.text != liftedText_) {
+                auto it = liftedNative_.constFind(lifted_.text);
+                if (it == liftedNative_.constEnd())
+                    it = liftedNative_.insert(lifted_.text, TranslateCached(lifted_.text, c_.GetEngine()).text);
+                liftedText_ = it.key();
+                liftedNativeText_ = it.value();
+            }
+            return ExecuteTranslated(c_, liftedNativeText_, oracle, Params(lifted_), sink);
+        }
+        // The texts belong to the program, which outlives the run, so their data identifies them.
+        const TextKey key{oracle.constData(), oracle.size()};
         auto it = native_.find(key);
         if (it == native_.end())
-            it = native_.emplace(key, TranslateCached(text, c_.GetEngine()).text).first;
-        return ExecuteTranslated(c_, it->second, oracle, lifted ? Params(*lifted) : Params(sql), sink);
+            it = native_.emplace(key, TranslateCached(oracle, c_.GetEngine()).text).first;
+        return ExecuteTranslated(c_, it->second, oracle, Params(sql), sink);
     }
 
     const QVector<QVariant>& Params(const LiftedSql& sql)
@@ -990,6 +1000,9 @@ private:
         size_t operator()(const TextKey& k) const { return std::hash<const void*>()(k.data) ^ size_t(k.size); }
     };
     std::unordered_map<TextKey, QString, TextKeyHash> native_;
+    LiftedSql lifted_;                     // the statement running now, lifted
+    QHash<QString, QString> liftedNative_; // lifted text -> the engine's text
+    QString liftedText_, liftedNativeText_; // the last of them
     std::time_t nowSecond_ = 0;
     QVariant now_;
     std::vector<CursorState> cursors_;

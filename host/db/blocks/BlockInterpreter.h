@@ -15,7 +15,7 @@ struct RunOptions {
     // that goes past them fails like any other: EDatabaseError, the transaction is the caller's
     // to undo. Statements run plus loop rounds; 0: no bound.
     qint64 maxSteps = 0;
-    // Inserts run in their lifted form (LiftedSql): literals bound, one text for a bill's lines.
+    // Inserts run in their lifted form (InsertLifting.h): literals bound, one text for a bill's lines.
     // For an engine that types a bound value as the value, not by the column it goes to.
     bool bindInsertLiterals = false;
 };

@@ -818,40 +818,37 @@ private:
     // ---- statements of one shape
 
     // A bill's save sends a thousand inserts that differ only in their values. The last insert
-    // parsed with its values lifted is kept as a shape: its source, and where its lifted
-    // literals stand. A statement whose text is the same outside those literals, and whose
-    // literals lift alike, has the same tokens but for the literals, so it parses to the same
-    // statement with other values, and is matched against the text instead of being parsed.
+    // parsed with lone values in its VALUES list is kept as a shape: its source, and where its
+    // lone texts and numbers stand. A statement whose text is the same outside those literals,
+    // and whose literals there are of the same kinds, has the same tokens but for the literals,
+    // so it parses to the same statement with other values, and is matched against the text
+    // instead of being parsed.
     struct Shape {
-        struct Literal {
-            int pos = 0, length = 0; // in the source
-            TokenKind kind = TokenKind::End;
-            char16_t first = 0; // its first character: a quote, a point or a digit
-        };
         int from = -1, textEnd = 0, end = 0; // the statement, its SQL text's end, past its ";"
         quint64 scope = 0;                   // the names in scope when it was parsed
-        std::vector<Literal> literals;
-        std::shared_ptr<const LiftedSql> lifted;
+        std::vector<ValueMark> marks;        // as the statement's, in the source
+        std::vector<char16_t> firsts;        // each mark's first character: a quote, a point or a digit
     };
 
     void RememberShape(int start, int end, const SqlText& sql)
     {
         shape_.from = -1;
         // Only statements binding no variable: their text is their source as it stands.
-        if (!sql.lifted || !sql.binds.isEmpty() || !Tok(end).IsOp(";"))
+        if (sql.marks.empty() || !sql.binds.isEmpty() || !Tok(end).IsOp(";"))
             return;
-        shape_.literals.clear();
-        for (int i : liftedTokens_) {
-            const Token& t = Tok(i);
-            shape_.literals.push_back({t.pos, t.length, t.kind, prog_->source.at(t.pos).unicode()});
-        }
+        const int from = Tok(start).pos;
         shape_.textEnd = EndPos(end - 1);
-        if (!shape_.literals.empty() && shape_.literals.back().pos + shape_.literals.back().length > shape_.textEnd)
+        shape_.marks = sql.marks;
+        shape_.firsts.clear();
+        for (ValueMark& m : shape_.marks) {
+            m.pos += from;
+            shape_.firsts.push_back(prog_->source.at(m.pos).unicode());
+        }
+        if (shape_.marks.back().pos + shape_.marks.back().length > shape_.textEnd)
             return;
-        shape_.from = Tok(start).pos;
+        shape_.from = from;
         shape_.end = EndPos(end);
         shape_.scope = scopeGeneration_;
-        shape_.lifted = sql.lifted;
     }
 
     // The statement at token start parsed by its likeness to the last shape, or null.
@@ -872,31 +869,30 @@ private:
             tp += length;
             return true;
         };
-        QVector<QVariant> values;
-        values.reserve(qsizetype(shape_.literals.size()));
-        for (const Shape::Literal& l : shape_.literals) {
-            if (!same(l.pos - tp) || q >= n)
+        std::vector<ValueMark> marks;
+        marks.reserve(shape_.marks.size());
+        for (size_t k = 0; k < shape_.marks.size(); ++k) {
+            const ValueMark& m = shape_.marks[k];
+            if (!same(m.pos - tp) || q >= n)
                 return nullptr;
+            if (m.kind == ValueMark::Kind::Now) { // sysdate as it stands
+                marks.push_back({q - from, m.length, m.kind});
+                if (!same(m.length))
+                    return nullptr;
+                continue;
+            }
             // A number begins as the shape's did (a digit, or a point) so that the text before it
             // reads the same; the literal must then end where the shape's next run begins.
             auto opening = [](char16_t ch) { return ch == u'\'' || ch == u'.' ? ch : u'0'; };
-            if (opening(c[q]) != opening(l.first))
+            if (opening(c[q]) != opening(shape_.firsts[k]))
                 return nullptr;
-            QVariant v;
-            int end = q;
-            if (l.kind == TokenKind::Number) {
-                end = NumberEndAt(src, q);
-                v = LiftableNumber(QStringView(src).mid(q, end - q));
-            } else {
-                QString text;
-                end = StringEndAt(src, q, text);
-                v = LiftableText(text);
-            }
-            if (end == q || !v.isValid())
+            QString ignored;
+            const int end = m.kind == ValueMark::Kind::Number ? NumberEndAt(src, q) : StringEndAt(src, q, ignored);
+            if (end == q)
                 return nullptr;
-            values.push_back(std::move(v));
+            marks.push_back({q - from, end - q, m.kind});
             q = end;
-            tp = l.pos + l.length;
+            tp = m.pos + m.length;
         }
         if (!same(shape_.end - tp))
             return nullptr;
@@ -905,11 +901,7 @@ private:
         s->length = textEnd - from;
         s->sql.sourcePos = from; // the text as it stands: not copied for each of a thousand lines
         s->sql.sourceLength = textEnd - from;
-        auto lifted = std::make_shared<LiftedSql>();
-        lifted->text = shape_.lifted->text;
-        lifted->binds = shape_.lifted->binds;
-        lifted->values = std::move(values);
-        s->sql.lifted = std::move(lifted);
+        s->sql.marks = std::move(marks);
         lex_.Seek(q);
         p_ = start + 1;
         return s;
@@ -924,7 +916,6 @@ private:
     SqlText BuildSql(int from, int to, int skipFrom = -1, int skipTo = -1)
     {
         SqlText out;
-        liftedTokens_.clear();
         const QString& src = prog_->source;
         out.text.reserve(EndPos(to - 1) - Tok(from).pos + 16);
         const bool isInsert = Tok(from).IsWord("insert");
@@ -948,6 +939,7 @@ private:
         }
         std::vector<bool> parens; // true: a function call's parentheses
         std::vector<int> varTokens; // tokens replaced by a variable's bind, in order
+        std::vector<ValueMark> varMarks; // and where their binds stand in the text
         bool inSet = false;
         int last = Tok(from).pos;
         for (int i = from; i < to; ++i) {
@@ -1009,66 +1001,25 @@ private:
             out.text += QStringView(src).mid(last, t.pos - last);
             out.binds.push_back(slot);
             varTokens.push_back(i);
+            const int at = int(out.text.size());
             out.text += u':';
             out.text += QString::number(out.binds.size());
+            varMarks.push_back({at, int(out.text.size()) - at, ValueMark::Kind::Var});
             last = t.pos + t.length;
         }
         const int end = EndPos(to - 1);
         out.text += QStringView(src).mid(last, end - last);
         if (isInsert && skipFrom < 0)
-            out.lifted = LiftValues(from, to, columnsClose, varTokens, out.binds);
+            out.marks = MarkValues(from, to, columnsClose, varTokens, varMarks);
         return out;
     }
 
-    // A literal that binds to the same value the engine would read from its text: a non-empty
-    // quoted text, a whole number that fits 64 bits, or a plain decimal short enough that any
-    // reader rounds it the same way. Null when it must stay in the text.
-    static QVariant LiftableValue(const Token& t)
-    {
-        if (t.kind == TokenKind::String)
-            return LiftableText(t.text);
-        return t.kind == TokenKind::Number ? LiftableNumber(t.text) : QVariant();
-    }
-    static QVariant LiftableText(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
-    static QVariant LiftableNumber(QStringView text)
-    {
-        int digits = 0, dots = 0;
-        bool leading = true;
-        qint64 whole = 0;
-        for (QChar c : text) {
-            if (c == u'.') {
-                ++dots;
-                continue;
-            }
-            if (c < u'0' || c > u'9')
-                return {}; // an exponent
-            if (leading && c == u'0')
-                continue;
-            leading = false;
-            if (++digits > 18)
-                return {};
-            whole = whole * 10 + (c.unicode() - u'0'); // 18 digits at most: no overflow
-        }
-        if (dots == 0)
-            return QVariant(whole);
-        if (dots != 1 || digits > 15 || text.size() > 40)
-            return {};
-        // Plain digits and one point: read as Latin-1 with from_chars, correctly rounded and
-        // far cheaper than the general conversion.
-        char buf[48];
-        for (qsizetype k = 0; k < text.size(); ++k)
-            buf[k] = char(text[k].unicode());
-        double v = 0;
-        const char* e = buf + text.size();
-        const auto r = std::from_chars(buf, e, v);
-        return r.ec == std::errc() && r.ptr == e ? QVariant(v) : QVariant();
-    }
-
-    // The lifted form of the insert [from, to): the literals standing alone as values of a
-    // top-level VALUES list ("(", ",", or a sign before them; "," or ")" after) become binds.
-    // Literals inside calls (to_date's text and format) and anything else stay in the text.
-    std::shared_ptr<const LiftedSql> LiftValues(int from, int to, int columnsClose, const std::vector<int>& varTokens,
-                                                const QVector<int>& varSlots)
+    // The lone values of the insert [from, to): literals and sysdate standing alone as values of
+    // a top-level VALUES list ("(", ",", or a sign before them; "," or ")" after), with the
+    // variables' binds, by their places in the statement's text. Literals inside calls (to_date's
+    // text and format) and anything else are not marked. Empty when no such value stands there.
+    std::vector<ValueMark> MarkValues(int from, int to, int columnsClose, const std::vector<int>& varTokens,
+                                      const std::vector<ValueMark>& varMarks)
     {
         int open = columnsClose >= 0 ? columnsClose + 1 : -1;
         if (open < 0) {
@@ -1080,7 +1031,7 @@ private:
             }
         }
         if (open < 0 || open >= to || !Tok(open).IsWord("values") || !Tok(open + 1).IsOp("("))
-            return nullptr;
+            return {};
         ++open;
         int close = -1;
         for (int i = open, depth = 0; i < to && close < 0; ++i) {
@@ -1090,26 +1041,18 @@ private:
                 close = i;
         }
         if (close < 0)
-            return nullptr; // the engine reports the unbalanced text as it stands
-        auto lifted = std::make_shared<LiftedSql>();
-        const QString& src = prog_->source;
-        int last = Tok(from).pos;
-        liftedTokens_.clear();
-        // Built in a buffer kept across statements; lines of one shape then share one text.
-        QString& text = liftScratch_;
-        text.resize(0);
-        text.reserve(EndPos(to - 1) - last + 8 * (close - open));
-        lifted->values.reserve((close - open) / 2 + 1);
-        lifted->binds.reserve((close - open) / 2 + 1);
+            return {}; // the engine reports the unbalanced text as it stands
+        std::vector<ValueMark> marks;
+        marks.reserve(size_t(close - open) / 2 + varMarks.size());
+        const int base = Tok(from).pos;
+        int shift = 0; // what the binds written for variables added to the text so far
         size_t nextVar = 0;
-        int depth = 0, liftedCount = 0;
+        int depth = 0;
+        bool any = false;
         for (int i = from; i < to; ++i) {
             if (nextVar < varTokens.size() && varTokens[nextVar] == i) {
-                text += QStringView(src).mid(last, Tok(i).pos - last);
-                lifted->binds.push_back(varSlots[int(nextVar)]);
-                text += u':';
-                text += QString::number(lifted->binds.size());
-                last = Tok(i).pos + Tok(i).length;
+                marks.push_back(varMarks[nextVar]);
+                shift += varMarks[nextVar].length - Tok(i).length;
                 ++nextVar;
                 continue;
             }
@@ -1122,8 +1065,6 @@ private:
             }
             if (i <= open || i >= close || depth != 0)
                 continue;
-            // sysdate standing alone: the runner binds the engine's time instead of having the
-            // engine work out the local time for every row.
             const bool now = t.IsWord("sysdate");
             if (!now && t.kind != TokenKind::String && t.kind != TokenKind::Number)
                 continue;
@@ -1134,30 +1075,14 @@ private:
                 continue;
             if (!(Tok(i + 1).IsOp(",") || Tok(i + 1).IsOp(")")))
                 continue;
-            const QVariant v = now ? QVariant() : LiftableValue(t);
-            if (!now && !v.isValid())
-                continue;
-            text += QStringView(src).mid(last, t.pos - last);
-            if (now) {
-                lifted->binds.push_back(LiftedSql::NowBind);
-            } else {
-                lifted->values.push_back(v);
-                lifted->binds.push_back(-int(lifted->values.size()));
-                liftedTokens_.push_back(i);
-            }
-            ++liftedCount;
-            text += u':';
-            text += QString::number(lifted->binds.size());
-            last = t.pos + t.length;
+            const auto kind = now ? ValueMark::Kind::Now
+                                  : t.kind == TokenKind::String ? ValueMark::Kind::Text : ValueMark::Kind::Number;
+            marks.push_back({t.pos - base + shift, t.length, kind});
+            any = true;
         }
-        if (liftedCount == 0)
-            return nullptr;
-        const int end = EndPos(to - 1);
-        text += QStringView(src).mid(last, end - last);
-        if (text != lastLifted_)
-            lastLifted_ = QString(text.constData(), text.size());
-        lifted->text = lastLifted_;
-        return lifted;
+        if (!any)
+            return {};
+        return marks;
     }
 
     // ---- expressions
@@ -1482,8 +1407,6 @@ private:
     mutable Lexer lex_;
     mutable std::deque<Token> t_;
     mutable bool lexedAll_ = false; // the End token has been read
-    QString liftScratch_, lastLifted_; // LiftValues' buffer and the last text it made
-    std::vector<int> liftedTokens_;     // the literals LiftValues lifted last, by token
     Shape shape_;
     quint64 scopeGeneration_ = 0; // moves on whenever a name enters or leaves scope
     int p_ = 0;

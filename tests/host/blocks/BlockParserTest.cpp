@@ -1,5 +1,6 @@
 // The parser: what becomes a bind variable, what stays SQL, and how bad text is reported.
 #include "host/db/blocks/BlockParser.h"
+#include "host/db/blocks/InsertLifting.h"
 #include "host/db/Connection.h"
 #include "platform/core/Exception.h"
 
@@ -8,6 +9,7 @@
 #include "host/db/blocks/BlockRunner.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 
 using namespace host::db;
@@ -234,6 +236,15 @@ TEST(BlockParserErrors, MissingSemicolonOfTheLastEndIsForgiven)
 
 namespace {
 
+// The statement as the in-process runner sends it: its lone values lifted, or nothing.
+std::optional<LiftedSql> LiftedOf(const Program& p, const SqlText& sql)
+{
+    LiftedSql l;
+    if (!LiftInsert(p.TextOf(sql), sql, l))
+        return std::nullopt;
+    return l;
+}
+
 // Lifted values of an insert, as text for comparing: "i:5", "d:12.34", "s:It's".
 std::vector<QString> Lifted(const LiftedSql& l)
 {
@@ -258,19 +269,20 @@ TEST(BlockParser, InsertLiteralsLiftOnlyWhereTheyStandAlone)
         " end;"));
     ASSERT_EQ(p->root.body.size(), 3u);
     const SqlText& s = p->root.body[0]->sql;
-    ASSERT_TRUE(s.lifted);
-    EXPECT_EQ(s.lifted->text,
+    const auto lifted = LiftedOf(*p, s);
+    ASSERT_TRUE(lifted);
+    EXPECT_EQ(lifted->text,
               QStringLiteral("insert into T (a, b, c, d, e, f, g, h, k, m, n) values (:1, :2, '', :3, -:4, "
                              "to_date('2024-01-02','YYYY-MM-DD'), seq_x.nextval, :5, 1e3, :6, 'x' || 'y')"));
-    EXPECT_EQ(Lifted(*s.lifted), (std::vector<QString>{"s:It's", "d:12.34", "i:5", "i:9007199254740993"}));
-    ASSERT_EQ(s.lifted->binds.size(), 6);
-    EXPECT_EQ(p->vars[s.lifted->binds[0]].name.toLower(), QStringLiteral("v"));
-    EXPECT_EQ(s.lifted->binds.mid(1), (QVector<int>{-1, -2, -3, LiftedSql::NowBind, -4}));
+    EXPECT_EQ(Lifted(*lifted), (std::vector<QString>{"s:It's", "d:12.34", "i:5", "i:9007199254740993"}));
+    ASSERT_EQ(lifted->binds.size(), 6);
+    EXPECT_EQ(p->vars[lifted->binds[0]].name.toLower(), QStringLiteral("v"));
+    EXPECT_EQ(lifted->binds.mid(1), (QVector<int>{-1, -2, -3, LiftedSql::NowBind, -4}));
     // The text as written stays for the engines that read literals by column, and for messages.
     EXPECT_TRUE(s.text.contains(QStringLiteral("'It''s', '', 12.3400, -5")));
     // Too many digits to round the same everywhere; no VALUES list.
-    EXPECT_FALSE(p->root.body[1]->sql.lifted);
-    EXPECT_FALSE(p->root.body[2]->sql.lifted);
+    EXPECT_FALSE(LiftedOf(*p, p->root.body[1]->sql));
+    EXPECT_FALSE(LiftedOf(*p, p->root.body[2]->sql));
 }
 
 TEST(BlockParser, LinesOfOneShapeShareTheirLiftedText)
@@ -278,9 +290,10 @@ TEST(BlockParser, LinesOfOneShapeShareTheirLiftedText)
     const auto p = ParseBlock(QStringLiteral("begin insert into T (a, b) values (1, 'a'); insert into T (a, b) values "
                                              "(22, 'b''c'); end;"));
     ASSERT_EQ(p->root.body.size(), 2u);
-    ASSERT_TRUE(p->root.body[0]->sql.lifted && p->root.body[1]->sql.lifted);
-    EXPECT_EQ(p->root.body[0]->sql.lifted->text, p->root.body[1]->sql.lifted->text);
-    EXPECT_EQ(Lifted(*p->root.body[1]->sql.lifted), (std::vector<QString>{"i:22", "s:b'c"}));
+    const auto first = LiftedOf(*p, p->root.body[0]->sql), second = LiftedOf(*p, p->root.body[1]->sql);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->text, second->text);
+    EXPECT_EQ(Lifted(*second), (std::vector<QString>{"i:22", "s:b'c"}));
 }
 
 namespace {
@@ -291,16 +304,17 @@ QString Described(const Program& p, const Stmt& s)
     QString out = p.TextOf(s.sql).toString() + QStringLiteral(" | vars");
     for (int b : s.sql.binds)
         out += u' ' + p.vars[b].name.toLower();
-    if (!s.sql.lifted)
+    const auto lifted = LiftedOf(p, s.sql);
+    if (!lifted)
         return out + QStringLiteral(" | not lifted");
-    out += QStringLiteral(" | ") + s.sql.lifted->text + QStringLiteral(" |");
-    for (int b : s.sql.lifted->binds) {
+    out += QStringLiteral(" | ") + lifted->text + QStringLiteral(" |");
+    for (int b : lifted->binds) {
         if (b == LiftedSql::NowBind)
             out += QStringLiteral(" now");
         else if (b >= 0)
             out += u' ' + p.vars[b].name.toLower();
     }
-    for (const QString& v : Lifted(*s.sql.lifted))
+    for (const QString& v : Lifted(*lifted))
         out += u' ' + v;
     return out;
 }
@@ -363,8 +377,9 @@ TEST(BlockParser, AShapeIsNotTakenAcrossADeclaration)
     EXPECT_TRUE(p->root.body[1]->sql.binds.isEmpty());
     const Stmt& inner = *p->root.body[2]->block->body.at(0);
     EXPECT_EQ(Names(*p, inner.sql.binds), (std::vector<QString>{"y"}));
-    ASSERT_TRUE(inner.sql.lifted);
-    EXPECT_EQ(inner.sql.lifted->text, QStringLiteral("insert into T (x) values (:1, :2)"));
+    const auto lifted = LiftedOf(*p, inner.sql);
+    ASSERT_TRUE(lifted);
+    EXPECT_EQ(lifted->text, QStringLiteral("insert into T (x) values (:1, :2)"));
     EXPECT_TRUE(p->root.body[3]->sql.binds.isEmpty());
     EXPECT_EQ(p->TextOf(p->root.body[3]->sql), QStringLiteral("insert into T (x) values (4, y)"));
 }
