@@ -1,5 +1,6 @@
 #include "host/admin/AdminTool.h"
 
+#include "host/admin/Passwords.h"
 #include "host/admin/TextTable.h"
 #include "host/db/DbService.h"
 #include "host/admin/DemoData.h"
@@ -192,6 +193,49 @@ int Sql(const Options& o, QIODevice* in, QTextStream& out)
     return ExitOk;
 }
 
+// passwd CODE: the new password is the first line of standard input, never an argument that
+// other users of the machine could read from the process list.
+int Passwd(const Options& o, QIODevice* in, QTextStream& out)
+{
+    if (o.rest.size() != 1)
+        throw UsageError{QStringLiteral("passwd takes exactly one argument: the operator's code")};
+    QByteArray line = in ? in->readLine() : QByteArray();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    const auto password = DecodeUtf8(line);
+    if (!password)
+        throw UsageError{QStringLiteral("the password is not valid UTF-8 text; nothing was changed")};
+    if (password->isEmpty())
+        throw UsageError{QStringLiteral("no password on standard input; nothing was changed (an empty password is not allowed)")};
+    auto svc = OpenService(o);
+    db::CreateSchema(svc->GetConnection());
+    SetPassword(*svc, o.rest.front(), *password);
+    out << "Password set for operator " << o.rest.front().trimmed() << "\n";
+    return ExitOk;
+}
+
+int Migrate(const Options& o, QTextStream& out)
+{
+    if (!o.rest.isEmpty())
+        throw UsageError{QStringLiteral("migrate-passwords takes no argument \"%1\"").arg(o.rest.front())};
+    auto svc = OpenService(o);
+    db::CreateSchema(svc->GetConnection());
+    const int n = MigratePasswords(*svc);
+    out << n << (n == 1 ? " password moved into a hash\n" : " passwords moved into hashes\n");
+    return ExitOk;
+}
+
+int Unlock(const Options& o, QTextStream& out)
+{
+    if (o.rest.size() != 1)
+        throw UsageError{QStringLiteral("unlock takes exactly one argument: the operator's code")};
+    auto svc = OpenService(o);
+    db::CreateSchema(svc->GetConnection());
+    UnlockOperator(*svc, o.rest.front());
+    out << "Operator " << o.rest.front().trimmed() << " may log in again\n";
+    return ExitOk;
+}
+
 } // namespace
 
 QString Usage()
@@ -207,6 +251,10 @@ QString Usage()
         "                               a select prints its rows, \"-\" reads the text from standard input;\n"
         "                               text that starts with \"--\" goes after a \"--\" separator:\n"
         "                               sql -- \"--comment ...\"\n"
+        "  passwd CODE                  set an operator's password, read from the first line of\n"
+        "                               standard input (never give it as an argument)\n"
+        "  migrate-passwords            move plain and SHA-256 passwords into Argon2id hashes\n"
+        "  unlock CODE                  clear an operator's failed logins and lockout\n"
         "Text is UTF-8; other bytes are refused.\n"
         "TARGET: sqlite:PATH, a file path, postgresql://... or a libpq \"key=value\" string.\n"
         "Default: %1\n")
@@ -267,6 +315,12 @@ int RunAdmin(const QStringList& args, QIODevice* in, QTextStream& out, QTextStre
         }
         if (o.command == QLatin1String("sql"))
             return Sql(o, in, out);
+        if (o.command == QLatin1String("passwd"))
+            return Passwd(o, in, out);
+        if (o.command == QLatin1String("migrate-passwords"))
+            return Migrate(o, out);
+        if (o.command == QLatin1String("unlock"))
+            return Unlock(o, out);
         throw UsageError{QStringLiteral("Unknown command \"%1\"").arg(o.command)};
     } catch (const UsageError& e) {
         err << "jxc-admin: " << e.message << "\n\n" << Usage();

@@ -3,6 +3,9 @@
 //   jxc-admin [--db TARGET] init
 //   jxc-admin [--db TARGET] seed-demo [--bills N] [--lines N] [--seed N]
 //   jxc-admin [--db TARGET] sql "<Oracle SQL or anonymous block>"   ("-" reads standard input)
+//   jxc-admin [--db TARGET] passwd CODE            (the password: standard input's first line)
+//   jxc-admin [--db TARGET] migrate-passwords
+//   jxc-admin [--db TARGET] unlock CODE
 // TARGET is sqlite:PATH, a file path, postgresql://... or a libpq "key=value" string; the
 // default is the host's own SQLite file (host::db::DefaultDatabasePath).
 #include <QString>
@@ -16,7 +19,7 @@ namespace host::admin {
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
 // args without the program name, as the program received them; text that is not UTF-8 is
-// refused. in is read for "sql -" and may be null (no input). Results go to out, errors and
+// refused. in is read for "sql -" and "passwd" and may be null (no input). Results go to out, errors and
 // usage to err.
 int RunAdmin(const QList<QByteArray>& args, QIODevice* in, QTextStream& out, QTextStream& err);
 // The same with arguments already decoded.

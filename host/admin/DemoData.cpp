@@ -1,5 +1,6 @@
 #include "host/admin/DemoData.h"
 
+#include "host/admin/Passwords.h"
 #include "platform/core/Currency.h"
 #include "platform/core/Exception.h"
 #include "host/db/dialect/Dialect.h"
@@ -747,6 +748,8 @@ DemoSummary SeedDemo(Connection& c, const DemoOptions& options)
     IdPool ids(c);
     Generate(ids, options, w);
     Write(c, w);
+    // Only this marks a database as a demo, where operators log in without a password.
+    host::admin::MarkDemoDatabase(c);
     tx.Commit();
 
     DemoSummary sum;

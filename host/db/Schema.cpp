@@ -93,6 +93,11 @@ std::vector<Table> Tables(Engine e)
     t.push_back({"sys_operator",
                  {{"OperatorID", Kind::Id, PK}, {"OperatorCode", Kind::Code, "NOT NULL UNIQUE"},
                   {"OperatorName", Kind::Text}, {"Password", Kind::Text, "DEFAULT ''"}}});
+    // Passwords apart from the operators' list: the hash, and the failed logins counted.
+    t.push_back({"sys_password",
+                 {{"OperatorID", Kind::Id, PK}, {"PasswordHash", Kind::Text}, {"Failures", Kind::Int, "NOT NULL DEFAULT 0"},
+                  {"NextTry", Kind::Date}, {"LockedUntil", Kind::Date}}});
+    t.push_back({"sys_setting", {{"SettingName", Kind::Code, PK}, {"SettingValue", Kind::Text}}});
     t.push_back({"sys_operatorright",
                  {{"OperatorID", Kind::Id, "NOT NULL"}, {"PluginID", Kind::Int, "NOT NULL"},
                   {"BrowseLevel", Kind::Flag}, {"OperateRight", Kind::Flag}},

@@ -1,6 +1,7 @@
 #include "host/shell/HostSession.h"
 
 #include "host/admin/DemoData.h"
+#include "host/admin/Passwords.h"
 #include "host/db/Schema.h"
 #include "host/services/DictService.h"
 #include "host/services/HostLook.h"
@@ -14,12 +15,12 @@
 #include "platform/core/Exception.h"
 
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -138,25 +139,6 @@ QList<plugin::TOperator> HostSession::Operators() const
     return out;
 }
 
-QString PasswordOf(const HostSession& session, const QString& operatorCode)
-{
-    if (!session.Db())
-        return {};
-    return session.Db()->QueryValue(QStringLiteral("select Password from sys_operator where OperatorCode = :1"),
-                                    {operatorCode});
-}
-
-bool PasswordMatches(const QString& stored, const QString& entered)
-{
-    if (stored.isEmpty())
-        return true;
-    if (stored.startsWith(QLatin1String("sha256:"), Qt::CaseInsensitive)) {
-        const QByteArray hash = QCryptographicHash::hash(entered.toUtf8(), QCryptographicHash::Sha256).toHex();
-        return QString::fromLatin1(hash).compare(stored.mid(7).trimmed(), Qt::CaseInsensitive) == 0;
-    }
-    return stored == entered;
-}
-
 void HostSession::Start(const plugin::TOperator& op, const QString& configFolder, QWidget* hostWindow)
 {
     operator_ = op;
@@ -195,6 +177,13 @@ void HostSession::Stop()
     db_.Reset();
 }
 
+QString LoginBypassRefusal(const HostSession& session, const QString& option)
+{
+    if (session.Db() && admin::IsDemoDatabase(*session.Db()))
+        return {};
+    return QStringLiteral("%1 只能用于演示数据库：这个数据库的操作员须在登录窗口输入密码登录。").arg(option);
+}
+
 std::optional<plugin::TOperator> RunLogin(const HostSession& session, platform::TApplication* app)
 {
     const QList<plugin::TOperator> operators = session.Operators();
@@ -231,8 +220,24 @@ std::optional<plugin::TOperator> RunLogin(const HostSession& session, platform::
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         const QString code = who->currentData().toString();
-        if (!PasswordMatches(PasswordOf(session, code), password->text())) {
-            error->setText(QStringLiteral("密码不正确"));
+        qint64 id = 0;
+        for (const plugin::TOperator& op : operators)
+            if (op.OperatorCode == code)
+                id = op.OperatorId;
+        admin::LoginCheck check;
+        // Hashing the password takes a noticeable moment on purpose.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            check = admin::CheckLogin(*session.Db(), id, password->text(), admin::DatabaseNow(*session.Db()));
+        } catch (const platform::Exception& e) {
+            check = {};
+            error->setText(e.Message());
+            QGuiApplication::restoreOverrideCursor();
+            return;
+        }
+        QGuiApplication::restoreOverrideCursor();
+        if (check.outcome != admin::LoginOutcome::Ok) {
+            error->setText(admin::LoginMessage(check));
             password->selectAll();
             password->setFocus();
             return;

@@ -69,13 +69,13 @@ private:
     int pluginId_ = 0;
 };
 
-// The login: picks an operator (and checks the password when one is set). nullopt when the
+// The login: picks an operator and checks the password (host/admin/Passwords.h: hashes, the
+// wait after failures, the lockout; no password only on a demo database). nullopt when the
 // user cancels.
 std::optional<plugin::TOperator> RunLogin(const HostSession& session, platform::TApplication* app);
 
-// Password check against sys_operator.Password: "" = none; "sha256:<hex>" = the SHA-256 of
-// the UTF-8 password; anything else is compared as written.
-bool PasswordMatches(const QString& stored, const QString& entered);
-QString PasswordOf(const HostSession& session, const QString& operatorCode);
+// Whether the host may start as an operator without the login dialog (--operator,
+// --screenshot): only on a demo database. Empty when it may, else the reason.
+QString LoginBypassRefusal(const HostSession& session, const QString& option);
 
 } // namespace host

@@ -89,6 +89,14 @@ int main(int argc, char** argv)
         return fatal(QStringLiteral("无法打开数据库 %1：\n%2").arg(host::DisplayTarget(session.Target()), MessageOf(e)));
     }
     try {
+        // Starting without the login dialog is for the demo database alone.
+        if (!options->operatorCode.isEmpty() || screenshot) {
+            const QString refusal =
+                host::LoginBypassRefusal(session, options->operatorCode.isEmpty() ? QStringLiteral("--screenshot")
+                                                                                 : QStringLiteral("--operator"));
+            if (!refusal.isEmpty())
+                return fatal(refusal);
+        }
         if (!options->operatorCode.isEmpty()) {
             op = session.FindOperator(options->operatorCode);
         } else if (screenshot) {

@@ -6,10 +6,15 @@
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
 
+#include <QFile>
 #include <charconv>
 #include <cmath>
 #include <sqlite3.h>
 #include <vector>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace host::db {
 
@@ -394,6 +399,15 @@ void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : path_(path)
 {
+#ifndef _WIN32
+    // A new database file is its owner's alone: it holds the operators' password hashes.
+    // SQLite gives its journal and WAL files the database file's permissions.
+    if (!path.isEmpty() && path != u":memory:" && !path.startsWith(u"file:")) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    }
+#endif
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {

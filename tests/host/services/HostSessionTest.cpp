@@ -1,12 +1,13 @@
 // The host's run: database opening with the demo on first start, operators, login, the
 // unattended application object and the last-resort guard.
+#include "host/db/Schema.h"
+#include "host/db/dialect/Dialect.h"
 #include "host/shell/DesktopApplication.h"
 #include "host/shell/HostSession.h"
 #include "platform/core/Exception.h"
 #include "tests/support/ScriptedApplication.h"
 
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -73,14 +74,34 @@ TEST_F(HostSessionTest, StartBuildsEveryServiceForTheOperator)
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("cfg/Host.ini"))));
 }
 
-TEST(HostLogin, PasswordsPlainOrHashed)
+// Outside the demo the host starts only through the login, and asks for a password.
+TEST_F(HostSessionTest, StartingWithoutTheLoginIsForTheDemoDatabaseAlone)
 {
-    const QString hash = QString::fromLatin1(QCryptographicHash::hash("口令1", QCryptographicHash::Sha256).toHex());
-    EXPECT_TRUE(host::PasswordMatches(QString(), QStringLiteral("anything")));
-    EXPECT_TRUE(host::PasswordMatches(QStringLiteral("abc"), QStringLiteral("abc")));
-    EXPECT_FALSE(host::PasswordMatches(QStringLiteral("abc"), QStringLiteral("abd")));
-    EXPECT_TRUE(host::PasswordMatches(QStringLiteral("sha256:") + hash, QStringLiteral("口令1")));
-    EXPECT_FALSE(host::PasswordMatches(QStringLiteral("sha256:") + hash, QStringLiteral("口令2")));
+    host::HostSession demo(&app);
+    demo.OpenDatabase(Target());
+    EXPECT_TRUE(host::LoginBypassRefusal(demo, QStringLiteral("--operator")).isEmpty());
+
+    // A database made by init, with an operator of its own and no password set: no demo.
+    const QString plain = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("plain.sqlite"));
+    {
+        auto c = host::db::Open(plain);
+        host::db::CreateSchema(*c);
+        host::db::Execute(*c, QStringLiteral("insert into sys_operator (OperatorID, OperatorCode, OperatorName) values (1, '001', '张三')"));
+    }
+    host::HostSession s(&app);
+    s.OpenDatabase(plain);
+    ASSERT_FALSE(s.CreatedDemo());
+    EXPECT_EQ(host::LoginBypassRefusal(s, QStringLiteral("--screenshot")),
+              QStringLiteral("--screenshot 只能用于演示数据库：这个数据库的操作员须在登录窗口输入密码登录。"));
+    QString errorShown;
+    app.QueueDialog([&](QDialog& d) {
+        d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        errorShown = d.findChild<QLabel*>(QStringLiteral("lblError"))->text();
+        EXPECT_TRUE(d.isVisible()) << "an empty password does not log in";
+        d.reject();
+    });
+    EXPECT_FALSE(host::RunLogin(s, &app));
+    EXPECT_EQ(errorShown, QStringLiteral("该操作员还没有设置密码，请管理员用 jxc-admin passwd 设置后再登录"));
 }
 
 TEST_F(HostSessionTest, LoginPicksAnOperatorAndRefusesAWrongPassword)
