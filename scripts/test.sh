@@ -10,6 +10,9 @@ if [ -z "${JXC_TEST_PG:-}" ]; then
     export JXC_TEST_PG="$conn"
     # The server is this script's own: the reconnect tests may restart it.
     export JXC_TEST_PG_RESTART="${JXC_TEST_PG_RESTART:-$PWD/scripts/pg-test-server.sh --restart}"
+    # The authority the server's TLS certificate chains to, for the verified-connection test.
+    ca=/var/lib/postgresql/jxc-test-tls/ca.crt
+    [ -f "$ca" ] && export JXC_TEST_PG_CA="${JXC_TEST_PG_CA:-$ca}"
   else
     echo "PostgreSQL server could not be started; its tests will be skipped" >&2
   fi

@@ -24,6 +24,7 @@ namespace {
 
 struct Options {
     QString db;
+    db::TransportPolicy transport;
     QString command;
     QStringList rest;
     std::optional<int> bills, lines;
@@ -88,6 +89,10 @@ Options Parse(const QStringList& args)
         const QString name = a.startsWith(QLatin1String("--")) ? a.section(u'=', 0, 0) : a;
         if (name == QLatin1String("--db"))
             o.db = value();
+        else if (name == QLatin1String("--db-ca"))
+            o.transport.caFile = value();
+        else if (a == QLatin1String("--db-insecure"))
+            o.transport.insecure = true;
         else if (name == QLatin1String("--bills"))
             o.bills = ParseCount(QStringLiteral("--bills"), value(), 0, 1000000);
         else if (name == QLatin1String("--lines"))
@@ -117,7 +122,7 @@ QString TargetOf(const Options& o)
 
 plugin::IntfPtr<db::DbService> OpenService(const Options& o)
 {
-    return plugin::IntfPtr<db::DbService>(new db::DbService(db::Open(TargetOf(o))));
+    return plugin::IntfPtr<db::DbService>(new db::DbService(db::Open(TargetOf(o), o.transport)));
 }
 
 int Init(const Options& o, QTextStream& out)
@@ -208,7 +213,7 @@ int Passwd(const Options& o, QIODevice* in, QTextStream& out)
     if (password->isEmpty())
         throw UsageError{QStringLiteral("no password on standard input; nothing was changed (an empty password is not allowed)")};
     auto svc = OpenService(o);
-    db::CreateSchema(svc->GetConnection());
+    db::OpenSchema(svc->GetConnection());
     SetPassword(*svc, o.rest.front(), *password);
     out << "Password set for operator " << o.rest.front().trimmed() << "\n";
     return ExitOk;
@@ -219,7 +224,7 @@ int Migrate(const Options& o, QTextStream& out)
     if (!o.rest.isEmpty())
         throw UsageError{QStringLiteral("migrate-passwords takes no argument \"%1\"").arg(o.rest.front())};
     auto svc = OpenService(o);
-    db::CreateSchema(svc->GetConnection());
+    db::OpenSchema(svc->GetConnection());
     const int n = MigratePasswords(*svc);
     out << n << (n == 1 ? " password moved into a hash\n" : " passwords moved into hashes\n");
     return ExitOk;
@@ -230,7 +235,7 @@ int Unlock(const Options& o, QTextStream& out)
     if (o.rest.size() != 1)
         throw UsageError{QStringLiteral("unlock takes exactly one argument: the operator's code")};
     auto svc = OpenService(o);
-    db::CreateSchema(svc->GetConnection());
+    db::OpenSchema(svc->GetConnection());
     UnlockOperator(*svc, o.rest.front());
     out << "Operator " << o.rest.front().trimmed() << " may log in again\n";
     return ExitOk;
@@ -241,7 +246,7 @@ int Unlock(const Options& o, QTextStream& out)
 QString Usage()
 {
     return QStringLiteral(
-        "Usage: jxc-admin [--db TARGET] COMMAND\n"
+        "Usage: jxc-admin [--db TARGET] [--db-ca FILE] [--db-insecure] COMMAND\n"
         "Commands:\n"
         "  init                         create the tables, sequence and counters (keeps existing data)\n"
         "  seed-demo [--bills N] [--lines N] [--seed N]\n"
@@ -257,6 +262,9 @@ QString Usage()
         "  unlock CODE                  clear an operator's failed logins and lockout\n"
         "Text is UTF-8; other bytes are refused.\n"
         "TARGET: sqlite:PATH, a file path, postgresql://... or a libpq \"key=value\" string.\n"
+        "A server on another host is reached only over TLS verified against --db-ca FILE (or the\n"
+        "sslrootcert the target names), unless --db-insecure is given. Keep the server's password\n"
+        "in libpq's password file (~/.pgpass) or a service file, never in TARGET on the command line.\n"
         "Default: %1\n")
         .arg(db::DefaultDatabasePath());
 }

@@ -78,8 +78,17 @@ public:
     virtual qint64 NextSequenceValue(const QString& name) = 0;
 };
 
+// How a connection to a database server must be secured. A server on another host is reached
+// only over TLS with its certificate verified against a certificate authority (libpq's
+// verify-full), unless insecure says otherwise; a server on this machine (a socket folder,
+// localhost, 127.0.0.1, ::1) may be reached without. SQLite files are local.
+struct TransportPolicy {
+    QString caFile;        // the authority's certificate file; verify-full against it wherever given
+    bool insecure = false; // a server on another host without verified TLS is allowed
+};
+
 // Opens "sqlite:PATH", a bare file path, or "postgresql://..." / "postgres://..." / a libpq
-// "key=value" string.
-std::unique_ptr<Connection> Open(const QString& target);
+// "key=value" string. Throws EDatabaseError, also when the policy refuses the connection.
+std::unique_ptr<Connection> Open(const QString& target, const TransportPolicy& policy = {});
 
 } // namespace host::db

@@ -8,7 +8,7 @@
 
 namespace host::db {
 
-std::unique_ptr<Connection> Open(const QString& target)
+std::unique_ptr<Connection> Open(const QString& target, const TransportPolicy& policy)
 {
     const QString t = target.trimmed();
     if (t.isEmpty())
@@ -21,11 +21,11 @@ std::unique_ptr<Connection> Open(const QString& target)
     }
     if (t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
         || t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive))
-        return std::make_unique<PgConnection>(t);
+        return std::make_unique<PgConnection>(t, policy);
     // libpq's "key=value ..." form; anything else is a file path.
     static const QRegularExpression keyValue(QStringLiteral("^[A-Za-z_]+\\s*="));
     if (keyValue.match(t).hasMatch())
-        return std::make_unique<PgConnection>(t);
+        return std::make_unique<PgConnection>(t, policy);
     return std::make_unique<SqliteConnection>(target);
 }
 

@@ -375,7 +375,56 @@ void CreateSchema(Connection& c)
         c.ExecNative(sql, {}, nullptr);
     if (c.GetEngine() == Engine::SQLite)
         InstallSqliteRules(c, Tables(Engine::SQLite));
+    c.ExecNative(QStringLiteral("DELETE FROM sys_setting WHERE SettingName = 'SchemaVersion'"), {}, nullptr);
+    c.ExecNative(QStringLiteral("INSERT INTO sys_setting (SettingName, SettingValue) VALUES ('SchemaVersion', '%1')")
+                     .arg(SchemaVersion),
+                 {}, nullptr);
     tx.Commit();
+}
+
+namespace {
+
+class FirstValue final : public RowSink {
+public:
+    void Columns(const QVector<ResultColumn>&) override {}
+    bool Row(QVariant* values) override
+    {
+        value = values[0];
+        return false;
+    }
+    QVariant value;
+};
+
+} // namespace
+
+int StoredSchemaVersion(Connection& c)
+{
+    FirstValue v;
+    try {
+        c.ExecNative(QStringLiteral("SELECT SettingValue FROM sys_setting WHERE SettingName = 'SchemaVersion'"), {}, &v);
+    } catch (const platform::EDatabaseError&) {
+        return 0; // no settings table: made before versions were kept, or empty
+    }
+    return v.value.toInt();
+}
+
+void OpenSchema(Connection& c)
+{
+    const int stored = StoredSchemaVersion(c);
+    if (stored >= SchemaVersion)
+        return;
+    try {
+        CreateSchema(c);
+    } catch (const platform::EDatabaseError& e) {
+        if (c.GetEngine() != Engine::PostgreSQL)
+            throw;
+        throw platform::EDatabaseError(
+            QStringLiteral("数据库的表结构需要%1（版本 %2，本程序需要版本 %3）：请管理员以数据库所有者的身份运行 jxc-admin init。\n%4")
+                .arg(stored == 0 ? QStringLiteral("建立") : QStringLiteral("升级"))
+                .arg(stored)
+                .arg(SchemaVersion)
+                .arg(e.Message()));
+    }
 }
 
 } // namespace host::db

@@ -31,13 +31,26 @@
 //                         first NextCounter returns 1)
 //   sys_sequence          SQLite only: SequenceName primary key (upper case), SequenceValue
 //                         (the last value handed out)
+//   sys_password          OperatorID id primary key, PasswordHash text (Argon2id), Failures,
+//                         NextTry, LockedUntil: host/admin/Passwords.h
+//   sys_setting           SettingName code primary key, SettingValue text: SchemaVersion, and
+//                         DemoDatabase = 1 on a database demo seeding filled
 #include "host/db/Connection.h"
 
 #include <QStringList>
 
 namespace host::db {
 
+// The version of the tables this program makes; CreateSchema records it in sys_setting.
+constexpr int SchemaVersion = 1;
+
 void CreateSchema(Connection& c);
+// The version a database records; 0 when it records none.
+int StoredSchemaVersion(Connection& c);
+// What a workstation runs when it opens a database: nothing when its tables are current (no
+// DDL at every start: a server's workstation roles may not run any), else CreateSchema. On a
+// server a refusal says that the owner must run jxc-admin init.
+void OpenSchema(Connection& c);
 
 // The statements CreateSchema runs on the engine, in order (for tools that show them).
 QStringList SchemaStatements(Engine engine);

@@ -19,7 +19,12 @@ std::optional<HostOptions> ParseHostOptions(const QStringList& arguments, QStrin
     const QCommandLineOption shot(QStringLiteral("screenshot"), QStringLiteral("载入数据后把窗口保存为 PNG 并退出"),
                                   QStringLiteral("file"));
     const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("配置文件夹"), QStringLiteral("dir"));
-    parser.addOptions({help, db, op, module, shot, config});
+    const QCommandLineOption ca(QStringLiteral("db-ca"),
+                                QStringLiteral("数据库服务器证书的 CA 证书文件（连接其他主机上的服务器时必需）"),
+                                QStringLiteral("file"));
+    const QCommandLineOption insecure(QStringLiteral("db-insecure"),
+                                      QStringLiteral("允许不经证书验证连接其他主机上的数据库服务器"));
+    parser.addOptions({help, db, op, module, shot, config, ca, insecure});
 
     auto fail = [&](const QString& why) -> std::optional<HostOptions> {
         if (message)
@@ -43,8 +48,10 @@ std::optional<HostOptions> ParseHostOptions(const QStringList& arguments, QStrin
     o.modulePath = parser.value(module).trimmed();
     o.screenshot = parser.value(shot).trimmed();
     o.configDir = parser.value(config).trimmed();
+    o.databaseCa = parser.value(ca).trimmed();
+    o.databaseInsecure = parser.isSet(insecure);
     for (const auto& [opt, value] : {std::pair{&db, &o.database}, {&op, &o.operatorCode}, {&module, &o.modulePath},
-                                     {&shot, &o.screenshot}, {&config, &o.configDir}})
+                                     {&shot, &o.screenshot}, {&config, &o.configDir}, {&ca, &o.databaseCa}})
         if (parser.isSet(*opt) && value->isEmpty())
             return fail(QStringLiteral("选项 --%1 需要一个值").arg(opt->names().constFirst()));
     return o;

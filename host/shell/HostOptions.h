@@ -12,6 +12,8 @@ struct HostOptions {
     QString modulePath;   // --module: empty: the module beside the executable
     QString screenshot;   // --screenshot: PNG of the window after the first load, then exit
     QString configDir;    // --config: folder of the ini files; empty: the user's
+    QString databaseCa;   // --db-ca: the authority the database server's certificate must chain to
+    bool databaseInsecure = false; // --db-insecure: a server on another host without verified TLS
     bool help = false;    // the usage text is in the error argument
 };
 

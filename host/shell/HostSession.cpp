@@ -3,6 +3,7 @@
 #include "host/admin/DemoData.h"
 #include "host/admin/Passwords.h"
 #include "host/db/Schema.h"
+#include "host/db/engines/PgConnection.h"
 #include "host/services/DictService.h"
 #include "host/services/HostLook.h"
 #include "host/services/IniService.h"
@@ -68,15 +69,31 @@ HostSession::HostSession(platform::TApplication* app) : app_(app) {}
 
 HostSession::~HostSession() { Stop(); }
 
-void HostSession::OpenDatabase(const QString& target)
+QString HostSession::TransportText() const
+{
+    const auto* pg = db_ ? dynamic_cast<const db::PgConnection*>(&db_->GetConnection()) : nullptr;
+    if (!pg)
+        return {};
+    switch (pg->GetTransport()) {
+    case db::PgConnection::Transport::Local:
+        return QStringLiteral("本机连接");
+    case db::PgConnection::Transport::Verified:
+        return QStringLiteral("TLS 已验证");
+    case db::PgConnection::Transport::Unverified:
+        break;
+    }
+    return QStringLiteral("未经验证的连接");
+}
+
+void HostSession::OpenDatabase(const QString& target, const db::TransportPolicy& policy)
 {
     target_ = target.trimmed().isEmpty() ? QStringLiteral("sqlite:") + db::DefaultDatabasePath() : target.trimmed();
     const QString file = SqliteFileOf(target_);
     const bool fresh = !file.isEmpty() && !QFileInfo::exists(file);
     std::unique_ptr<db::Connection> c;
     try {
-        c = db::Open(target_);
-        db::CreateSchema(*c);
+        c = db::Open(target_, policy);
+        db::OpenSchema(*c);
         if (fresh)
             db::SeedDemo(*c);
     } catch (...) {

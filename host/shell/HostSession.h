@@ -31,7 +31,10 @@ public:
     // Opens the database; empty target: the demo database. A SQLite file that does not exist
     // yet is created with the schema and the demo data (and removed again when that fails).
     // An existing database gets whatever host tables it lacks. Throws platform::Exception.
-    void OpenDatabase(const QString& target);
+    void OpenDatabase(const QString& target, const db::TransportPolicy& policy = {});
+    // How the link to a database server is secured, for the status bar: "本机连接",
+    // "TLS 已验证" or "未经验证的连接"; empty for a SQLite file.
+    QString TransportText() const;
     bool CreatedDemo() const { return createdDemo_; }
     const QString& Target() const { return target_; }
     db::DbService* Db() const { return db_.Get(); }

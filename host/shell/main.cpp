@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     host::HostSession session(&appObject);
     plugin::TOperator op;
     try {
-        session.OpenDatabase(options->database);
+        session.OpenDatabase(options->database, host::db::TransportPolicy{options->databaseCa, options->databaseInsecure});
     } catch (const std::exception& e) {
         return fatal(QStringLiteral("无法打开数据库 %1：\n%2").arg(host::DisplayTarget(session.Target()), MessageOf(e)));
     }
@@ -119,7 +119,9 @@ int main(int argc, char** argv)
         host::HostWindow window(&appObject, &screenObject);
         session.Start(op, options->configDir, &window);
         window.SetStatusInfo(QStringLiteral("操作员：%1 %2").arg(op.OperatorCode, op.OperatorName),
-                             QStringLiteral("数据库：%1").arg(host::DisplayTarget(session.Target())));
+                             session.TransportText().isEmpty()
+                                 ? QStringLiteral("数据库：%1").arg(host::DisplayTarget(session.Target()))
+                                 : QStringLiteral("数据库：%1（%2）").arg(host::DisplayTarget(session.Target()), session.TransportText()));
         if (session.CreatedDemo())
             window.statusBar()->showMessage(QStringLiteral("已创建演示数据库"), 8000);
         const QString hostIni = QStringLiteral("Host.ini");

@@ -5,6 +5,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
 
+#include <QFile>
 #include <charconv>
 #include <libpq-fe.h>
 #include <vector>
@@ -150,15 +151,125 @@ void IgnoreNotice(void*, const char*) {}
 
 } // namespace
 
-PgConnection::PgConnection(const QString& conninfo)
+namespace {
+
+QString RefusalText()
 {
-    conn_ = PQconnectdb(conninfo.toUtf8().constData());
+    return QStringLiteral("连接其他主机上的数据库服务器须使用经过验证的 TLS 加密连接：请用 --db-ca 指定签发服务器证书的 CA "
+                          "证书文件；确实要不加验证地连接时，请加 --db-insecure。");
+}
+
+bool IsLocalHost(const QString& host)
+{
+    const QString h = host.trimmed();
+    return h.isEmpty() || h.startsWith(u'/') || h.startsWith(u'@') || h.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+        || h == QLatin1String("127.0.0.1") || h == QLatin1String("::1");
+}
+
+// The connection's keywords and values as libpq reads them, with the policy applied.
+struct ConnectionParams {
+    std::vector<QByteArray> keys, values;
+    bool local = true;
+    bool verified = false;
+
+    QByteArray Get(const char* key) const
+    {
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key)
+                return values[i];
+        return {};
+    }
+    void Set(const char* key, const QByteArray& value)
+    {
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key) {
+                values[i] = value;
+                return;
+            }
+        keys.emplace_back(key);
+        values.push_back(value);
+    }
+};
+
+ConnectionParams ApplyPolicy(const QString& conninfo, const TransportPolicy& policy)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(conninfo.toUtf8().constData(), &error);
+    if (!options) {
+        const QString why = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
+        PQfreemem(error);
+        throw EDatabaseError(QStringLiteral("Cannot read the connection text: ") + why);
+    }
+    ConnectionParams p;
+    for (PQconninfoOption* o = options; o->keyword; ++o)
+        if (o->val) {
+            p.keys.emplace_back(o->keyword);
+            p.values.emplace_back(o->val);
+        }
+    PQconninfoFree(options);
+
+    // Every host a connection may try must be this machine for it to count as local.
+    QByteArray hosts = p.Get("host");
+    if (hosts.isEmpty() && p.Get("service").isEmpty())
+        hosts = qgetenv("PGHOST");
+    for (const QByteArray& h : hosts.split(','))
+        p.local = p.local && IsLocalHost(QString::fromUtf8(h));
+    for (const QByteArray& a : p.Get("hostaddr").split(','))
+        p.local = p.local && (a.trimmed().isEmpty() || IsLocalHost(QString::fromUtf8(a)));
+    const QByteArray mode = p.Get("sslmode");
+    p.verified = mode == "verify-ca" || mode == "verify-full";
+    if (!policy.caFile.isEmpty()) {
+        p.Set("sslrootcert", QFile::encodeName(policy.caFile));
+        if (mode != "verify-full")
+            p.Set("sslmode", "verify-full");
+        p.verified = true;
+    } else if (!p.local && !p.verified && !p.Get("sslrootcert").isEmpty()) {
+        p.Set("sslmode", "verify-full"); // an authority named in the connection text is used
+        p.verified = true;
+    }
+    if (!p.local && !p.verified && !policy.insecure)
+        throw EDatabaseError(RefusalText());
+    return p;
+}
+
+} // namespace
+
+PgConnection::PgConnection(const QString& conninfo, const TransportPolicy& policy)
+{
+    const ConnectionParams params = ApplyPolicy(conninfo, policy);
+    std::vector<const char*> keys, values;
+    for (size_t i = 0; i < params.keys.size(); ++i) {
+        keys.push_back(params.keys[i].constData());
+        values.push_back(params.values[i].constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    conn_ = PQconnectdbParams(keys.data(), values.data(), 0);
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
         const QString msg = conn_ ? QString::fromUtf8(PQerrorMessage(conn_)).trimmed() : QStringLiteral("out of memory");
         PQfinish(conn_);
         conn_ = nullptr;
         throw EDatabaseError(QStringLiteral("Cannot connect to the database server: ") + msg);
     }
+    // What the connection became, a service file's settings included, decides in the end.
+    bool local = params.local, verified = params.verified;
+    if (PQconninfoOption* effective = PQconninfo(conn_)) {
+        for (PQconninfoOption* o = effective; o->keyword; ++o) {
+            const QByteArray key(o->keyword), value(o->val ? o->val : "");
+            if (key == "sslmode")
+                verified = value == "verify-ca" || value == "verify-full";
+        }
+        PQconninfoFree(effective);
+    }
+    if (const char* host = PQhost(conn_))
+        local = local && IsLocalHost(QString::fromUtf8(host));
+    verified = verified && PQsslInUse(conn_);
+    if (!local && !verified && !policy.insecure) {
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw EDatabaseError(RefusalText());
+    }
+    transport_ = verified ? Transport::Verified : local ? Transport::Local : Transport::Unverified;
     // "relation already exists, skipping" and the like are not for the user.
     PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
     try {

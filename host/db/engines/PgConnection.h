@@ -15,8 +15,13 @@ namespace host::db {
 
 class PgConnection final : public Connection {
 public:
-    // conninfo: "key=value ..." or a postgresql:// URI. Throws EDatabaseError.
-    explicit PgConnection(const QString& conninfo);
+    // conninfo: "key=value ..." or a postgresql:// URI. Throws EDatabaseError, also when the
+    // policy refuses it (another host without verified TLS).
+    explicit PgConnection(const QString& conninfo, const TransportPolicy& policy = {});
+
+    // How the link to the server is secured, as the status bar tells it.
+    enum class Transport { Local, Verified, Unverified };
+    Transport GetTransport() const { return transport_; }
     ~PgConnection() override;
 
     Engine GetEngine() const override { return Engine::PostgreSQL; }
@@ -48,6 +53,7 @@ private:
 
     pg_conn* conn_ = nullptr;
     bool inTransaction_ = false;
+    Transport transport_ = Transport::Local;
     bool begun_ = false; // BEGIN has gone to the server for the open writer transaction
     QHash<QByteArray, QByteArray> prepared_; // text + parameter types -> statement name
     QSet<QByteArray> seen_;                   // sent once, not prepared yet

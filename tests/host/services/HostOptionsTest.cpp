@@ -17,7 +17,8 @@ TEST(HostOptions, ReadsEveryOptionTrimmed)
 {
     QString msg;
     auto o = host::ParseHostOptions(Args({"--db", "sqlite:/tmp/a b.sqlite", "--operator", " 001 ", "--module",
-                                          "/x/libjxc-transfer.so", "--screenshot=/tmp/s.png", "--config", "/tmp/cfg"}),
+                                          "/x/libjxc-transfer.so", "--screenshot=/tmp/s.png", "--config", "/tmp/cfg",
+                                          "--db-ca", " /etc/jxc/ca.crt ", "--db-insecure"}),
                                     &msg);
     ASSERT_TRUE(o) << msg.toStdString();
     EXPECT_EQ(o->database, QStringLiteral("sqlite:/tmp/a b.sqlite"));
@@ -25,6 +26,11 @@ TEST(HostOptions, ReadsEveryOptionTrimmed)
     EXPECT_EQ(o->modulePath, QStringLiteral("/x/libjxc-transfer.so"));
     EXPECT_EQ(o->screenshot, QStringLiteral("/tmp/s.png"));
     EXPECT_EQ(o->configDir, QStringLiteral("/tmp/cfg"));
+    EXPECT_EQ(o->databaseCa, QStringLiteral("/etc/jxc/ca.crt"));
+    EXPECT_TRUE(o->databaseInsecure);
+    auto plain = host::ParseHostOptions(Args({}), &msg);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->databaseInsecure);
     auto help = host::ParseHostOptions(Args({"--help"}), &msg);
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->help);
