@@ -42,7 +42,7 @@
 namespace host::db {
 
 // The version of the tables this program makes; CreateSchema records it in sys_setting.
-constexpr int SchemaVersion = 1;
+constexpr int SchemaVersion = 2;
 
 void CreateSchema(Connection& c);
 // The version a database records; 0 when it records none.

@@ -4,6 +4,8 @@
 #include "host/db/dialect/Dialect.h"
 #include "tests/support/DbTestEnv.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 class SchemaVersionDb : public jxctest::DbTest {};
@@ -35,5 +37,35 @@ TEST_P(SchemaVersionDb, ADatabaseWithoutTablesRecordsNoVersion)
 }
 
 JXC_INSTANTIATE_DB_TEST(SchemaVersionDb);
+
+} // namespace
+
+namespace {
+
+// The column rules' triggers an older program wrote on SQLite are written again as this one
+// writes them, and keep refusing what they refused.
+TEST(SqliteRules, TriggersAnOlderProgramWroteAreWrittenAgain)
+{
+    jxctest::TempSqliteDb file;
+    auto c = file.Open();
+    auto triggerSql = [&] {
+        plugin::IntfPtr<host::db::DbService> db(file.NewService());
+        return db->QueryValue(QStringLiteral("select sql from sqlite_master where name = 'jxc_check_gds_stockcount_insert'"));
+    };
+    host::db::Execute(*c, QStringLiteral("drop trigger jxc_check_gds_stockcount_insert"));
+    c->ExecNative(QStringLiteral("CREATE TRIGGER jxc_check_gds_stockcount_insert AFTER INSERT ON Gds_StockCount"
+                                 " BEGIN SELECT 1; END"),
+                  {}, nullptr);
+    host::db::Execute(*c, QStringLiteral("delete from sys_setting where SettingName = 'SchemaVersion'"));
+    host::db::OpenSchema(*c);
+    const QString renewed = triggerSql();
+    EXPECT_TRUE(renewed.contains(QStringLiteral("typeof(NEW.LeftCount) = 'blob'"))) << renewed.toStdString();
+    EXPECT_FALSE(renewed.contains(QStringLiteral("NOT IN")));
+    EXPECT_ANY_THROW(host::db::Execute(*c, QStringLiteral("insert into Gds_StockCount (ID, LeftCount) values (1, 'abc')")));
+    // Opened again, nothing is written a second time.
+    host::db::Execute(*c, QStringLiteral("delete from sys_setting where SettingName = 'SchemaVersion'"));
+    host::db::OpenSchema(*c);
+    EXPECT_EQ(triggerSql(), renewed);
+}
 
 } // namespace
