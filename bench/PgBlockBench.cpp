@@ -3,7 +3,7 @@
 // with libpq. Paired runs, each undone after; the median ratio, the statements the service sent
 // per block and those the server counted (pg_stat_statements, where the server keeps it).
 // Skipped when JXC_TEST_PG is unset.
-#include "bench/PgHandPosting.h"
+#include "bench/PgBench.h"
 
 #include "host/db/DbService.h"
 #include "host/db/engines/PgConnection.h"
@@ -94,14 +94,11 @@ double Median(std::vector<double> v)
 
 void Exec(PGconn* pg, const char* sql)
 {
-    PGresult* r = PQexec(pg, sql);
-    const auto st = PQresultStatus(r);
-    if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
-        std::fprintf(stderr, "%s\n", PQresultErrorMessage(r));
-        PQclear(r);
+    QString error;
+    if (!jxcbench::PgExec(pg, sql, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
         std::exit(1);
     }
-    PQclear(r);
 }
 
 QByteArray Value(PGconn* pg, const char* sql)
@@ -134,11 +131,9 @@ void Undo(PGconn* pg)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QByteArray target = qgetenv("JXC_TEST_PG");
-    if (target.isEmpty()) {
-        std::printf("skipped: JXC_TEST_PG is not set\n");
+    const QByteArray target = jxcbench::PgTarget();
+    if (target.isEmpty())
         return 0;
-    }
     const QString schema = QStringLiteral("jxc_pgblock_bench_%1").arg(QCoreApplication::applicationPid());
     auto setup = host::db::Open(QString::fromUtf8(target));
     setup->ExecNative(QStringLiteral("CREATE SCHEMA ") + schema, {}, nullptr);

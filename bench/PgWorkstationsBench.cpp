@@ -3,7 +3,7 @@
 // same work as hand-written DO blocks sent with libpq from as many threads. Every round checks
 // that every posting succeeded and that the stock bills and stock counts are exactly right.
 // Prints bills per second of both and their ratio. Skipped when JXC_TEST_PG is unset.
-#include "bench/PgHandPosting.h"
+#include "bench/PgBench.h"
 
 #include "host/db/DbService.h"
 #include "host/db/Schema.h"
@@ -72,16 +72,7 @@ PGconn* Connect(const QByteArray& target, const QString& schema)
     return pg;
 }
 
-bool Exec(PGconn* pg, const QByteArray& sql, QString* error = nullptr)
-{
-    PGresult* r = PQexec(pg, sql.constData());
-    const auto st = PQresultStatus(r);
-    const bool ok = st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK;
-    if (!ok && error)
-        *error = QString::fromUtf8(PQresultErrorMessage(r));
-    PQclear(r);
-    return ok;
-}
+bool Exec(PGconn* pg, const QByteArray& sql, QString* error = nullptr) { return jxcbench::PgExec(pg, sql, error); }
 
 // Puts the stock and the bills back as they were before the postings.
 void Reset(PGconn* pg)
@@ -191,11 +182,9 @@ struct HandStation {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QByteArray target = qgetenv("JXC_TEST_PG");
-    if (target.isEmpty()) {
-        std::printf("skipped: JXC_TEST_PG is not set\n");
+    const QByteArray target = jxcbench::PgTarget();
+    if (target.isEmpty())
         return 0;
-    }
     const QString schema = QStringLiteral("jxc_ws_bench_%1").arg(QCoreApplication::applicationPid());
     PGconn* admin = Connect(target, QStringLiteral("public"));
     Exec(admin, ("CREATE SCHEMA " + schema).toUtf8());

@@ -1,12 +1,37 @@
 #pragma once
-// The transfer posting written by hand in PL/pgSQL, the baseline of the PostgreSQL benchmarks.
+// What the PostgreSQL benchmarks share: the server they run against, libpq calls, and the
+// transfer posting written by hand in PL/pgSQL, their baseline.
 #include "bench/PostingBlock.h"
 #include "host/db/engines/PgConnection.h"
 
+#include <QByteArray>
 #include <QString>
+#include <cstdio>
+#include <libpq-fe.h>
 #include <tuple>
 
 namespace jxcbench {
+
+// The server JXC_TEST_PG names; empty, after saying the benchmark is skipped, when none is.
+inline QByteArray PgTarget()
+{
+    const QByteArray target = qgetenv("JXC_TEST_PG");
+    if (target.isEmpty())
+        std::printf("skipped: JXC_TEST_PG is not set\n");
+    return target;
+}
+
+// Runs sql (several statements may be sent at once); false with the server's message on failure.
+inline bool PgExec(PGconn* pg, const QByteArray& sql, QString* error = nullptr)
+{
+    PGresult* r = PQexec(pg, sql.constData());
+    const auto st = PQresultStatus(r);
+    const bool ok = st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK;
+    if (!ok && error)
+        *error = QString::fromUtf8(PQresultErrorMessage(r));
+    PQclear(r);
+    return ok;
+}
 
 // Statement for statement as the module's block: the writer lock, the state check, both stock
 // bills with their lines, the movement line by line (the storage's id, whether a stock row
