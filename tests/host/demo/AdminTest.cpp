@@ -1,4 +1,5 @@
 // jxc-admin: its commands called as functions on SQLite and PostgreSQL, and the program itself.
+#include "AdminRun.h"
 #include "host/admin/AdminTool.h"
 #include "host/admin/TextTable.h"
 #include "host/db/Connection.h"
@@ -21,32 +22,6 @@ inline void PrintTo(const QString& s, std::ostream* os)
 }
 
 namespace {
-
-struct AdminRun {
-    int rc = -1;
-    QString out, err;
-};
-
-// args as the program receives them (bytes) and what standard input holds.
-AdminRun AdminBytes(const QList<QByteArray>& args, QByteArray input = {})
-{
-    AdminRun r;
-    QTextStream out(&r.out), err(&r.err);
-    QBuffer in(&input);
-    in.open(QIODevice::ReadOnly);
-    r.rc = host::admin::RunAdmin(args, &in, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
-
-AdminRun Admin(const QStringList& args, const QByteArray& input = {})
-{
-    QList<QByteArray> bytes;
-    for (const QString& a : args)
-        bytes << a.toUtf8();
-    return AdminBytes(bytes, input);
-}
 
 // The first column of the single data row of a one-value select.
 QString Scalar(const QString& db, const QString& sql)

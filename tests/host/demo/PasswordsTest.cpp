@@ -1,6 +1,7 @@
 // Operators' passwords on both engines: Argon2id hashes in their own table, legacy rows that
 // still log in and are hashed at their first good login or by migrate-passwords, the wait after
 // failures and the lockout, no empty password outside a demo database, and the admin commands.
+#include "AdminRun.h"
 #include "host/admin/AdminTool.h"
 #include "host/admin/DemoData.h"
 #include "host/admin/Passwords.h"
@@ -9,11 +10,9 @@
 #include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <sys/stat.h>
 
 namespace {
@@ -132,23 +131,6 @@ TEST_P(Passwords, NoPasswordLogsInOnlyOnADemoDatabase)
 
 INSTANTIATE_TEST_SUITE_P(Engines, Passwords,
                          ::testing::Values(host::db::Engine::SQLite, host::db::Engine::PostgreSQL), ::jxctest::EngineName);
-
-struct AdminRun {
-    int rc = -1;
-    QString out, err;
-};
-
-AdminRun Admin(const QStringList& args, QByteArray input = {})
-{
-    AdminRun r;
-    QTextStream out(&r.out), err(&r.err);
-    QBuffer in(&input);
-    in.open(QIODevice::ReadOnly);
-    r.rc = host::admin::RunAdmin(args, &in, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 TEST(AdminPasswords, PasswdMigratePasswordsAndUnlock)
 {
