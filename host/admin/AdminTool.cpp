@@ -230,6 +230,27 @@ int Migrate(const Options& o, QTextStream& out)
     return ExitOk;
 }
 
+// history BILLNO: the audit trail of a transfer bill, its lines and the stock bills posted
+// from it, oldest first.
+int History(const Options& o, QTextStream& out)
+{
+    if (o.rest.size() != 1)
+        throw UsageError{QStringLiteral("history takes exactly one argument: the bill's number")};
+    auto svc = OpenService(o);
+    const QString no = o.rest.front().trimmed();
+    std::unique_ptr<platform::Dataset> ds(svc->OpenQuery(
+        QStringLiteral("select ChangedAt, OperatorCode, DbRole, ClientAddr, TableName, Action, BillNo, OldValues, NewValues"
+                       " from sys_auditlog where BillNo = :1 or SrcBillNo = :1"
+                       " or BillNo in (select BillNo from Sto_GdsBillMain where SrcBillNo = :1) order by ID"),
+        {no}));
+    if (ds->IsEmpty()) {
+        out << "No change of bill " << no << " is on record\n";
+        return ExitOk;
+    }
+    out << FormatTable(*ds);
+    return ExitOk;
+}
+
 int Unlock(const Options& o, QTextStream& out)
 {
     if (o.rest.size() != 1)
@@ -260,6 +281,8 @@ QString Usage()
         "                               standard input (never give it as an argument)\n"
         "  migrate-passwords            move plain and SHA-256 passwords into Argon2id hashes\n"
         "  unlock CODE                  clear an operator's failed logins and lockout\n"
+        "  history BILLNO               print the audit trail of a transfer bill, its lines and the\n"
+        "                               stock bills posted from it\n"
         "Text is UTF-8; other bytes are refused.\n"
         "TARGET: sqlite:PATH, a file path, postgresql://... or a libpq \"key=value\" string.\n"
         "A server on another host is reached only over TLS verified against --db-ca FILE (or the\n"
@@ -329,6 +352,8 @@ int RunAdmin(const QStringList& args, QIODevice* in, QTextStream& out, QTextStre
             return Migrate(o, out);
         if (o.command == QLatin1String("unlock"))
             return Unlock(o, out);
+        if (o.command == QLatin1String("history"))
+            return History(o, out);
         throw UsageError{QStringLiteral("Unknown command \"%1\"").arg(o.command)};
     } catch (const UsageError& e) {
         err << "jxc-admin: " << e.message << "\n\n" << Usage();

@@ -6,6 +6,7 @@
 //   jxc-admin [--db TARGET] passwd CODE            (the password: standard input's first line)
 //   jxc-admin [--db TARGET] migrate-passwords
 //   jxc-admin [--db TARGET] unlock CODE
+//   jxc-admin [--db TARGET] history BILLNO
 // TARGET is sqlite:PATH, a file path, postgresql://... or a libpq "key=value" string; the
 // default is the host's own SQLite file (host::db::DefaultDatabasePath).
 #include <QString>

@@ -76,6 +76,9 @@ public:
     virtual bool InTransaction() const = 0;
     // The next value of a database sequence (SEQ_JXCID).
     virtual qint64 NextSequenceValue(const QString& name) = 0;
+    // The operator logged in on this workstation, whom the audit trail names for every change
+    // made through the connection from now on (also after a reconnect).
+    virtual void SetSessionOperator(const QString& operatorCode) { (void)operatorCode; }
 };
 
 // How a connection to a database server must be secured. A server on another host is reached

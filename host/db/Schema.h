@@ -33,6 +33,11 @@
 //                         (the last value handed out)
 //   sys_password          OperatorID id primary key, PasswordHash text (Argon2id), Failures,
 //                         NextTry, LockedUntil: host/admin/Passwords.h
+//   sys_auditlog          every change to Sto_AdjustBillMain/Detail, Gds_StockCount and
+//                         Sto_GdsBillMain/Detail, written by triggers: ChangedAt, OperatorCode
+//                         (Connection::SetSessionOperator), DbRole, ClientAddr, TableName,
+//                         Action (insert/update/delete), BillNo, SrcBillNo, RowID, OldValues and
+//                         NewValues (the row as JSON)
 //   sys_setting           SettingName code primary key, SettingValue text: SchemaVersion, and
 //                         DemoDatabase = 1 on a database demo seeding filled
 #include "host/db/Connection.h"
@@ -42,7 +47,7 @@
 namespace host::db {
 
 // The version of the tables this program makes; CreateSchema records it in sys_setting.
-constexpr int SchemaVersion = 2;
+constexpr int SchemaVersion = 3;
 
 void CreateSchema(Connection& c);
 // The version a database records; 0 when it records none.

@@ -159,6 +159,8 @@ QList<plugin::TOperator> HostSession::Operators() const
 void HostSession::Start(const plugin::TOperator& op, const QString& configFolder, QWidget* hostWindow)
 {
     operator_ = op;
+    // The audit trail names this operator for every change this workstation makes.
+    db_->GetConnection().SetSessionOperator(op.OperatorCode);
     ApplyHostLook(styles_);
 
     ini_ = new IniService(configFolder);

@@ -585,4 +585,11 @@ qint64 PgConnection::NextSequenceValue(const QString& name)
     return QByteArray(PQgetvalue(r.r, 0, 0)).toLongLong();
 }
 
+void PgConnection::SetSessionOperator(const QString& operatorCode)
+{
+    QString quoted = operatorCode;
+    quoted.replace(u'\'', QLatin1String("''")); // allowed: a setting's value written as a literal
+    ExecNative(QStringLiteral("SET jxc.operator TO '%1'").arg(quoted), {}, nullptr);
+}
+
 } // namespace host::db

@@ -31,6 +31,8 @@ public:
     void Rollback() override;
     bool InTransaction() const override { return inTransaction_; }
     qint64 NextSequenceValue(const QString& name) override;
+    // A session setting (jxc.operator) the server's audit trigger reads; made again after a reconnect.
+    void SetSessionOperator(const QString& operatorCode) override;
 
     pg_conn* Handle() const { return conn_; }
 

@@ -7,12 +7,14 @@
 #include "platform/core/ValueText.h"
 
 #include <QFile>
+#include <QSysInfo>
 #include <charconv>
 #include <cmath>
 #include <sqlite3.h>
 #include <vector>
 #ifndef _WIN32
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -397,6 +399,39 @@ void ModFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 } // namespace
 
+void SqliteConnection::OperatorFunction(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    const auto* self = static_cast<const SqliteConnection*>(sqlite3_user_data(ctx));
+    sqlite3_result_text(ctx, self->operator_.constData(), int(self->operator_.size()), SQLITE_TRANSIENT);
+}
+
+namespace {
+
+// The user the workstation runs as, and its machine: what the server's role and address are.
+void RoleFunction(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    static const QByteArray user = [] {
+        QByteArray u = qgetenv("USER");
+        if (u.isEmpty())
+            u = qgetenv("USERNAME");
+#ifndef _WIN32
+        if (u.isEmpty())
+            if (const passwd* pw = getpwuid(geteuid()))
+                u = pw->pw_name;
+#endif
+        return u.isEmpty() ? QByteArray("?") : u;
+    }();
+    sqlite3_result_text(ctx, user.constData(), int(user.size()), SQLITE_STATIC);
+}
+
+void AddressFunction(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    static const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    sqlite3_result_text(ctx, host.constData(), int(host.size()), SQLITE_STATIC);
+}
+
+} // namespace
+
 SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : path_(path)
 {
 #ifndef _WIN32
@@ -433,6 +468,12 @@ SqliteConnection::SqliteConnection(const QString& path, int busyTimeoutMs) : pat
                                    nullptr, nullptr, nullptr);
         sqlite3_create_function_v2(db_, "jxc_mod", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ModFunction, nullptr,
                                    nullptr, nullptr);
+        // Who and where, for the audit trail's triggers.
+        sqlite3_create_function_v2(db_, "jxc_operator", 0, SQLITE_UTF8, this, OperatorFunction, nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_, "jxc_session_role", 0, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, RoleFunction,
+                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_, "jxc_session_address", 0, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   AddressFunction, nullptr, nullptr, nullptr);
     } catch (...) {
         sqlite3_close(db_);
         db_ = nullptr;

@@ -8,6 +8,8 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_context;
+struct sqlite3_value;
 
 namespace host::db {
 
@@ -24,6 +26,7 @@ public:
     void Rollback() override;
     bool InTransaction() const override { return inTransaction_; }
     qint64 NextSequenceValue(const QString& name) override;
+    void SetSessionOperator(const QString& operatorCode) override { operator_ = operatorCode.toUtf8(); }
 
     const QString& Path() const { return path_; }
     sqlite3* Handle() const { return db_; }
@@ -33,6 +36,8 @@ public:
     qint64 SequenceCurrent(const QString& name) const;
 
 private:
+    static void OperatorFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv);
+
     struct Statement {
         sqlite3_stmt* stmt = nullptr;
         bool isDml = false;
@@ -53,6 +58,7 @@ private:
 
     sqlite3* db_ = nullptr;
     QString path_;
+    QByteArray operator_; // the logged-in operator, for the audit triggers (jxc_operator())
     bool inTransaction_ = false;
     QHash<QString, Statement*> cache_;
     Statement* last_ = nullptr; // the statement of the last Prepare, and the caller's text of it

@@ -73,7 +73,9 @@ protected:
 
 TEST_P(ServerRestart, TheFirstCommandAfterARestartReconnectsAndSucceeds)
 {
-    // Asked twice, the query is prepared on the server; the search path is a session setting.
+    // Asked twice, the query is prepared on the server; the search path and the operator the
+    // audit trail names are session settings.
+    Conn().SetSessionOperator(QStringLiteral("007"));
     const QString stock = QStringLiteral("select LeftCount from Gds_StockCount where ID = 500");
     EXPECT_EQ(Value(stock).toDouble(), 10.0);
     EXPECT_EQ(Value(stock).toDouble(), 10.0);
@@ -88,6 +90,9 @@ TEST_P(ServerRestart, TheFirstCommandAfterARestartReconnectsAndSucceeds)
     // A write first: the writer transaction opens on the new session.
     ASSERT_NO_THROW(Db().ExecSql(QStringLiteral("update Gds_StockCount set LeftCount = 12 where ID = 500")));
     EXPECT_EQ(Value(stock).toDouble(), 12.0);
+    EXPECT_EQ(Value(QStringLiteral("select OperatorCode from sys_auditlog where TableName = 'gds_stockcount'"
+                                   " and Action = 'update'")),
+              QStringLiteral("007"));
 
     Restart({Value(QStringLiteral("select pg_backend_pid()"))});
     // A sequence first.
