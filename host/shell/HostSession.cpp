@@ -231,6 +231,7 @@ std::optional<plugin::TOperator> RunLogin(const HostSession& session, platform::
     auto* error = new QLabel(&dialog);
     error->setObjectName(QStringLiteral("lblError"));
     error->setStyleSheet(QStringLiteral("color: #B00020;"));
+    error->setWordWrap(true); // the lockout message is a sentence
     form->addRow(error);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("登录"));
