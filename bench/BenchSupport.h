@@ -185,6 +185,19 @@ public:
             cpu_.push_back(way.CpuMean() / raw.CpuMean());
     }
     size_t Count() const { return wall_.size(); }
+    // Runs the next pair's two ways, the first of them alternating from pair to pair: neither
+    // always meets the caches the other left.
+    template <class Way, class Raw>
+    void InTurn(Way&& way, Raw&& raw) const
+    {
+        if (Count() % 2 == 0) {
+            raw();
+            way();
+        } else {
+            way();
+            raw();
+        }
+    }
     void Print() const
     {
         if (!wall_.empty())
@@ -217,21 +230,14 @@ inline void ReportRatio(const char* name, double ratio)
 }
 
 // Runs both ways in turn, `pairs` times, and reports the figure. Each way is called with a clock
-// it starts and stops around the work it measures, so that setting up stays out. The way that
-// goes first alternates: neither always meets the caches the other left.
+// it starts and stops around the work it measures, so that setting up stays out.
 template <class Way, class Raw>
 Pairs RunPairs(const char* name, int pairs, Way&& way, Raw&& raw)
 {
     Pairs result;
     for (int i = 0; i < pairs; ++i) {
         IterationClock wayClock, rawClock;
-        if (i % 2 == 0) {
-            raw(rawClock);
-            way(wayClock);
-        } else {
-            way(wayClock);
-            raw(rawClock);
-        }
+        result.InTurn([&] { way(wayClock); }, [&] { raw(rawClock); });
         result.Add(wayClock, rawClock);
     }
     result.Report(name);

@@ -256,7 +256,6 @@ void BM_BillSave_Paired(benchmark::State& state)
         host::db::DbService& svc = Db().Service();
         state.ResumeTiming();
         jxcbench::IterationClock rawClock, blockClock;
-        // Each goes first in every other pair: neither always finds the caches the other left.
         const auto saveRaw = [&] {
             rawClock.Start();
             raw.Save(r);
@@ -267,13 +266,7 @@ void BM_BillSave_Paired(benchmark::State& state)
             svc.ExecSql(billedit::SaveBlockSql(true, v.head, v.lines));
             blockClock.Stop();
         };
-        if (pairs.Count() % 2 == 0) {
-            saveRaw();
-            saveBlock();
-        } else {
-            saveBlock();
-            saveRaw();
-        }
+        pairs.InTurn(saveBlock, saveRaw);
         state.PauseTiming();
         pairs.Add(blockClock, rawClock);
         if (!Saved(v))

@@ -8,65 +8,45 @@
 
 #include <sodium.h>
 
-namespace {
-
-jxcbench::Pairs pairs;
-jxcbench::IterationClock lastLogin;
-
-void BM_Login_Paired(benchmark::State& state)
+int main()
 {
-    host::db::DemoOptions o;
-    o.bills = 0;
-    jxcbench::SeededSqlite db(o);
-    host::db::DbService& svc = db.Service();
-    host::admin::SetPassword(svc, QStringLiteral("001"), QStringLiteral("口令-bench"));
-    const qint64 id = svc.QueryValue(QStringLiteral("select OperatorID from sys_operator where OperatorCode = '001'")).toLongLong();
-    const QByteArray hash =
-        svc.QueryValue(QStringLiteral("select PasswordHash from sys_password where OperatorID = :1"), {id}).toLatin1();
-    const QByteArray password = QStringLiteral("口令-bench").toUtf8();
-    if (sodium_init() < 0)
-        state.SkipWithError("libsodium did not start");
-    for (auto _ : state) {
-        jxcbench::IterationClock loginClock, rawClock;
-        const auto login = [&] {
-            loginClock.Start();
-            const auto check = host::admin::CheckLogin(svc, id, QStringLiteral("口令-bench"), QDateTime::currentDateTime());
-            loginClock.Stop();
-            if (check.outcome != host::admin::LoginOutcome::Ok)
-                state.SkipWithError("the login was refused");
-        };
-        const auto raw = [&] {
-            rawClock.Start();
-            const int rc = crypto_pwhash_str_verify(hash.constData(), password.constData(), quint64(password.size()));
-            rawClock.Stop();
-            if (rc != 0)
-                state.SkipWithError("the hash did not verify");
-        };
-        if (pairs.Count() % 2 == 0) {
-            login();
-            raw();
-        } else {
-            raw();
-            login();
-        }
-        pairs.Add(loginClock, rawClock);
-        lastLogin = loginClock;
-    }
-}
-
-BENCHMARK(BM_Login_Paired)->Unit(benchmark::kMillisecond)->Iterations(jxcbench::PairCount(15));
-
-} // namespace
-
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    try {
+        host::db::DemoOptions o;
+        o.bills = 0;
+        jxcbench::SeededSqlite db(o);
+        host::db::DbService& svc = db.Service();
+        const QString password = QStringLiteral("口令-bench");
+        host::admin::SetPassword(svc, QStringLiteral("001"), password);
+        const qint64 id =
+            svc.QueryValue(QStringLiteral("select OperatorID from sys_operator where OperatorCode = '001'")).toLongLong();
+        const QByteArray hash =
+            svc.QueryValue(QStringLiteral("select PasswordHash from sys_password where OperatorID = :1"), {id}).toLatin1();
+        const QByteArray plain = password.toUtf8();
+        if (sodium_init() < 0)
+            throw std::runtime_error("libsodium did not start");
+        jxcbench::IterationClock last;
+        const jxcbench::Pairs pairs = jxcbench::RunPairs(
+            "login", jxcbench::PairCount(),
+            [&](jxcbench::IterationClock& c) {
+                c.Start();
+                const auto check = host::admin::CheckLogin(svc, id, password, QDateTime::currentDateTime());
+                c.Stop();
+                if (check.outcome != host::admin::LoginOutcome::Ok)
+                    throw std::runtime_error("the login was refused");
+                last = c;
+            },
+            [&](jxcbench::IterationClock& c) {
+                c.Start();
+                const int rc = crypto_pwhash_str_verify(hash.constData(), plain.constData(), quint64(plain.size()));
+                c.Stop();
+                if (rc != 0)
+                    throw std::runtime_error("the hash did not verify");
+            });
+        pairs.Print();
+        std::printf("A login takes %.0f ms of wall time (%.0f ms of CPU)\n", last.Mean() * 1e3, last.CpuMean() * 1e3);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "benchmark failed: %s\n", e.what());
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    pairs.Print();
-    std::printf("A login takes %.0f ms of wall time (%.0f ms of CPU)\n", lastLogin.Mean() * 1e3, lastLogin.CpuMean() * 1e3);
-    pairs.Report("login");
+    }
     return 0;
 }

@@ -343,7 +343,6 @@ void BM_Posting_Paired(benchmark::State& state)
         host::db::DbService& svc = Db().Service();
         state.ResumeTiming();
         jxcbench::IterationClock rawClock, serviceClock;
-        // Each goes first in every other pair: neither always finds the caches the other left.
         const auto postRaw = [&] {
             rawClock.Start();
             raw.Post(r);
@@ -354,13 +353,7 @@ void BM_Posting_Paired(benchmark::State& state)
             svc.ExecSql(block);
             serviceClock.Stop();
         };
-        if (pairs.Count() % 2 == 0) {
-            postRaw();
-            postBlock();
-        } else {
-            postBlock();
-            postRaw();
-        }
+        pairs.InTurn(postBlock, postRaw);
         state.PauseTiming();
         pairs.Add(serviceClock, rawClock);
         current = Way::Service;

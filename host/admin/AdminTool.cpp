@@ -125,6 +125,15 @@ plugin::IntfPtr<db::DbService> OpenService(const Options& o)
     return plugin::IntfPtr<db::DbService>(new db::DbService(db::Open(TargetOf(o), o.transport)));
 }
 
+// The service over a database whose tables are current (brought up to date when they are not),
+// for the commands that work on the operators.
+plugin::IntfPtr<db::DbService> OpenCurrent(const Options& o)
+{
+    auto svc = OpenService(o);
+    db::OpenSchema(svc->GetConnection());
+    return svc;
+}
+
 int Init(const Options& o, QTextStream& out)
 {
     auto svc = OpenService(o);
@@ -212,8 +221,7 @@ int Passwd(const Options& o, QIODevice* in, QTextStream& out)
         throw UsageError{QStringLiteral("the password is not valid UTF-8 text; nothing was changed")};
     if (password->isEmpty())
         throw UsageError{QStringLiteral("no password on standard input; nothing was changed (an empty password is not allowed)")};
-    auto svc = OpenService(o);
-    db::OpenSchema(svc->GetConnection());
+    auto svc = OpenCurrent(o);
     SetPassword(*svc, o.rest.front(), *password);
     out << "Password set for operator " << o.rest.front().trimmed() << "\n";
     return ExitOk;
@@ -223,8 +231,7 @@ int Migrate(const Options& o, QTextStream& out)
 {
     if (!o.rest.isEmpty())
         throw UsageError{QStringLiteral("migrate-passwords takes no argument \"%1\"").arg(o.rest.front())};
-    auto svc = OpenService(o);
-    db::OpenSchema(svc->GetConnection());
+    auto svc = OpenCurrent(o);
     const int n = MigratePasswords(*svc);
     out << n << (n == 1 ? " password moved into a hash\n" : " passwords moved into hashes\n");
     return ExitOk;
@@ -255,8 +262,7 @@ int Unlock(const Options& o, QTextStream& out)
 {
     if (o.rest.size() != 1)
         throw UsageError{QStringLiteral("unlock takes exactly one argument: the operator's code")};
-    auto svc = OpenService(o);
-    db::OpenSchema(svc->GetConnection());
+    auto svc = OpenCurrent(o);
     UnlockOperator(*svc, o.rest.front());
     out << "Operator " << o.rest.front().trimmed() << " may log in again\n";
     return ExitOk;

@@ -46,6 +46,12 @@ QByteArray Sha256Hex(const QString& plain)
     return QCryptographicHash::hash(plain.toUtf8(), QCryptographicHash::Sha256).toHex();
 }
 
+// In time that does not depend on where the two differ.
+bool SameBytes(const QByteArray& a, const QByteArray& b)
+{
+    return a.size() == b.size() && sodium_memcmp(a.constData(), b.constData(), size_t(a.size())) == 0;
+}
+
 // The legacy forms a row may still hold: plain text, or "sha256:<hex>".
 bool LegacyMatches(const QString& stored, const QString& plain)
 {
@@ -53,11 +59,9 @@ bool LegacyMatches(const QString& stored, const QString& plain)
         const QString rest = stored.mid(kSha256.size()).trimmed();
         if (IsArgon2(rest))
             return false;
-        const QByteArray a = Sha256Hex(plain), b = rest.toLatin1().toLower();
-        return a.size() == b.size() && sodium_memcmp(a.constData(), b.constData(), size_t(a.size())) == 0;
+        return SameBytes(Sha256Hex(plain), rest.toLatin1().toLower());
     }
-    const QByteArray a = plain.toUtf8(), b = stored.toUtf8();
-    return a.size() == b.size() && sodium_memcmp(a.constData(), b.constData(), size_t(a.size())) == 0;
+    return SameBytes(plain.toUtf8(), stored.toUtf8());
 }
 
 struct PasswordRow {
@@ -65,6 +69,12 @@ struct PasswordRow {
     QString hash;
     int failures = 0;
     QDateTime nextTry, lockedUntil;
+
+    void ClearFailures()
+    {
+        failures = 0;
+        nextTry = lockedUntil = QDateTime();
+    }
 };
 
 PasswordRow ReadRow(db::DbService& db, qint64 operatorId)
@@ -96,6 +106,12 @@ void WriteRow(db::DbService& db, qint64 operatorId, const PasswordRow& row)
         db.ExecSql(QStringLiteral("insert into sys_password (OperatorID, PasswordHash, Failures, NextTry, LockedUntil)"
                                   " values (:1, :2, :3, :4, :5)"),
                    {operatorId, row.hash, row.failures, next, locked});
+}
+
+// The old password column emptied once a hash stands in for it.
+void ClearLegacyPassword(db::DbService& db, qint64 operatorId)
+{
+    db.ExecSql(QStringLiteral("update sys_operator set Password = '' where OperatorID = :1"), {operatorId});
 }
 
 qint64 OperatorIdOf(db::DbService& db, const QString& operatorCode)
@@ -147,12 +163,11 @@ LoginCheck CheckLogin(db::DbService& db, qint64 operatorId, const QString& enter
         if (rehash)
             row.hash = HashPassword(entered);
         if (rehash || row.failures != 0 || row.nextTry.isValid() || row.lockedUntil.isValid() || !row.exists) {
-            row.failures = 0;
-            row.nextTry = row.lockedUntil = QDateTime();
+            row.ClearFailures();
             WriteRow(db, operatorId, row);
         }
         if (!legacy.isEmpty())
-            db.ExecSql(QStringLiteral("update sys_operator set Password = '' where OperatorID = :1"), {operatorId});
+            ClearLegacyPassword(db, operatorId);
         return {LoginOutcome::Ok, 0};
     }
 
@@ -205,10 +220,9 @@ void SetPassword(db::DbService& db, const QString& operatorCode, const QString& 
     const qint64 id = OperatorIdOf(db, operatorCode);
     PasswordRow row = ReadRow(db, id);
     row.hash = HashPassword(plain);
-    row.failures = 0;
-    row.nextTry = row.lockedUntil = QDateTime();
+    row.ClearFailures();
     WriteRow(db, id, row);
-    db.ExecSql(QStringLiteral("update sys_operator set Password = '' where OperatorID = :1"), {id});
+    ClearLegacyPassword(db, id);
 }
 
 int MigratePasswords(db::DbService& db)
@@ -230,7 +244,7 @@ int MigratePasswords(db::DbService& db)
             WriteRow(db, id, row);
             ++moved;
         }
-        db.ExecSql(QStringLiteral("update sys_operator set Password = '' where OperatorID = :1"), {id});
+        ClearLegacyPassword(db, id);
     }
     return moved;
 }
@@ -241,8 +255,7 @@ void UnlockOperator(db::DbService& db, const QString& operatorCode)
     PasswordRow row = ReadRow(db, id);
     if (!row.exists)
         return;
-    row.failures = 0;
-    row.nextTry = row.lockedUntil = QDateTime();
+    row.ClearFailures();
     WriteRow(db, id, row);
 }
 

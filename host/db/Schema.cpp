@@ -493,30 +493,15 @@ void CreateSchema(Connection& c)
     tx.Commit();
 }
 
-namespace {
-
-class FirstValue final : public RowSink {
-public:
-    void Columns(const QVector<ResultColumn>&) override {}
-    bool Row(QVariant* values) override
-    {
-        value = values[0];
-        return false;
-    }
-    QVariant value;
-};
-
-} // namespace
-
 int StoredSchemaVersion(Connection& c)
 {
-    FirstValue v;
+    CollectRows v;
     try {
         c.ExecNative(QStringLiteral("SELECT SettingValue FROM sys_setting WHERE SettingName = 'SchemaVersion'"), {}, &v);
     } catch (const platform::EDatabaseError&) {
         return 0; // no settings table: made before versions were kept, or empty
     }
-    return v.value.toInt();
+    return v.rows.isEmpty() ? 0 : v.rows.front().toInt();
 }
 
 void OpenSchema(Connection& c)

@@ -13,6 +13,19 @@ inline QString Q(QString s)
     return u'\'' + s + u'\'';
 }
 
+// The storages, goods and stock the posting tests start from: S01 and S02, G01 and G02, and 10
+// of G01 in S01. Statements to go inside a block.
+inline QString PostingMasterData()
+{
+    return QStringLiteral(
+        " insert into bas_Storage(ID, StorageCode, StorageName, UseFlag) values (1, 'S01', '一号仓', 1);"
+        " insert into bas_Storage(ID, StorageCode, StorageName, UseFlag) values (2, 'S02', '二号仓', 1);"
+        " insert into Bas_GoodsInfo(ID, GoodsCode, GoodsName, UseFlag, Deleted) values (101, 'G01', '螺丝', 1, 0);"
+        " insert into Bas_GoodsInfo(ID, GoodsCode, GoodsName, UseFlag, Deleted) values (102, 'G02', '螺母', 1, 0);"
+        " insert into Gds_StockCount(ID, StorageID, StorageCode, GoodsID, GoodsCode, LeftCount, Deleted)"
+        "   values (500, 1, 'S01', 101, 'G01', 10, 0);");
+}
+
 struct Posting {
     qint64 billId = 1000;
     QString billNo = QStringLiteral("DB-2024010200000001");

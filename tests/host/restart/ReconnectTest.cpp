@@ -23,14 +23,7 @@ protected:
         DbTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        Db().ExecSql(QStringLiteral(
-            "begin"
-            " insert into bas_Storage(ID, StorageCode, StorageName, UseFlag) values (1, 'S01', '一号仓', 1);"
-            " insert into bas_Storage(ID, StorageCode, StorageName, UseFlag) values (2, 'S02', '二号仓', 1);"
-            " insert into Bas_GoodsInfo(ID, GoodsCode, GoodsName, UseFlag, Deleted) values (101, 'G01', '螺丝', 1, 0);"
-            " insert into Bas_GoodsInfo(ID, GoodsCode, GoodsName, UseFlag, Deleted) values (102, 'G02', '螺母', 1, 0);"
-            " insert into Gds_StockCount(ID, StorageID, StorageCode, GoodsID, GoodsCode, LeftCount, Deleted)"
-            "   values (500, 1, 'S01', 101, 'G01', 10, 0);"
+        Db().ExecSql(QStringLiteral("begin") + blocktest::PostingMasterData() + QStringLiteral(
             " insert into Gds_StockCount(ID, StorageID, StorageCode, GoodsID, GoodsCode, LeftCount, Deleted)"
             "   values (501, 1, 'S01', 102, 'G02', 10, 0);"
             " insert into Sto_AdjustBillMain(ID, BillNo, BillDate, Src_StorageCode, Des_StorageCode, GoodsCount, BillSum,"
