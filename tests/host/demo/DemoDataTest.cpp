@@ -334,8 +334,12 @@ QString Dump(host::db::DbService& db)
         std::unique_ptr<platform::Dataset> ds(db.OpenQuery("select * from " + table + " order by 1, 2"));
         out += table + u'\n';
         for (ds->First(); !ds->Eof(); ds->Next()) {
-            for (int c = 0; c < ds->FieldCount(); ++c)
+            for (int c = 0; c < ds->FieldCount(); ++c) {
+                // The audit trail notes when each row was written: the clock, not the demo.
+                if (ds->Fields()[c].name.compare(QLatin1String("ChangedAt"), Qt::CaseInsensitive) == 0)
+                    continue;
                 out += platform::VariantToText(ds->FieldAt(c).Value()) + u'|';
+            }
             out += u'\n';
         }
     }
