@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the packaged PostgreSQL server and makes a role and database for the user that runs the
 # tests, reachable over the local socket and over verified TLS on localhost (the authority's
-# certificate: /var/lib/postgresql/jxc-test-tls/ca.crt). Prints the conninfo for JXC_TEST_PG. The server keeps
+# certificate: /var/lib/postgresql/jxc-test-tls/ca.crt), and a workstation role jxc_test_clerk in
+# the group jxc_clerk (JXC_TEST_PG_CLERK). Prints the conninfo for JXC_TEST_PG. The server keeps
 # statement statistics (pg_stat_statements) for the benchmarks that count what it receives.
 # With --restart: restarts the running server (the reconnect tests name this in
 # JXC_TEST_PG_RESTART) and waits until it answers again.
@@ -58,13 +59,28 @@ for net in 127.0.0.1/32 ::1/128; do
     sed -i "1i hostssl jxc_test $me $net trust" "$hba"
     pg_ctlcluster "$ver" main reload >/dev/null 2>&1 || true
   fi
+  # Workstation roles (members of jxc_clerk) log in with their password over TLS...
+  if ! grep -q "^hostssl jxc_test +jxc_clerk $net scram-sha-256" "$hba"; then
+    sed -i "1i hostssl jxc_test +jxc_clerk $net scram-sha-256" "$hba"
+    pg_ctlcluster "$ver" main reload >/dev/null 2>&1 || true
+  fi
 done
+# ...and, for the tests that work as one, over the local socket without.
+if ! grep -q "^local jxc_test +jxc_clerk trust" "$hba"; then
+  sed -i "1i local jxc_test +jxc_clerk trust" "$hba"
+  pg_ctlcluster "$ver" main reload >/dev/null 2>&1 || true
+fi
 pg_ctlcluster "$ver" main start >/dev/null 2>&1 || true
 wait_ready
 as_pg "psql -qtAc \"select 1 from pg_roles where rolname='$me'\"" | grep -q 1 ||
   as_pg "psql -qc 'create role \"$me\" login superuser'"
 as_pg "psql -qtAc \"select 1 from pg_database where datname='jxc_test'\"" | grep -q 1 ||
   as_pg "psql -qc 'create database jxc_test owner \"$me\"'"
+# The workstations' group and a workstation role for the tests (JXC_TEST_PG_CLERK).
+as_pg "psql -qtAc \"select 1 from pg_roles where rolname='jxc_clerk'\"" | grep -q 1 ||
+  as_pg "psql -qc 'create role jxc_clerk nologin'"
+as_pg "psql -qtAc \"select 1 from pg_roles where rolname='jxc_test_clerk'\"" | grep -q 1 ||
+  as_pg "psql -qc 'create role jxc_test_clerk login in role jxc_clerk'"
 if as_pg "psql -qtAc 'show shared_preload_libraries'" | grep -q pg_stat_statements; then
   as_pg "psql -d jxc_test -qc 'set client_min_messages = warning; create extension if not exists pg_stat_statements'" >/dev/null
 fi

@@ -10,6 +10,8 @@ if [ -z "${JXC_TEST_PG:-}" ]; then
     export JXC_TEST_PG="$conn"
     # The server is this script's own: the reconnect tests may restart it.
     export JXC_TEST_PG_RESTART="${JXC_TEST_PG_RESTART:-$PWD/scripts/pg-test-server.sh --restart}"
+    # A workstation role of the group jxc_clerk, for the tests of what the server lets it do.
+    export JXC_TEST_PG_CLERK="${JXC_TEST_PG_CLERK:-$conn user=jxc_test_clerk}"
     # The authority the server's TLS certificate chains to, for the verified-connection test.
     ca=/var/lib/postgresql/jxc-test-tls/ca.crt
     [ -f "$ca" ] && export JXC_TEST_PG_CA="${JXC_TEST_PG_CA:-$ca}"

@@ -5,6 +5,8 @@
 #include "host/db/DbService.h"
 #include "host/admin/DemoData.h"
 #include "host/db/Schema.h"
+#include "host/db/ServerRights.h"
+#include "host/db/engines/PgConnection.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
@@ -12,6 +14,7 @@
 #include "host/db/blocks/BlockRunner.h"
 
 #include <QElapsedTimer>
+#include <libpq-fe.h>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QTextStream>
@@ -134,11 +137,97 @@ plugin::IntfPtr<db::DbService> OpenCurrent(const Options& o)
     return svc;
 }
 
+// The first line of standard input without its line end; nullopt when it is not UTF-8.
+std::optional<QString> FirstLine(QIODevice* in)
+{
+    QByteArray line = in ? in->readLine() : QByteArray();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return DecodeUtf8(line);
+}
+
+QString ServerValue(db::Connection& c, const QString& sql, const QVector<QVariant>& params = {})
+{
+    struct First : db::RowSink {
+        QString value;
+        void Columns(const QVector<db::ResultColumn>&) override {}
+        bool Row(QVariant* v) override
+        {
+            value = v[0].toString();
+            return false;
+        }
+    } sink;
+    c.ExecNative(sql, params, &sink);
+    return sink.value;
+}
+
+// What a server's owner should know after init: whether the workstations' group exists and
+// whether the session-wide advisory locks are still open to every role.
+void ReportServerRights(db::Connection& c, QTextStream& out)
+{
+    const QString group = QLatin1String(db::ClerkGroup);
+    if (ServerValue(c, QStringLiteral("SELECT to_regrole($1) IS NOT NULL"), {group}) != u"true") {
+        out << "Warning: the group role " << group << " does not exist and this role may not make it, so no rights were\n"
+            << "granted. Ask a superuser to run CREATE ROLE " << group << " NOLOGIN; and run init again.\n";
+        return;
+    }
+    out << "Workstations log in as members of " << group << " (jxc-admin add-clerk ROLE)\n";
+    if (ServerValue(c, QStringLiteral("SELECT has_function_privilege('%1', 'pg_advisory_lock(bigint)', 'EXECUTE')").arg(group))
+        == u"true")
+        out << "Warning: the session-wide advisory-lock functions are open to every role; run init once as a\n"
+            << "superuser to close them to the workstations.\n";
+}
+
 int Init(const Options& o, QTextStream& out)
 {
     auto svc = OpenService(o);
     db::CreateSchema(svc->GetConnection());
     out << "Schema ready: " << db::SchemaTables(svc->GetConnection()).size() << " tables in " << TargetOf(o) << "\n";
+    if (svc->GetConnection().GetEngine() == db::Engine::PostgreSQL)
+        ReportServerRights(svc->GetConnection(), out);
+    return ExitOk;
+}
+
+// add-clerk ROLE: a login role in the workstations' group with their timeouts. Its password,
+// when one is given on standard input, goes to the server as a SCRAM verifier worked out here,
+// so the plain text never reaches the server or its logs.
+int AddClerk(const Options& o, QIODevice* in, QTextStream& out)
+{
+    if (o.rest.size() != 1)
+        throw UsageError{QStringLiteral("add-clerk takes exactly one argument: the login role's name")};
+    const auto password = FirstLine(in);
+    if (!password)
+        throw UsageError{QStringLiteral("the password is not valid UTF-8 text; nothing was changed")};
+    auto svc = OpenService(o);
+    auto* pg = dynamic_cast<db::PgConnection*>(&svc->GetConnection());
+    if (!pg)
+        throw UsageError{QStringLiteral("add-clerk is for a PostgreSQL server: a database file has no login roles")};
+    db::OpenSchema(*pg);
+    const QString role = o.rest.front().trimmed();
+    const QString quoted = ServerValue(*pg, QStringLiteral("SELECT quote_ident($1)"), {role});
+    QString verifier;
+    if (!password->isEmpty()) {
+        const QByteArray user = role.toUtf8(), plain = password->toUtf8();
+        char* v = PQencryptPasswordConn(pg->Handle(), plain.constData(), user.constData(), nullptr);
+        if (!v)
+            throw platform::EDatabaseError(QString::fromUtf8(PQerrorMessage(pg->Handle())).trimmed());
+        verifier = QString::fromLatin1(v).replace(u'\'', QLatin1String("''"));
+        PQfreemem(v);
+    }
+    const bool exists = ServerValue(*pg, QStringLiteral("SELECT to_regrole($1) IS NOT NULL"), {quoted}) == u"true";
+    QStringList statements;
+    statements << (exists ? QStringLiteral("ALTER ROLE %1 LOGIN").arg(quoted)
+                          : QStringLiteral("CREATE ROLE %1 LOGIN").arg(quoted));
+    statements << QStringLiteral("GRANT %1 TO %2").arg(QLatin1String(db::ClerkGroup), quoted);
+    if (!verifier.isEmpty())
+        statements << QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(quoted, verifier);
+    statements << db::ClerkRoleSettings(quoted);
+    db::WriteTransaction tx(*pg);
+    for (const QString& sql : statements)
+        pg->ExecNative(sql, {}, nullptr);
+    tx.Commit();
+    out << "Role " << role << (exists ? " is now" : " made as") << " a workstation of " << db::ClerkGroup
+        << (verifier.isEmpty() ? " (no password: it logs in as pg_hba.conf allows)\n" : "\n");
     return ExitOk;
 }
 
@@ -213,10 +302,7 @@ int Passwd(const Options& o, QIODevice* in, QTextStream& out)
 {
     if (o.rest.size() != 1)
         throw UsageError{QStringLiteral("passwd takes exactly one argument: the operator's code")};
-    QByteArray line = in ? in->readLine() : QByteArray();
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    const auto password = DecodeUtf8(line);
+    const auto password = FirstLine(in);
     if (!password)
         throw UsageError{QStringLiteral("the password is not valid UTF-8 text; nothing was changed")};
     if (password->isEmpty())
@@ -287,6 +373,9 @@ QString Usage()
         "                               standard input (never give it as an argument)\n"
         "  migrate-passwords            move plain and SHA-256 passwords into Argon2id hashes\n"
         "  unlock CODE                  clear an operator's failed logins and lockout\n"
+        "  add-clerk ROLE               on a server: make ROLE a workstation's login role (the group\n"
+        "                               jxc_clerk, its timeouts); its password, if any, is the first\n"
+        "                               line of standard input\n"
         "  history BILLNO               print the audit trail of a transfer bill, its lines and the\n"
         "                               stock bills posted from it\n"
         "Text is UTF-8; other bytes are refused.\n"
@@ -358,6 +447,8 @@ int RunAdmin(const QStringList& args, QIODevice* in, QTextStream& out, QTextStre
             return Migrate(o, out);
         if (o.command == QLatin1String("unlock"))
             return Unlock(o, out);
+        if (o.command == QLatin1String("add-clerk"))
+            return AddClerk(o, in, out);
         if (o.command == QLatin1String("history"))
             return History(o, out);
         throw UsageError{QStringLiteral("Unknown command \"%1\"").arg(o.command)};

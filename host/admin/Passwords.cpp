@@ -5,6 +5,7 @@
 #include "platform/core/Exception.h"
 
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <algorithm>
 #include <memory>
 #include <sodium.h>
@@ -125,6 +126,85 @@ qint64 OperatorIdOf(db::DbService& db, const QString& operatorCode)
 
 qint64 SecondsUntil(const QDateTime& now, const QDateTime& until) { return std::max<qint64>(1, now.secsTo(until)); }
 
+// The Argon2 hash of secret under the settings of a stored one ("$argon2id$v=19$m=..,t=..,p=1$
+// salt$"), in the same string form; empty when the settings are not of that form or ask for
+// more than a workstation should spend.
+QString Argon2WithSettings(const QString& settings, const QByteArray& secret)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^\\$(argon2id|argon2i)\\$v=19\\$m=(\\d+),t=(\\d+),p=1\\$([A-Za-z0-9+/]+)\\$$"));
+    const QRegularExpressionMatch m = form.match(settings);
+    if (!m.hasMatch())
+        return {};
+    const quint64 kib = m.captured(2).toULongLong(), ops = m.captured(3).toULongLong();
+    if (kib == 0 || kib > 1024 * 1024 || ops == 0 || ops > 64)
+        return {};
+    const QByteArray salt64 = m.captured(4).toLatin1();
+    unsigned char salt[crypto_pwhash_SALTBYTES];
+    size_t saltLength = 0;
+    if (sodium_base642bin(salt, sizeof salt, salt64.constData(), size_t(salt64.size()), nullptr, &saltLength, nullptr,
+                          sodium_base64_VARIANT_ORIGINAL_NO_PADDING)
+            != 0
+        || saltLength != sizeof salt)
+        return {};
+    InitSodium();
+    unsigned char hash[32]; // the length libsodium's string form keeps
+    const int alg = m.captured(1) == u"argon2id" ? crypto_pwhash_ALG_ARGON2ID13 : crypto_pwhash_ALG_ARGON2I13;
+    if (crypto_pwhash(hash, sizeof hash, secret.constData(), quint64(secret.size()), salt, ops, size_t(kib) * 1024, alg) != 0)
+        throw platform::Exception(QStringLiteral("内存不足，无法计算密码的散列值"));
+    char encoded[sodium_base64_ENCODED_LEN(sizeof hash, sodium_base64_VARIANT_ORIGINAL_NO_PADDING)];
+    sodium_bin2base64(encoded, sizeof encoded, hash, sizeof hash, sodium_base64_VARIANT_ORIGINAL_NO_PADDING);
+    return settings + QString::fromLatin1(encoded);
+}
+
+struct FirstRow : db::RowSink {
+    QVector<QVariant> values;
+    void Columns(const QVector<db::ResultColumn>&) override {}
+    bool Row(QVariant* v) override
+    {
+        if (values.isEmpty())
+            values = QVector<QVariant>(v, v + 3);
+        return true;
+    }
+};
+
+// A login on a server: the password table is out of the workstation's reach, so it asks for
+// the stored hash's settings, works the hash of what was entered out under them, and lets the
+// server's login function compare, count the failures and bind the session to the operator.
+// A legacy or weaker form is sent hashed afresh beside, for the server to keep on success.
+LoginCheck CheckServerLogin(db::DbService& db, qint64 operatorId, const QString& entered)
+{
+    db::Connection& c = db.GetConnection();
+    FirstRow settingsRow;
+    c.ExecNative(QStringLiteral("SELECT jxc_login_settings($1), NULL, NULL"), {operatorId}, &settingsRow);
+    const QString settings = settingsRow.values.value(0).toString();
+    QString proof;
+    bool current = false; // a hash of today's strength: nothing to send beside
+    if (settings == u"plain") {
+        proof = entered;
+    } else if (settings == u"sha256") {
+        proof = QString::fromLatin1(Sha256Hex(entered));
+    } else if (settings.startsWith(kSha256)) {
+        proof = kSha256 + Argon2WithSettings(settings.mid(kSha256.size()), Sha256Hex(entered));
+    } else if (!settings.isEmpty()) {
+        proof = Argon2WithSettings(settings, entered.toUtf8());
+        current = !proof.isEmpty()
+            && crypto_pwhash_str_needs_rehash(proof.toLatin1().constData(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                                              crypto_pwhash_MEMLIMIT_INTERACTIVE)
+                == 0;
+    }
+    const QString fresh = settings.isEmpty() || current ? QString() : HashPassword(entered);
+    FirstRow result;
+    c.ExecNative(QStringLiteral("SELECT outcome, seconds, token FROM jxc_login($1, $2, $3)"), {operatorId, proof, fresh},
+                 &result);
+    if (result.values.isEmpty())
+        throw platform::EDatabaseError(QStringLiteral("数据库没有回答登录"));
+    LoginCheck check{LoginOutcome(result.values[0].toInt()), result.values[1].toLongLong()};
+    if (check.outcome == LoginOutcome::Ok)
+        c.SetSessionToken(result.values[2].toString());
+    return check;
+}
+
 } // namespace
 
 QString HashPassword(const QString& plain)
@@ -143,6 +223,8 @@ bool VerifyPassword(const QString& stored, const QString& plain)
 
 LoginCheck CheckLogin(db::DbService& db, qint64 operatorId, const QString& entered, const QDateTime& now)
 {
+    if (db.GetConnection().GetEngine() == db::Engine::PostgreSQL)
+        return CheckServerLogin(db, operatorId, entered);
     PasswordRow row = ReadRow(db, operatorId);
     if (row.lockedUntil.isValid() && now < row.lockedUntil)
         return {LoginOutcome::Locked, SecondsUntil(now, row.lockedUntil)};

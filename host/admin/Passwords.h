@@ -10,14 +10,15 @@
 //
 // An empty password logs in only on a demo database (one that demo seeding filled and marked).
 #include "host/db/DbService.h"
+#include "host/db/ServerRights.h"
 
 #include <QDateTime>
 #include <QString>
 
 namespace host::admin {
 
-constexpr int MaxLoginFailures = 5;  // the fifth failure in a row locks the operator
-constexpr int LockoutMinutes = 15;
+using db::LockoutMinutes;
+using db::MaxLoginFailures;
 
 // Argon2id with libsodium's interactive limits. Throws platform::Exception when the machine
 // cannot spare the memory.
@@ -41,7 +42,9 @@ struct LoginCheck {
 // Checks a login of the operator at now (the database's time) and records it: a good one
 // clears the failures and stores a hash in place of a legacy password; a wrong one counts, and
 // each failure from the second on makes the next try wait longer (1, 2, 4 seconds), the fifth
-// locks the operator for LockoutMinutes.
+// locks the operator for LockoutMinutes. On a server the password table is out of a
+// workstation's reach: the server's login function checks and counts, in its own time (now is
+// not used), and a good login binds the connection's session to the operator.
 LoginCheck CheckLogin(db::DbService& db, qint64 operatorId, const QString& entered, const QDateTime& now);
 // The login dialog's text for a refused login.
 QString LoginMessage(const LoginCheck& check);

@@ -79,6 +79,9 @@ public:
     // The operator logged in on this workstation, whom the audit trail names for every change
     // made through the connection from now on (also after a reconnect).
     virtual void SetSessionOperator(const QString& operatorCode) { (void)operatorCode; }
+    // The secret a server's login handed out, which binds the session to its operator; held for
+    // the connection's life and presented again after a reconnect.
+    virtual void SetSessionToken(const QString& token) { (void)token; }
 };
 
 // How a connection to a database server must be secured. A server on another host is reached

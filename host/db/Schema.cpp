@@ -1,5 +1,6 @@
 #include "host/db/Schema.h"
 
+#include "host/db/ServerRights.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
 
@@ -160,8 +161,9 @@ const char* const PgFunctions[] = {
 const char* const AuditedTables[] = {"Sto_AdjustBillMain", "Sto_AdjustBillDetail", "Gds_StockCount", "Sto_GdsBillMain",
                                      "Sto_GdsBillDetail"};
 
-// The server's audit trigger: the row before and after as JSON, the operator the workstation
-// named for its session, the database role and the client's address.
+// The server's audit trigger: the row before and after as JSON, the operator bound to the
+// session (host/db/ServerRights.h), the database role and the client's address. It runs as the
+// owner: the clerks can neither read nor write the log themselves.
 const char* const PgAuditFunction =
     "CREATE OR REPLACE FUNCTION jxc_audit() RETURNS trigger LANGUAGE plpgsql AS $jxc$\n"
     "DECLARE o jsonb; n jsonb;\n"
@@ -170,7 +172,7 @@ const char* const PgAuditFunction =
     "  IF TG_OP <> 'DELETE' THEN n := to_jsonb(NEW); END IF;\n"
     "  INSERT INTO sys_auditlog (ChangedAt, OperatorCode, DbRole, ClientAddr, TableName, Action, BillNo, SrcBillNo, RowID,"
     " OldValues, NewValues)\n"
-    "  VALUES (localtimestamp(0), nullif(current_setting('jxc.operator', true), ''), session_user,"
+    "  VALUES (localtimestamp(0), jxc_audit_operator(), session_user,"
     " coalesce(host(inet_client_addr()), 'local'), TG_TABLE_NAME, lower(TG_OP), coalesce(n->>'billno', o->>'billno'),"
     " coalesce(n->>'srcbillno', o->>'srcbillno'), coalesce(n->>'id', o->>'id')::bigint, o::text, n::text);\n"
     "  RETURN NULL;\n"
@@ -421,6 +423,16 @@ void InstallSqliteRules(Connection& c, const std::vector<Table>& tables)
             c.ExecNative(sql, {}, nullptr);
 }
 
+// The schema the tables are made in, quoted as an identifier.
+QString CurrentSchema(Connection& c)
+{
+    CollectRows v;
+    c.ExecNative(QStringLiteral("SELECT quote_ident(current_schema())"), {}, &v);
+    if (v.rows.isEmpty() || v.rows.front().isEmpty())
+        throw platform::EDatabaseError(QStringLiteral("The connection has no current schema to make the tables in"));
+    return v.rows.front();
+}
+
 } // namespace
 
 QStringList SchemaTables(Engine engine)
@@ -486,6 +498,9 @@ void CreateSchema(Connection& c)
         c.ExecNative(sql, {}, nullptr);
     if (c.GetEngine() == Engine::SQLite)
         InstallSqliteRules(c, Tables(Engine::SQLite));
+    else
+        for (const QString& sql : ServerRightsStatements(CurrentSchema(c)))
+            c.ExecNative(sql, {}, nullptr);
     c.ExecNative(QStringLiteral("DELETE FROM sys_setting WHERE SettingName = 'SchemaVersion'"), {}, nullptr);
     c.ExecNative(QStringLiteral("INSERT INTO sys_setting (SettingName, SettingValue) VALUES ('SchemaVersion', '%1')")
                      .arg(SchemaVersion),

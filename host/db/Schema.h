@@ -38,6 +38,8 @@
 //                         (Connection::SetSessionOperator), DbRole, ClientAddr, TableName,
 //                         Action (insert/update/delete), BillNo, SrcBillNo, RowID, OldValues and
 //                         NewValues (the row as JSON)
+//   sys_session, sys_posting  on a server only: the sessions bound to operators and the
+//                         postings under way (host/db/ServerRights.h)
 //   sys_setting           SettingName code primary key, SettingValue text: SchemaVersion, and
 //                         DemoDatabase = 1 on a database demo seeding filled
 #include "host/db/Connection.h"
@@ -47,7 +49,7 @@
 namespace host::db {
 
 // The version of the tables this program makes; CreateSchema records it in sys_setting.
-constexpr int SchemaVersion = 3;
+constexpr int SchemaVersion = 4;
 
 void CreateSchema(Connection& c);
 // The version a database records; 0 when it records none.

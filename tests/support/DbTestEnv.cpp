@@ -93,6 +93,19 @@ plugin::IntfPtr<host::db::DbService> DbTest::OpenAnotherService() const
     return plugin::IntfPtr<host::db::DbService>(new host::db::DbService(OpenAnother()));
 }
 
+plugin::IntfPtr<host::db::DbService> DbTest::OpenClerkService() const
+{
+    const QString clerk = qEnvironmentVariable("JXC_TEST_PG_CLERK");
+    if (GetParam() != Engine::PostgreSQL || clerk.isEmpty()) {
+        if (qEnvironmentVariableIsSet("CI") && GetParam() == Engine::PostgreSQL)
+            ADD_FAILURE() << "JXC_TEST_PG_CLERK is not set: the workstation-role tests cannot run";
+        return {};
+    }
+    auto c = host::db::Open(clerk);
+    c->ExecNative(QStringLiteral("SET search_path TO ") + pgSchema_, {}, nullptr);
+    return plugin::IntfPtr<host::db::DbService>(new host::db::DbService(std::move(c)));
+}
+
 TempSqliteDb::TempSqliteDb()
 {
     if (!dir_.isValid())

@@ -37,6 +37,10 @@ protected:
     std::unique_ptr<host::db::Connection> OpenAnother() const;
     // A second workstation's database service.
     plugin::IntfPtr<host::db::DbService> OpenAnotherService() const;
+    // PostgreSQL only: a workstation's service logged in as the workstation role JXC_TEST_PG_CLERK
+    // names (a member of the clerk group), in this test's schema; not yet bound to an operator.
+    // Skips the test (fails it under CI) when no such role is configured.
+    plugin::IntfPtr<host::db::DbService> OpenClerkService() const;
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;

@@ -288,6 +288,18 @@ void PgConnection::StartSession()
     Simple("SET DateStyle = ISO");
     for (const QByteArray& set : settings_)
         Simple(set.constData());
+    if (!token_.isEmpty())
+        PresentToken();
+}
+
+void PgConnection::PresentToken()
+{
+    // As a parameter: the secret never stands in a statement's text, which the server's
+    // activity view and logs may show.
+    const char* values[] = {token_.constData()};
+    Result r{PQexecParams(conn_, "SELECT set_config('jxc.session', $1, false)", 1, nullptr, values, nullptr, nullptr, 0)};
+    if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
+        Fail(r.r);
 }
 
 bool PgConnection::Alive()
@@ -583,6 +595,14 @@ qint64 PgConnection::NextSequenceValue(const QString& name)
     if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
         Fail(r.r);
     return QByteArray(PQgetvalue(r.r, 0, 0)).toLongLong();
+}
+
+void PgConnection::SetSessionToken(const QString& token)
+{
+    token_ = token.toUtf8();
+    if (!inTransaction_)
+        EnsureConnected();
+    PresentToken();
 }
 
 void PgConnection::SetSessionOperator(const QString& operatorCode)

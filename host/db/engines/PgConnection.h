@@ -33,6 +33,7 @@ public:
     qint64 NextSequenceValue(const QString& name) override;
     // A session setting (jxc.operator) the server's audit trigger reads; made again after a reconnect.
     void SetSessionOperator(const QString& operatorCode) override;
+    void SetSessionToken(const QString& token) override;
 
     pg_conn* Handle() const { return conn_; }
 
@@ -51,6 +52,7 @@ private:
     // Opens the connection again when the server dropped it; throws when it cannot.
     void EnsureConnected();
     void RememberSetting(const QByteArray& sql);
+    void PresentToken();
     [[noreturn]] void Fail(pg_result* r) const;
 
     pg_conn* conn_ = nullptr;
@@ -61,6 +63,7 @@ private:
     QSet<QByteArray> seen_;                   // sent once, not prepared yet
     int nextName_ = 0;
     QList<QByteArray> settings_;              // session settings, made again after a reconnect
+    QByteArray token_;                        // the login's binding, presented again after a reconnect
 };
 
 } // namespace host::db
