@@ -211,8 +211,9 @@ int AddClerk(const Options& o, QIODevice* in, QTextStream& out)
         char* v = PQencryptPasswordConn(pg->Handle(), plain.constData(), user.constData(), nullptr);
         if (!v)
             throw platform::EDatabaseError(QString::fromUtf8(PQerrorMessage(pg->Handle())).trimmed());
-        verifier = QString::fromLatin1(v).replace(u'\'', QLatin1String("''"));
+        const QString scram = QString::fromLatin1(v);
         PQfreemem(v);
+        verifier = ServerValue(*pg, QStringLiteral("SELECT quote_literal($1)"), {scram});
     }
     const bool exists = ServerValue(*pg, QStringLiteral("SELECT to_regrole($1) IS NOT NULL"), {quoted}) == u"true";
     QStringList statements;
@@ -220,7 +221,7 @@ int AddClerk(const Options& o, QIODevice* in, QTextStream& out)
                           : QStringLiteral("CREATE ROLE %1 LOGIN").arg(quoted));
     statements << QStringLiteral("GRANT %1 TO %2").arg(QLatin1String(db::ClerkGroup), quoted);
     if (!verifier.isEmpty())
-        statements << QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(quoted, verifier);
+        statements << QStringLiteral("ALTER ROLE %1 PASSWORD %2").arg(quoted, verifier);
     statements << db::ClerkRoleSettings(quoted);
     db::WriteTransaction tx(*pg);
     for (const QString& sql : statements)
