@@ -3,6 +3,7 @@
 // nothing half-written. The server is restarted with the command JXC_TEST_PG_RESTART names (the
 // test script names its own server's); without one, the workstation's sessions are ended from
 // another session, which is what a restart does to them.
+#include "host/admin/Passwords.h"
 #include "tests/support/DbTestEnv.h"
 #include "tests/support/PostingBlock.h"
 
@@ -147,6 +148,27 @@ TEST_P(ServerRestart, APostingCaughtByARestartReportsTheServersMessageAndLeavesN
     EXPECT_EQ(Value(QStringLiteral("select LeftCount from Gds_StockCount where ID = 500")).toDouble(), 7.0);
     EXPECT_EQ(Value(QStringLiteral("select LeftCount from Gds_StockCount where ID = 501")).toDouble(), 7.5);
     EXPECT_EQ(Value(QStringLiteral("select sum(LeftCount) from Gds_StockCount where StorageCode = 'S02'")).toDouble(), 5.5);
+}
+
+// A workstation role's login binds its session on the server; after a restart the new session is
+// bound again by the same login, without asking for the password.
+TEST_P(ServerRestart, AWorkstationRolesLoginOutlivesARestart)
+{
+    if (GetEngine() == Engine::SQLite)
+        GTEST_SKIP() << "a database file has no login roles";
+    auto clerk = OpenClerkService();
+    if (!clerk)
+        GTEST_SKIP() << "no workstation role configured (JXC_TEST_PG_CLERK)";
+    Db().ExecSql("insert into sys_operator (OperatorID, OperatorCode, OperatorName) values (1, 'op1', '张三')");
+    host::admin::SetPassword(Db(), QStringLiteral("op1"), QStringLiteral("口令"));
+    ASSERT_EQ(host::admin::CheckLogin(*clerk, 1, QStringLiteral("口令"), {}).outcome, host::admin::LoginOutcome::Ok);
+
+    Restart({Value(*clerk, QStringLiteral("select pg_backend_pid()")), Value(QStringLiteral("select pg_backend_pid()"))});
+    EXPECT_NO_THROW(clerk->ExecSql(
+        "Insert into Sto_AdjustBillMain (ID, BillNo, BillDate, Src_StorageCode, Des_StorageCode, GoodsCount, BillSum,"
+        " BillStatus, AuditFlag, Remark, OptorCode, Create_time, modified_time, deleted) values"
+        " (2000, 'DB-2024010200000002', sysdate, 'S01', 'S02', 0, 0, 0, 0, '', 'op1', sysdate, sysdate, 0)"));
+    EXPECT_EQ(Value("select OperatorCode from sys_auditlog where BillNo = 'DB-2024010200000002'"), QStringLiteral("op1"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, ServerRestart, ::testing::Values(Engine::PostgreSQL), ::jxctest::EngineName);
