@@ -161,23 +161,6 @@ const char* const PgFunctions[] = {
 const char* const AuditedTables[] = {"Sto_AdjustBillMain", "Sto_AdjustBillDetail", "Gds_StockCount", "Sto_GdsBillMain",
                                      "Sto_GdsBillDetail"};
 
-// The server's audit trigger: the row before and after as JSON, the operator bound to the
-// session (host/db/ServerRights.h), the database role and the client's address. It runs as the
-// owner: the clerks can neither read nor write the log themselves.
-const char* const PgAuditFunction =
-    "CREATE OR REPLACE FUNCTION jxc_audit() RETURNS trigger LANGUAGE plpgsql AS $jxc$\n"
-    "DECLARE o jsonb; n jsonb;\n"
-    "BEGIN\n"
-    "  IF TG_OP <> 'INSERT' THEN o := to_jsonb(OLD); END IF;\n"
-    "  IF TG_OP <> 'DELETE' THEN n := to_jsonb(NEW); END IF;\n"
-    "  INSERT INTO sys_auditlog (ChangedAt, OperatorCode, DbRole, ClientAddr, TableName, Action, BillNo, SrcBillNo, RowID,"
-    " OldValues, NewValues)\n"
-    "  VALUES (localtimestamp(0), jxc_audit_operator(), session_user,"
-    " coalesce(host(inet_client_addr()), 'local'), TG_TABLE_NAME, lower(TG_OP), coalesce(n->>'billno', o->>'billno'),"
-    " coalesce(n->>'srcbillno', o->>'srcbillno'), coalesce(n->>'id', o->>'id')::bigint, o::text, n::text);\n"
-    "  RETURN NULL;\n"
-    "END $jxc$";
-
 // SQLite stores whatever it is given; the server refuses what its column types refuse and
 // rounds to their scale. The embedded engine keeps the same rules with triggers after each
 // insert and update: one refuses a bad value with the server's words (the statement is undone),
@@ -473,11 +456,7 @@ QStringList SchemaStatements(Engine engine)
         out << QStringLiteral("CREATE SEQUENCE IF NOT EXISTS SEQ_JXCID START WITH 1");
         for (const char* f : PgFunctions)
             out << QString::fromLatin1(f);
-        out << QString::fromLatin1(PgAuditFunction);
-        for (const char* t : AuditedTables)
-            out << QStringLiteral("CREATE OR REPLACE TRIGGER jxc_audit AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
-                                  "EXECUTE FUNCTION jxc_audit()")
-                       .arg(QString::fromLatin1(t));
+        // The audit trail's function and triggers come with the server's rights (ServerRights).
     } else {
         for (const Table& t : Tables(engine))
             for (const char* audited : AuditedTables)

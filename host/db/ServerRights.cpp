@@ -50,26 +50,54 @@ QStringList LoginFunctions(const QString& schema)
     // The waits after a failure are counted to the fraction of a second: a try a moment after
     // a failure must still find its wait ahead of it.
     out << QStringLiteral("ALTER TABLE sys_password ALTER COLUMN NextTry TYPE TIMESTAMP, ALTER COLUMN LockedUntil TYPE TIMESTAMP");
+    // The tests every row's triggers make are SQL functions of one expression, which the server
+    // writes into the trigger's own expression (inlines) instead of calling; a superuser's or the
+    // owner's session passes at the first test.
     out << QStringLiteral(
         "CREATE OR REPLACE FUNCTION jxc_is_clerk() RETURNS boolean LANGUAGE sql STABLE AS $f$\n"
-        "  SELECT CASE WHEN to_regrole('%1') IS NULL THEN false\n"
-        "    WHEN coalesce((SELECT rolsuper FROM pg_roles WHERE rolname = session_user), false) THEN false\n"
+        "  SELECT CASE WHEN current_setting('is_superuser') = 'on' THEN false\n"
+        "    WHEN to_regrole('%1') IS NULL THEN false\n"
         "    ELSE pg_has_role(session_user, '%1', 'MEMBER') END\n"
         "$f$")
                .arg(QLatin1String(ClerkGroup));
     out << QStringLiteral(
-               "CREATE OR REPLACE FUNCTION jxc_session_operator(OUT code text, OUT id bigint) LANGUAGE sql STABLE%1AS $f$\n"
-               "  SELECT OperatorCode::text, OperatorID FROM sys_session\n"
-               "   WHERE TokenHash = sha256(convert_to(coalesce(current_setting('jxc.session', true), ''), 'UTF8'))\n"
-               "$f$")
+               "CREATE OR REPLACE FUNCTION jxc_session_operator(OUT code text, OUT id bigint) LANGUAGE plpgsql STABLE%1AS $f$\n"
+               "DECLARE t text := current_setting('jxc.session', true);\n"
+               "BEGIN\n"
+               "  IF coalesce(t, '') = '' THEN RETURN; END IF;\n"
+               "  SELECT OperatorCode, OperatorID INTO code, id FROM sys_session WHERE TokenHash = sha256(convert_to(t, 'UTF8'));\n"
+               "END $f$")
                .arg(definer);
+    // Not a definer either: the owner's and a superuser's rows need no lookup.
     out << QStringLiteral(
-               "CREATE OR REPLACE FUNCTION jxc_audit_operator() RETURNS text LANGUAGE sql STABLE%1AS $f$\n"
-               "  SELECT coalesce((SELECT code FROM jxc_session_operator()),\n"
-               "    CASE WHEN NOT jxc_is_clerk() THEN nullif(current_setting('jxc.operator', true), '') END)\n"
-               "$f$")
-               .arg(definer);
-    out << QStringLiteral("ALTER FUNCTION jxc_audit()%1").arg(definer);
+        "CREATE OR REPLACE FUNCTION jxc_audit_operator() RETURNS text LANGUAGE sql STABLE AS $f$\n"
+        "  SELECT CASE WHEN coalesce(current_setting('jxc.session', true), '') <> '' THEN (%1.jxc_session_operator()).code\n"
+        "    WHEN %1.jxc_is_clerk() THEN NULL\n"
+        "    ELSE nullif(current_setting('jxc.operator', true), '') END\n"
+        "$f$")
+               .arg(schema);
+    // The audit trail's trigger: the row before and after as JSON, the operator bound to the
+    // session, the database role and the client's address. It runs as the owner, so the clerks
+    // can neither read nor write the log themselves; its names are written with their schema in
+    // place of a pinned search path, for the same reason as above.
+    out << QStringLiteral(
+               "CREATE OR REPLACE FUNCTION jxc_audit() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER AS $f$\n"
+               "DECLARE o jsonb; n jsonb;\n"
+               "BEGIN\n"
+               "  IF TG_OP <> 'INSERT' THEN o := to_jsonb(OLD); END IF;\n"
+               "  IF TG_OP <> 'DELETE' THEN n := to_jsonb(NEW); END IF;\n"
+               "  INSERT INTO %1.sys_auditlog (ChangedAt, OperatorCode, DbRole, ClientAddr, TableName, Action, BillNo,\n"
+               "    SrcBillNo, RowID, OldValues, NewValues)\n"
+               "  VALUES (localtimestamp(0), %1.jxc_audit_operator(), session_user, coalesce(host(inet_client_addr()), 'local'),\n"
+               "    TG_TABLE_NAME, lower(TG_OP), coalesce(n->>'billno', o->>'billno'), coalesce(n->>'srcbillno', o->>'srcbillno'),\n"
+               "    coalesce(n->>'id', o->>'id')::bigint, o::text, n::text);\n"
+               "  RETURN NULL;\n"
+               "END $f$")
+               .arg(schema);
+    for (const char* t : {"Sto_AdjustBillMain", "Sto_AdjustBillDetail", "Gds_StockCount", "Sto_GdsBillMain", "Sto_GdsBillDetail"})
+        out << QStringLiteral("CREATE OR REPLACE TRIGGER jxc_audit AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
+                              "EXECUTE FUNCTION jxc_audit()")
+                   .arg(QLatin1String(t));
     // A session is bound by a secret only it holds; a login replaces its earlier binding, and
     // bindings older than a month are dropped.
     out << QStringLiteral(
@@ -292,8 +320,9 @@ QStringList RuleFunctions(const QString& schema)
                                       {"Sto_GdsBillMain", "stockbill"}, {"Sto_GdsBillDetail", "stockline"},
                                       {"Gds_StockCount", "stock"}};
     for (const auto& g : guarded)
+        // The owner's and a superuser's rows do not even enter the trigger.
         out << QStringLiteral("CREATE OR REPLACE TRIGGER jxc_guard BEFORE INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
-                              "EXECUTE FUNCTION jxc_guard_%2()")
+                              "WHEN (jxc_is_clerk()) EXECUTE FUNCTION jxc_guard_%2()")
                    .arg(QLatin1String(g[0]), QLatin1String(g[1]));
     return out;
 }
@@ -338,7 +367,7 @@ QString GrantStatements(const QString& schema)
                "  REVOKE ALL ON ALL SEQUENCES IN SCHEMA %2 FROM %1;\n"
                "  REVOKE ALL ON ALL FUNCTIONS IN SCHEMA %2 FROM PUBLIC;\n"
                "  GRANT EXECUTE ON FUNCTION jxc_mod(integer, integer), jxc_mod(bigint, bigint), jxc_mod(numeric, numeric),\n"
-               "    jxc_login_settings(bigint), jxc_login(bigint, text, text) TO %1;\n"
+               "    jxc_login_settings(bigint), jxc_login(bigint, text, text), jxc_is_clerk(), jxc_audit_operator() TO %1;\n"
                "  GRANT USAGE ON SCHEMA %2 TO %1;\n"
                "  %3;\n"
                "  FOR r IN SELECT m.rolname FROM pg_roles m\n"
