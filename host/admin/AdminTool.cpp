@@ -183,7 +183,7 @@ int Init(const Options& o, QTextStream& out)
     auto svc = OpenService(o);
     db::CreateSchema(svc->GetConnection());
     out << "Schema ready: " << db::SchemaTables(svc->GetConnection()).size() << " tables in " << TargetOf(o) << "\n";
-    if (svc->GetConnection().GetEngine() == db::Engine::PostgreSQL)
+    if (db::ServerKeepsRights(svc->GetConnection()))
         ReportServerRights(svc->GetConnection(), out);
     return ExitOk;
 }

@@ -223,7 +223,7 @@ bool VerifyPassword(const QString& stored, const QString& plain)
 
 LoginCheck CheckLogin(db::DbService& db, qint64 operatorId, const QString& entered, const QDateTime& now)
 {
-    if (db.GetConnection().GetEngine() == db::Engine::PostgreSQL)
+    if (db::ServerKeepsRights(db.GetConnection()))
         return CheckServerLogin(db, operatorId, entered);
     PasswordRow row = ReadRow(db, operatorId);
     if (row.lockedUntil.isValid() && now < row.lockedUntil)

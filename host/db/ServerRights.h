@@ -46,6 +46,10 @@ struct ClerkGrant {
     const char* columns;   // nullptr: the whole table
 };
 
+// True when the database is a server whose own functions check the logins and keep the
+// workstations' rights (init reports them there).
+inline bool ServerKeepsRights(const Connection& c) { return c.GetEngine() == Engine::PostgreSQL; }
+
 // Everything the clerk group is granted.
 const std::vector<ClerkGrant>& ClerkGrants();
 
