@@ -2,9 +2,13 @@
 // block becomes one DO block), against the same work written by hand as one DO block and sent
 // with libpq. Paired runs, each undone after; the median ratio, the statements the service sent
 // per block and those the server counted (pg_stat_statements, where the server keeps it).
-// Skipped when JXC_TEST_PG is unset.
+// Skipped when JXC_TEST_PG is unset. pg_posting_clerk posts as a workstation role of the clerk
+// group (JXC_TEST_PG_CLERK) logged in as the bill's creator, so the server's rules check every
+// row; its baseline is the same hand-written posting by the owner, whom the rules let through:
+// the ratio is what the server's rights cost.
 #include "bench/PgBench.h"
 
+#include "host/admin/Passwords.h"
 #include "host/db/DbService.h"
 #include "host/db/engines/PgConnection.h"
 #include "host/db/Schema.h"
@@ -208,8 +212,21 @@ int main(int argc, char** argv)
             const char* name;
             const QString& block;
             const QByteArray& hand;
+            host::db::DbService* by;
         };
-        for (const Case& k : {Case{"pg_posting", posting, handPosting}, Case{"pg_save", save, handSave}}) {
+        std::vector<Case> cases{{"pg_posting", posting, handPosting, &service}, {"pg_save", save, handSave, &service}};
+        plugin::IntfPtr<host::db::DbService> clerk;
+        const QString clerkTarget = qEnvironmentVariable("JXC_TEST_PG_CLERK");
+        if (!clerkTarget.isEmpty()) {
+            service.ExecSql("insert into sys_operator (OperatorID, OperatorCode, OperatorName) values (1, 'op', '制单')");
+            host::admin::SetPassword(service, QStringLiteral("op"), QStringLiteral("bench"));
+            clerk = new host::db::DbService(host::db::Open(clerkTarget));
+            clerk->GetConnection().ExecNative(QStringLiteral("SET search_path TO ") + schema, {}, nullptr);
+            if (host::admin::CheckLogin(*clerk, 1, QStringLiteral("bench"), {}).outcome != host::admin::LoginOutcome::Ok)
+                throw platform::Exception(QStringLiteral("the workstation role could not log in"));
+            cases.push_back({"pg_posting_clerk", posting, handPosting, clerk.Get()});
+        }
+        for (const Case& k : cases) {
             std::vector<double> ratios, cpuRatios, serviceTimes, handTimes;
             int statements = 0;
             long long received = -1;
@@ -220,7 +237,7 @@ int main(int argc, char** argv)
                     Exec(pg, "SELECT public.pg_stat_statements_reset()");
                 const double service_s = timed(
                     [&] {
-                        service.ExecSql(k.block);
+                        k.by->ExecSql(k.block);
                     },
                     cpuService);
                 statements = conn.statements;

@@ -24,6 +24,7 @@
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
 #include "platform/core/Dataset.h"
+#include "plugin/Command.h"
 #include "plugin/Host.h"
 
 #include <QApplication>
@@ -66,13 +67,6 @@ const QString fGoodsPrice = QStringLiteral("GoodsPrice");
 const QString fGoodsCount = QStringLiteral("GoodsCount");
 const QString fPaySum = QStringLiteral("PaySum");
 
-// The host's ShowMessage ends the action; should a host's return, the action ends all the same.
-[[noreturn]] void Refuse(const QString& text)
-{
-    plugin::HostMessage()->ShowMessage(text, 0);
-    throw platform::EAbort();
-}
-
 bool PlainKey(int key, Qt::KeyboardModifiers shift, int wanted)
 {
     return key == wanted && !(shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
@@ -103,13 +97,6 @@ bool QuantityInRange(double q) { return q >= TBillEditFrm::MinQuantity && q <= T
 Currency PickedPrice(const TBas_GoodsInfo& g)
 {
     return Currency::FromDouble(g.LastInPrice > 0 ? g.LastInPrice : g.DefaultInPrice);
-}
-
-QString ErrorMessage(const std::exception& e)
-{
-    if (const auto* p = dynamic_cast<const platform::Exception*>(&e))
-        return p->Message();
-    return QString::fromUtf8(e.what());
 }
 
 } // namespace
@@ -530,7 +517,7 @@ void TBillEditFrm::RequireSourceStorage()
 {
     if (SrcStorageCode.isEmpty()) {
         edtStorageOut->setFocus();
-        Refuse(kChooseSource);
+        plugin::Refuse(kChooseSource);
     }
 }
 
@@ -575,7 +562,7 @@ double TBillEditFrm::QuickQuantity()
     if (!q || !QuantityInRange(RoundQuantity(*q))) {
         edtGoodsCount->setFocus();
         edtGoodsCount->selectAll();
-        Refuse(kQuantityRange);
+        plugin::Refuse(kQuantityRange);
     }
     return RoundQuantity(*q);
 }
@@ -592,14 +579,14 @@ Currency TBillEditFrm::QuickPrice()
         if (!c || c->ToDouble() > MaxPrice || c->ToDouble() < 0) {
             edtGoodsPrice->setFocus();
             edtGoodsPrice->selectAll();
-            Refuse(c && c->ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
+            plugin::Refuse(c && c->ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
         }
         return *c;
     }
     const Currency v = edtGoodsPrice->Value();
     if (v.ToDouble() < 0 || v.ToDouble() > MaxPrice) {
         edtGoodsPrice->setFocus();
-        Refuse(v.ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
+        plugin::Refuse(v.ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
     }
     return v;
 }
@@ -619,7 +606,7 @@ void TBillEditFrm::btnAddClick()
         if (!QuantityInRange(total)) {
             edtGoodsCount->setFocus();
             edtGoodsCount->selectAll();
-            Refuse(kQuantityRange);
+            plugin::Refuse(kQuantityRange);
         }
         LineData->Edit();
         SetLineAmount(total, price);
@@ -772,41 +759,41 @@ bool TBillEditFrm::HasGoodsLine() const
 void TBillEditFrm::CheckBill()
 {
     if (!AddMode && edtBillNo->text().isEmpty())
-        Refuse(QStringLiteral("调拨单号不能为空!"));
+        plugin::Refuse(QStringLiteral("调拨单号不能为空!"));
     if (model::Today() > dtpBillDate->Date()) {
         dtpBillDate->SetDate(model::Today());
-        Refuse(QStringLiteral("日期不能小于当日!"));
+        plugin::Refuse(QStringLiteral("日期不能小于当日!"));
     }
     if (!dtpBillDate->Date().isValid()) {
         dtpBillDate->setFocus();
-        Refuse(QStringLiteral("请填写调拨日期!"));
+        plugin::Refuse(QStringLiteral("请填写调拨日期!"));
     }
     // A name typed over a pick names no storage, and the code kept would save another one than
     // shown: the clerk picks one from the list.
     if (edtStorageOut->text().isEmpty()) {
         edtStorageOut->setFocus();
-        Refuse(QStringLiteral("调出仓不能为空，请选择!"));
+        plugin::Refuse(QStringLiteral("调出仓不能为空，请选择!"));
     }
     if (!StorageChosen(edtStorageOut, SrcStorageCode, SrcStorageName)) {
         edtStorageOut->setFocus();
-        Refuse(QStringLiteral("请从仓库列表中选择调出仓库!"));
+        plugin::Refuse(QStringLiteral("请从仓库列表中选择调出仓库!"));
     }
     if (edtStorageIn->text().isEmpty()) {
         edtStorageIn->setFocus();
-        Refuse(QStringLiteral("调入仓库不能为空!"));
+        plugin::Refuse(QStringLiteral("调入仓库不能为空!"));
     }
     if (!StorageChosen(edtStorageIn, DesStorageCode, DesStorageName)) {
         edtStorageIn->setFocus();
-        Refuse(QStringLiteral("请从仓库列表中选择调入仓库!"));
+        plugin::Refuse(QStringLiteral("请从仓库列表中选择调入仓库!"));
     }
     if (DesStorageCode == SrcStorageCode) {
         edtStorageIn->setFocus();
-        Refuse(QStringLiteral("调入仓库不能和调出仓相同!"));
+        plugin::Refuse(QStringLiteral("调入仓库不能和调出仓相同!"));
     }
     // A bill needs a line with goods; an empty pending line alone is no bill.
     if (TableGoodsList->DataController()->RowCount() == 0 || !HasGoodsLine()) {
         edtCondition->setFocus();
-        Refuse(QStringLiteral("请选择需要调拨的商品信息!"));
+        plugin::Refuse(QStringLiteral("请选择需要调拨的商品信息!"));
     }
 }
 
@@ -862,20 +849,8 @@ void TBillEditFrm::Frame31bbtnEnterClick()
         head.operatorCode = plugin::HostOperator().OperatorCode;
         const QString block = billedit::SaveBlockSql(AddMode, head, lines);
 
-        plugin::HostUi()->ShowProgress(kSaving);
-        platform::Application()->ProcessMessages();
-        try {
-            plugin::HostDb()->ExecSql(block);
-            plugin::HostUi()->NotifySaved();
-            plugin::HostUi()->HideProgress();
-            written = true;
-        } catch (const std::exception& e) {
-            if (dynamic_cast<const platform::EAbort*>(&e))
-                throw;
-            plugin::HostUi()->HideProgress();
-            plugin::HostUi()->NotifySaveFailed();
-            plugin::HostMessage()->ShowError(kSaveFailed + ErrorMessage(e), 0);
-        }
+        written = plugin::RunCommand({.progress = kSaving, .failure = kSaveFailed},
+                                     [&] { plugin::HostDb()->ExecSql(block); });
     }
     // A bill the database refused stays open with everything the clerk entered: OK again
     // retries, Cancel gives up.

@@ -1,6 +1,7 @@
 #include "billlist/WorkWindow.h"
 
 #include "billlist/WorkWindowSql.h"
+#include "billlist/WorkWindowTexts.h"
 #include "lookup/FrmQryGoodsList.h"
 #include "model/BillConst.h"
 #include "model/DateUtil.h"
@@ -20,6 +21,7 @@
 #include "platform/excel/GridSheet.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/XlsxWriter.h"
+#include "plugin/Command.h"
 #include "plugin/Host.h"
 
 #include <QAction>
@@ -36,7 +38,6 @@
 namespace {
 
 const QString kReading = QStringLiteral("正在读取数据，请稍候...");
-const QString kNoGoodsRight = QStringLiteral("无商品操作权限!");
 const QString kPrintIni = QStringLiteral("Print.ini");
 const QString kBillPrint = QStringLiteral("Bill_Print");
 const QString kPageLine = QStringLiteral("Page_Line");
@@ -354,6 +355,16 @@ bool TWorkWindowForm::CheckGoodsRight(const QString& billNo, const QString& tabl
     return ok && permitted > 0;
 }
 
+std::optional<QString> TWorkWindowForm::CheckedFocusedBill()
+{
+    if (!BillListData || BillListData->IsEmpty())
+        return std::nullopt;
+    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
+    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
+        plugin::Refuse(billlist::kNoGoodsRight);
+    return billNo;
+}
+
 QString TWorkWindowForm::FocusedBillText(const QString& field) const
 {
     if (!BillListData || BillListData->IsEmpty())
@@ -373,12 +384,8 @@ void TWorkWindowForm::btnQryClick()
 
 void TWorkWindowForm::TableBillInfoCellClick(int, platform::GridColumn*)
 {
-    if (!BillListData || BillListData->IsEmpty())
-        return;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
-    ShowLines(billNo);
+    if (const std::optional<QString> billNo = CheckedFocusedBill())
+        ShowLines(*billNo);
 }
 
 void TWorkWindowForm::ShowLines(const QString& billNo)

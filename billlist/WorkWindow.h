@@ -109,6 +109,9 @@ public:
     // True when the operator may handle the goods of the bill: a bill without lines passes, one
     // with lines needs at least one of a permitted goods type. tableName is the lines table.
     bool CheckGoodsRight(const QString& billNo, const QString& tableName);
+    // The focused bill's number once the list has a bill and the operator may handle the goods
+    // of its lines; nullopt for an empty list; refused with "无商品操作权限!" otherwise.
+    std::optional<QString> CheckedFocusedBill();
 
     // Handlers.
     void btnQryClick();

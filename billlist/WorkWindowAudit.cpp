@@ -2,6 +2,7 @@
 // ( 调拨), the printed bill (预览) and the double-click on a bill.
 #include "billlist/TransferPosting.h"
 #include "billlist/WorkWindow.h"
+#include "billlist/WorkWindowTexts.h"
 #include "billlist/WorkWindowAuditSql.h"
 #include "billlist/uJXC_DBDBill.h"
 #include "model/BillConst.h"
@@ -12,14 +13,13 @@
 #include "platform/DataController.h"
 #include "platform/TableView.h"
 #include "platform/core/Dataset.h"
+#include "plugin/Command.h"
 #include "plugin/Host.h"
 
 #include <QDateTime>
 
 namespace {
 
-const QString kNoRight = QStringLiteral("对不起，您的权限不足，请与系统管理员联系！");
-const QString kNoGoodsRight = QStringLiteral("无商品操作权限!");
 const QString kAudited = QStringLiteral("订单已审核!");
 const QString kNotAudited = QStringLiteral("订单未审核!");
 const QString kQuestionCaption = QStringLiteral("提示 "); // the trailing blank is the captions' own
@@ -28,13 +28,6 @@ const QString kOperationCaption = QStringLiteral("操作提示");
 const QString kSaveFailed = QStringLiteral("保存数据失败!");
 const QString kUpdateFailed = QStringLiteral("更新数据失败\r\n");
 const QString kUpdating = QStringLiteral("正在更新数据请稍等...");
-
-QString MessageOf(const std::exception& e)
-{
-    if (const auto* x = dynamic_cast<const platform::Exception*>(&e))
-        return x->Message();
-    return QString::fromUtf8(e.what());
-}
 
 // A number read back from QueryValue; empty or not a whole number counts as 1, so an unreadable
 // state never lets a command go on as if the bill were still open.
@@ -105,12 +98,11 @@ void TWorkWindowForm::StockShortageCheck(const QString& srcStorageCode)
 std::optional<QString> TWorkWindowForm::BillToApprove(int refusedFlag, const QString& refusal)
 {
     if (OperateRight() == 0)
-        plugin::HostMessage()->ShowMessage(kNoRight, 0);
-    if (!BillListData || BillListData->IsEmpty())
+        plugin::Refuse(billlist::kNoRights);
+    const std::optional<QString> checked = CheckedFocusedBill();
+    if (!checked)
         return std::nullopt;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    const QString& billNo = *checked;
     // The list may be old: the database has the last word.
     if (FocusedBillNumber(QStringLiteral("AuditFlag")) == refusedFlag)
         plugin::HostMessage()->ShowMessage(refusal, 0);
@@ -136,7 +128,7 @@ void TWorkWindowForm::dxBarButton5Click()
     StockShortageCheck(FocusedBillText(QStringLiteral("Src_StorageCode")));
 
     const QString auditor = plugin::HostOperator().OperatorCode;
-    try {
+    plugin::RunCommand({.failure = kSaveFailed, .notify = false}, [&] {
         plugin::HostDb()->ExecSql(billlist::AuditSql(billNo, auditor));
         Ask(QStringLiteral("审核成功!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Information);
         // Today's date: the date itself in a date field, the short date text in a text field.
@@ -147,9 +139,7 @@ void TWorkWindowForm::dxBarButton5Click()
                               {QStringLiteral("AuditFlag"), int(model::AuditFlagYes)},
                               {QStringLiteral("Auditor"), auditor},
                               {QStringLiteral("AuditDate"), today}});
-    } catch (const std::exception& e) {
-        plugin::HostMessage()->ShowError(kSaveFailed + MessageOf(e), 0);
-    }
+    });
 }
 
 // ---- 反审核 ----------------------------------------------------------------------------------
@@ -170,27 +160,24 @@ void TWorkWindowForm::dxBarButton6Click()
         != platform::mbYes)
         return;
 
-    try {
+    plugin::RunCommand({.failure = kSaveFailed, .notify = false}, [&] {
         plugin::HostDb()->ExecSql(billlist::UnAuditSql(billNo));
         Ask(QStringLiteral("取消审核成功!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Information);
         SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusEditing)},
                               {QStringLiteral("AuditFlag"), int(model::AuditFlagNo)},
                               {QStringLiteral("Auditor"), QString()},
                               {QStringLiteral("AuditDate"), QVariant()}});
-    } catch (const std::exception& e) {
-        plugin::HostMessage()->ShowError(kSaveFailed + MessageOf(e), 0);
-    }
+    });
 }
 
 // ---- 调拨 ------------------------------------------------------------------------------------
 
 void TWorkWindowForm::dxBarButton4Click()
 {
-    if (!BillListData || BillListData->IsEmpty())
+    const std::optional<QString> checked = CheckedFocusedBill();
+    if (!checked)
         return;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    const QString& billNo = *checked;
     const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
     if (creator != plugin::HostOperator().OperatorCode)
         plugin::HostMessage()->ShowMessage(QStringLiteral("该订单只能由操作员[") + creator + QStringLiteral("]操作!"), 0);
@@ -249,29 +236,20 @@ void TWorkWindowForm::dxBarButton4Click()
     }
     const QString block = billlist::TransferPostingBlock(p);
 
-    try {
-        plugin::HostUi()->ShowProgress(kUpdating);
-        platform::Application()->ProcessMessages();
+    plugin::RunCommand({.progress = kUpdating, .failure = kUpdateFailed}, [&] {
         plugin::HostDb()->ExecSql(block);
         SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusCompleted)}});
-        plugin::HostUi()->NotifySaved();
-        plugin::HostUi()->HideProgress();
-    } catch (const std::exception& e) {
-        plugin::HostUi()->HideProgress();
-        plugin::HostUi()->NotifySaveFailed();
-        plugin::HostMessage()->ShowError(kUpdateFailed + MessageOf(e), 0);
-    }
+    });
 }
 
 // ---- 预览 and the double-click --------------------------------------------------------------
 
 void TWorkWindowForm::dxBarButton7Click()
 {
-    if (!BillListData || BillListData->IsEmpty())
+    const std::optional<QString> checked = CheckedFocusedBill();
+    if (!checked)
         return;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    const QString& billNo = *checked;
     if (FocusedBillNumber(QStringLiteral("AuditFlag")) != model::AuditFlagYes) {
         EditFocusedBill();
         return;
@@ -284,11 +262,10 @@ void TWorkWindowForm::dxBarButton7Click()
 
 void TWorkWindowForm::TableBillInfoCellDblClick(int, platform::GridColumn*)
 {
-    if (!BillListData || BillListData->IsEmpty())
+    const std::optional<QString> checked = CheckedFocusedBill();
+    if (!checked)
         return;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        plugin::HostMessage()->ShowMessage(kNoGoodsRight, 0);
+    const QString& billNo = *checked;
     if (FocusedBillNumber(QStringLiteral("AuditFlag")) != model::AuditFlagNo)
         dxBarButton7Click();
     else

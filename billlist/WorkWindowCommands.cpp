@@ -1,6 +1,7 @@
 // The list window's 增加, 修改 and 删除 commands and the way into the bill editor.
 #include "billedit/FrmBillEdit.h"
 #include "billlist/WorkWindow.h"
+#include "billlist/WorkWindowTexts.h"
 #include "billlist/WorkWindowAuditSql.h"
 #include "billlist/WorkWindowCommandsSql.h"
 #include "billlist/WorkWindowSql.h"
@@ -11,6 +12,7 @@
 #include "platform/DataController.h"
 #include "platform/TableView.h"
 #include "platform/core/Dataset.h"
+#include "plugin/Command.h"
 #include "plugin/Host.h"
 
 #include <QAction>
@@ -18,18 +20,9 @@
 
 namespace {
 
-const QString kNoRights = QStringLiteral("对不起，您的权限不足，请与系统管理员联系！");
-const QString kNoGoodsRight = QStringLiteral("无商品操作权限!");
 const QString kSaving = QStringLiteral("正在保存数据请稍等...");
 const QString kSaveFailed = QStringLiteral("保存数据失败\r\n");
 constexpr int kEditLevel = 2;
-
-// The host's ShowMessage ends the command; should a host's return, the command ends all the same.
-[[noreturn]] void Refuse(const QString& text)
-{
-    plugin::HostMessage()->ShowMessage(text, 0);
-    throw platform::EAbort();
-}
 
 // Keeps the module-wide editor reference for the life of one add or modify command.
 class EditorScope {
@@ -60,13 +53,6 @@ private:
     QList<QAction*> buttons_;
 };
 
-QString ErrorMessage(const std::exception& e)
-{
-    if (const auto* p = dynamic_cast<const platform::Exception*>(&e))
-        return p->Message();
-    return QString::fromUtf8(e.what());
-}
-
 } // namespace
 
 bool TWorkWindowForm::EditBill(bool addMode, const QString& billId, const QString& billNo)
@@ -86,7 +72,7 @@ bool TWorkWindowForm::EditBill(bool addMode, const QString& billId, const QStrin
 void TWorkWindowForm::dxBarButton1Click()
 {
     if (RightsLevel() < kEditLevel)
-        Refuse(kNoRights);
+        plugin::Refuse(billlist::kNoRights);
     const QString reload = billlist::BillsFromDateSql(model::Today());
     if (EditBill(true))
         LoadBillList(reload);
@@ -97,21 +83,20 @@ void TWorkWindowForm::dxBarButton2Click() { (void)EditFocusedBill(); }
 std::optional<QString> TWorkWindowForm::BillToChange(const QString& action)
 {
     if (RightsLevel() < kEditLevel)
-        Refuse(kNoRights);
-    if (!BillListData || BillListData->IsEmpty())
+        plugin::Refuse(billlist::kNoRights);
+    const std::optional<QString> checked = CheckedFocusedBill();
+    if (!checked)
         return std::nullopt;
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    if (!CheckGoodsRight(billNo, model::TableAdjustBillDetail))
-        Refuse(kNoGoodsRight);
+    const QString& billNo = *checked;
     const QString audited = QStringLiteral("订单已审核不能") + action + u'!';
     if (model::StrToIntDef(FocusedBillText(QStringLiteral("AuditFlag")), 0) == model::AuditFlagYes)
-        Refuse(audited);
+        plugin::Refuse(audited);
     // Someone may have audited it since the list was read.
     if (model::StrToIntDef(plugin::HostDb()->QueryValue(billlist::AuditFlagSql(billNo)), 1) == model::AuditFlagYes)
-        Refuse(audited);
+        plugin::Refuse(audited);
     const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
     if (creator != plugin::HostOperator().OperatorCode)
-        Refuse(QStringLiteral("改订单只能由操作员[") + creator + u']' + action + u'!');
+        plugin::Refuse(QStringLiteral("改订单只能由操作员[") + creator + u']' + action + u'!');
     return billNo;
 }
 
@@ -143,22 +128,12 @@ void TWorkWindowForm::dxBarButton3Click()
     const QString block = billlist::DeleteBillBlockSql(billNo);
 
     ButtonsOff off({dxBarButton1, dxBarButton2, dxBarButton3, dxBarButton4, dxBarButton5});
-    plugin::HostUi()->ShowProgress(kSaving);
+    if (!plugin::RunCommand({.progress = kSaving, .failure = kSaveFailed, .hideBeforeSaved = true},
+                            [&] { plugin::HostDb()->ExecSql(block); }))
+        return;
+    // The row of the bill deleted leaves the list, wherever the focus went meanwhile.
+    if (BillListData->Locate(QStringLiteral("BillNo"), billNo, false))
+        BillListData->Delete();
+    ClearLines();
     platform::Application()->ProcessMessages();
-    try {
-        plugin::HostDb()->ExecSql(block);
-        plugin::HostUi()->HideProgress();
-        plugin::HostUi()->NotifySaved();
-        // The row of the bill deleted leaves the list, wherever the focus went meanwhile.
-        if (BillListData->Locate(QStringLiteral("BillNo"), billNo, false))
-            BillListData->Delete();
-        ClearLines();
-        platform::Application()->ProcessMessages();
-    } catch (const std::exception& e) {
-        if (dynamic_cast<const platform::EAbort*>(&e))
-            throw;
-        plugin::HostUi()->HideProgress();
-        plugin::HostUi()->NotifySaveFailed();
-        plugin::HostMessage()->ShowError(kSaveFailed + ErrorMessage(e), 0);
-    }
 }

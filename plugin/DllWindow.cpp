@@ -20,6 +20,7 @@
 #include "platform/excel/ControlExport.h"
 #include "platform/excel/Workbook.h"
 #include "plugin/CELL50Lib_TLB.h"
+#include "plugin/Command.h"
 #include "plugin/Host.h"
 
 #include <QApplication>
@@ -43,13 +44,6 @@ bool IsContainer(const QObject* c)
 }
 
 bool Excluded(const QObject* c) { return platform::Tag(c) == kExcludedTag; }
-
-// A silent end is no error to report: it goes on to the slot guard.
-void RethrowAbort(const platform::Exception& e)
-{
-    if (dynamic_cast<const platform::EAbort*>(&e))
-        throw;
-}
 
 // Runs the caption timer around a report control's print call, stopping it however the call
 // ends. A window before InitWindow or after DoneWindow has no timer and prints without it.
@@ -186,14 +180,8 @@ bool TDllWindowForm::SaveToExcel()
     dialog.title = QStringLiteral("另存为Excel");
     dialog.filter = kExcelFilter;
     dialog.defaultExt = QStringLiteral("xls");
-    try {
-        RunCommandWalk([&](QObject* c) { return ExportControl(c, dialog); });
-    } catch (const platform::Exception& e) {
-        RethrowAbort(e);
-        plugin::HostMessage()->ShowError(QStringLiteral("SaveToExcel|导出Excel数据发生异常错误|") + e.Message(), 0);
-        return false;
-    }
-    return true;
+    return plugin::RunCommand({.failure = QStringLiteral("SaveToExcel|导出Excel数据发生异常错误|"), .notify = false},
+                              [&] { RunCommandWalk([&](QObject* c) { return ExportControl(c, dialog); }); });
 }
 
 bool TDllWindowForm::ExportControl(QObject* c, platform::FileDialogOptions& dialog)
@@ -276,7 +264,7 @@ bool TDllWindowForm::ImportData()
     platform::FileDialogOptions dialog;
     dialog.title = QStringLiteral("导入Excel");
     dialog.filter = kExcelFilter;
-    try {
+    return plugin::RunCommand({.failure = QStringLiteral("ImportData|导入Excel数据发生异常错误|"), .notify = false}, [&] {
         // Only the books the window itself owns; a cancelled dialog offers the next book.
         for (QObject* c : Components()) {
             // A book the commands exclude is not offered at all: a file picked for it would
@@ -298,12 +286,7 @@ bool TDllWindowForm::ImportData()
             }
             break;
         }
-    } catch (const platform::Exception& e) {
-        RethrowAbort(e);
-        plugin::HostMessage()->ShowError(QStringLiteral("ImportData|导入Excel数据发生异常错误|") + e.Message(), 0);
-        return false;
-    }
-    return true;
+    });
 }
 
 bool TDllWindowForm::ReservedQuery() { return false; }
@@ -316,13 +299,9 @@ void TDllWindowForm::PrintData() { PrintCommand(false); }
 
 void TDllWindowForm::PrintCommand(bool preview)
 {
-    try {
-        RunCommandWalk([&](QObject* c) { return PrintControl(c, preview); });
-    } catch (const platform::Exception& e) {
-        RethrowAbort(e);
-        // One text for both commands.
-        plugin::HostMessage()->ShowError(QStringLiteral("PrintPreview|执行打印预览PrintPreview发生异常错误|") + e.Message(), 0);
-    }
+    // One text for both commands.
+    plugin::RunCommand({.failure = QStringLiteral("PrintPreview|执行打印预览PrintPreview发生异常错误|"), .notify = false},
+                       [&] { RunCommandWalk([&](QObject* c) { return PrintControl(c, preview); }); });
 }
 
 bool TDllWindowForm::PrintControl(QObject* c, bool preview)

@@ -16,8 +16,10 @@ check() {
 }
 check 'QMessageBox' '^(platform/Application\.cpp|host/shell/)' \
   "messages go through platform::Application() or the host's ILogIntf"
-check 'catch \(const (platform::)?EAbort' '^(platform/SlotGuard\.h|host/shell/|tests/)' \
+check 'catch \(const (platform::)?EAbort' '^(platform/SlotGuard\.h|plugin/Command\.cpp|host/shell/|tests/)' \
   "let EAbort reach the slot guard; use platform::GuardedFinished where the caller goes on"
+check 'dynamic_cast<const (platform::)?EAbort' '^(tests/)' \
+  "run the command through plugin::RunCommand, which lets a silent end pass on"
 check 'Engine::' '^(host/db/|tests/|bench/|fuzz/)' \
   "engine differences live in host/db; nothing above it knows the engine"
 check '__builtin_' '' \
