@@ -2,6 +2,7 @@
 // The statements of the bill editor, exact as the editor sends them (blanks included). Text
 // values are quoted inside through model::SqlEsc; numbers go as plain decimals, money as
 // currency text, dates as "yyyy-mm-dd" through to_date.
+#include "model/TransferBill.h"
 #include "platform/core/Currency.h"
 
 #include <QDate>
@@ -20,16 +21,8 @@ QString BillHeaderSql(const QString& billNo);
 QString BillLinesSql(const QString& billNo);
 
 // One line as the save writes it.
-struct SaveLine {
-    QString goodsCode;
-    QString goodsName;
-    QString calUnit;
-    QString model;
-    QString brand;
-    platform::Currency goodsPrice;
-    double goodsCount = 0;
-    platform::Currency paySum;
-};
+// One line as it is saved: the bill model's line.
+using SaveLine = model::TransferLine;
 
 // The header values the save writes. id is the host's identifier text (a new bill's sequence
 // value or an existing bill's ID); it is written unquoted, so it must be a whole number.

@@ -11,6 +11,7 @@
 #include "model/BillNo.h"
 #include "model/Currency.h"
 #include "model/DateUtil.h"
+#include "model/TransferBill.h"
 #include "platform/Application.h"
 #include "platform/ButtonEdit.h"
 #include "platform/CurrencyEdit.h"
@@ -52,9 +53,11 @@ using platform::Currency;
 
 const QString kChooseSource = QStringLiteral("请选择调出仓库!");
 const QString kChooseGoods = QStringLiteral("请选择商品!");
-const QString kQuantityRange = QStringLiteral("对不起，数量范围在1..10000之内");
-const QString kPriceNegative = QStringLiteral("对不起，价格不能为负数");
-const QString kPriceInvalid = QStringLiteral("请输入正确的价格!");
+const QString kQuantityRange = model::QuantityRangeText();
+const QString kPriceNegative = model::PriceNegativeText();
+const QString kPriceInvalid = model::PriceInvalidText();
+static_assert(TBillEditFrm::MinQuantity == model::MinQuantity && TBillEditFrm::MaxQuantity == model::MaxQuantity
+              && TBillEditFrm::MaxPrice == model::MaxPrice);
 const QString kSaving = QStringLiteral("正在保存数据请稍等...");
 const QString kSaveFailed = QStringLiteral("保存数据失败\r\n");
 
@@ -88,10 +91,10 @@ std::optional<double> NumberOf(const QVariant& v)
     return d;
 }
 
-// Quantities are stored with two decimals; the amount is computed from what is stored.
-double RoundQuantity(double q) { return std::round(q * 100.0) / 100.0; }
+using model::QuantityInRange;
+using model::RoundQuantity;
 
-bool QuantityInRange(double q) { return q >= TBillEditFrm::MinQuantity && q <= TBillEditFrm::MaxQuantity; }
+model::LineGoods LineGoodsOf(const TBas_GoodsInfo& g) { return {g.GoodsCode, g.GoodsName, g.Model, g.CalUnit}; }
 
 // The initial price of a picked goods: its last purchase price, else its default one.
 Currency PickedPrice(const TBas_GoodsInfo& g)
@@ -324,6 +327,7 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
         plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TableViewSheet));
     GoodsInfo = std::make_unique<TBas_GoodsInfo>();
     LineData = plugin::OpenQuery(billedit::LineShapeSql());
+    Bill = std::make_unique<model::TransferBill>(*LineData);
     dsLineData = new platform::DataSource(this);
     dsLineData->setObjectName(QStringLiteral("dsLineData"));
     dsLineData->SetDataSet(LineData.get());
@@ -381,13 +385,15 @@ void TBillEditFrm::FormShow()
     {
         std::unique_ptr<platform::Dataset> rows = plugin::OpenQuery(billedit::BillLinesSql(BillNo));
         for (rows->First(); !rows->Eof(); rows->Next()) {
-            LineData->Append();
-            for (const QString& f : {fGoodsCode, fGoodsName, fModel, fCalUnit})
-                LineData->FieldByName(f).SetValue(rows->FieldByName(f).AsString());
-            LineData->FieldByName(fGoodsPrice).SetValue(rows->FieldByName(fGoodsPrice).AsString());
-            LineData->FieldByName(fGoodsCount).SetValue(rows->FieldByName(fGoodsCount).AsFloat());
-            LineData->FieldByName(fPaySum).SetValue(QVariant::fromValue(rows->FieldByName(fPaySum).AsCurrency()));
-            LineData->Post();
+            model::TransferLine line;
+            line.goodsCode = rows->FieldByName(fGoodsCode).AsString();
+            line.goodsName = rows->FieldByName(fGoodsName).AsString();
+            line.model = rows->FieldByName(fModel).AsString();
+            line.calUnit = rows->FieldByName(fCalUnit).AsString();
+            line.goodsPrice = rows->FieldByName(fGoodsPrice).AsCurrency();
+            line.goodsCount = rows->FieldByName(fGoodsCount).AsFloat();
+            line.paySum = rows->FieldByName(fPaySum).AsCurrency();
+            Bill->SetLine(line);
         }
     }
     edtStorageOut->setFocus();
@@ -505,12 +511,6 @@ void TBillEditFrm::edtStorageOutPropertiesButtonClick() { PickStorage(edtStorage
 
 void TBillEditFrm::edtStorageInPropertiesButtonClick() { PickStorage(edtStorageIn, DesStorageCode, DesStorageName); }
 
-bool TBillEditFrm::StorageChosen(const platform::ButtonEdit* edit, const QString& code, const QString& pickedName)
-{
-    const QString shown = edit->text().trimmed();
-    return !shown.isEmpty() && !code.isEmpty() && shown == pickedName.trimmed();
-}
-
 // ---- goods and lines -----------------------------------------------------------------------
 
 void TBillEditFrm::RequireSourceStorage()
@@ -549,13 +549,6 @@ QString TBillEditFrm::CurrentGoodsName() const
     return LineData->FieldByName(fGoodsName).AsString();
 }
 
-void TBillEditFrm::SetLineAmount(double quantity, Currency price)
-{
-    LineData->FieldByName(fGoodsCount).SetValue(quantity);
-    LineData->FieldByName(fGoodsPrice).SetValue(QVariant::fromValue(price));
-    LineData->FieldByName(fPaySum).SetValue(QVariant::fromValue(price * Currency::FromDouble(quantity)));
-}
-
 double TBillEditFrm::QuickQuantity()
 {
     const std::optional<double> q = NumberOf(edtGoodsCount->text());
@@ -576,17 +569,18 @@ Currency TBillEditFrm::QuickPrice()
         t.remove(u',');
         t.remove(QChar(0xFFE5));
         const std::optional<Currency> c = Currency::Parse(t);
-        if (!c || c->ToDouble() > MaxPrice || c->ToDouble() < 0) {
+        const std::optional<QString> refusal = c ? model::PriceRefusal(c->ToDouble()) : kPriceInvalid;
+        if (refusal) {
             edtGoodsPrice->setFocus();
             edtGoodsPrice->selectAll();
-            plugin::Refuse(c && c->ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
+            plugin::Refuse(*refusal);
         }
         return *c;
     }
     const Currency v = edtGoodsPrice->Value();
-    if (v.ToDouble() < 0 || v.ToDouble() > MaxPrice) {
+    if (const std::optional<QString> refusal = model::PriceRefusal(v.ToDouble())) {
         edtGoodsPrice->setFocus();
-        plugin::Refuse(v.ToDouble() < 0 ? kPriceNegative : kPriceInvalid);
+        plugin::Refuse(*refusal);
     }
     return v;
 }
@@ -601,24 +595,10 @@ void TBillEditFrm::btnAddClick()
     }
     const double quantity = QuickQuantity();
     const Currency price = QuickPrice();
-    if (LineData->Locate(fGoodsCode, GoodsInfo->GoodsCode, true)) {
-        const double total = RoundQuantity(LineData->FieldByName(fGoodsCount).AsFloat() + quantity);
-        if (!QuantityInRange(total)) {
-            edtGoodsCount->setFocus();
-            edtGoodsCount->selectAll();
-            plugin::Refuse(kQuantityRange);
-        }
-        LineData->Edit();
-        SetLineAmount(total, price);
-        LineData->Post();
-    } else {
-        LineData->Append();
-        LineData->FieldByName(fGoodsCode).SetValue(GoodsInfo->GoodsCode);
-        LineData->FieldByName(fGoodsName).SetValue(GoodsInfo->GoodsName);
-        LineData->FieldByName(fModel).SetValue(GoodsInfo->Model);
-        LineData->FieldByName(fCalUnit).SetValue(GoodsInfo->CalUnit);
-        SetLineAmount(quantity, price);
-        LineData->Post();
+    if (const std::optional<QString> refusal = Bill->AddGoods(LineGoodsOf(*GoodsInfo), quantity, price)) {
+        edtGoodsCount->setFocus();
+        edtGoodsCount->selectAll();
+        plugin::Refuse(*refusal);
     }
     edtGoodsCount->setText(QStringLiteral("1"));
     edtCondition->clear();
@@ -663,16 +643,7 @@ void TBillEditFrm::colGoodsCodePropertiesValidate(platform::GridColumn*, QVarian
     GoodsInfo = goods ? std::move(goods) : std::make_unique<TBas_GoodsInfo>();
     if (!picked || GoodsInfo->GoodsCode.isEmpty())
         return;
-    // Goods already on the bill: that line becomes the current one.
-    if (LineData->Locate(fGoodsCode, GoodsInfo->GoodsCode, true))
-        return;
-    LineData->Append();
-    LineData->FieldByName(fGoodsName).SetValue(GoodsInfo->GoodsName);
-    LineData->FieldByName(fGoodsCode).SetValue(GoodsInfo->GoodsCode);
-    LineData->FieldByName(fModel).SetValue(GoodsInfo->Model);
-    LineData->FieldByName(fCalUnit).SetValue(GoodsInfo->CalUnit);
-    SetLineAmount(1, PickedPrice(*GoodsInfo));
-    LineData->Post();
+    (void)Bill->PickGoods(LineGoodsOf(*GoodsInfo), PickedPrice(*GoodsInfo));
 }
 
 void TBillEditFrm::colGoodsCountPropertiesValidate(platform::GridColumn*, QVariant& value, QString& errorText,
@@ -698,9 +669,7 @@ void TBillEditFrm::colGoodsCountPropertiesValidate(platform::GridColumn*, QVaria
         value = 1;
         return;
     }
-    LineData->Edit();
-    SetLineAmount(quantity, LineData->FieldByName(fGoodsPrice).AsCurrency());
-    LineData->Post();
+    Bill->SetQuantity(quantity);
 }
 
 void TBillEditFrm::colGoodsPricePropertiesValidate(platform::GridColumn*, QVariant& value, QString& errorText,
@@ -725,9 +694,7 @@ void TBillEditFrm::colGoodsPricePropertiesValidate(platform::GridColumn*, QVaria
         value = 0;
         return;
     }
-    LineData->Edit();
-    SetLineAmount(LineData->FieldByName(fGoodsCount).AsFloat(), Currency::FromDouble(price));
-    LineData->Post();
+    Bill->SetPrice(Currency::FromDouble(price));
 }
 
 void TBillEditFrm::TableGoodsListDataControllerDataChanged()
@@ -746,79 +713,46 @@ void TBillEditFrm::TableGoodsListDataControllerDataChanged()
 
 // ---- OK and Cancel -------------------------------------------------------------------------
 
-bool TBillEditFrm::HasGoodsLine() const
-{
-    const int field = LineData->FieldIndex(fGoodsCode);
-    const int rows = TableGoodsList->DataController()->RowCount();
-    for (int r = 0; r < rows; ++r)
-        if (!platform::VariantToText(LineData->DisplayValue(r, field)).trimmed().isEmpty())
-            return true;
-    return false;
-}
+bool TBillEditFrm::HasGoodsLine() const { return Bill->HasGoodsLine(); }
 
 void TBillEditFrm::CheckBill()
 {
-    if (!AddMode && edtBillNo->text().isEmpty())
-        plugin::Refuse(QStringLiteral("调拨单号不能为空!"));
-    if (model::Today() > dtpBillDate->Date()) {
-        dtpBillDate->SetDate(model::Today());
-        plugin::Refuse(QStringLiteral("日期不能小于当日!"));
-    }
-    if (!dtpBillDate->Date().isValid()) {
-        dtpBillDate->setFocus();
-        plugin::Refuse(QStringLiteral("请填写调拨日期!"));
-    }
-    // A name typed over a pick names no storage, and the code kept would save another one than
-    // shown: the clerk picks one from the list.
-    if (edtStorageOut->text().isEmpty()) {
+    model::TransferHead head;
+    head.newBill = AddMode;
+    head.billNo = edtBillNo->text();
+    head.billDate = dtpBillDate->Date();
+    head.srcText = edtStorageOut->text();
+    head.srcCode = SrcStorageCode;
+    head.srcPickedName = SrcStorageName;
+    head.desText = edtStorageIn->text();
+    head.desCode = DesStorageCode;
+    head.desPickedName = DesStorageName;
+    const std::optional<model::HeadRefusal> refusal = model::CheckTransferHead(head, model::Today(), HasGoodsLine());
+    if (!refusal)
+        return;
+    switch (refusal->field) {
+    case model::HeadField::BillNo:
+        break;
+    case model::HeadField::BillDate:
+        if (refusal->dateToToday)
+            dtpBillDate->SetDate(model::Today());
+        else
+            dtpBillDate->setFocus();
+        break;
+    case model::HeadField::SourceStorage:
         edtStorageOut->setFocus();
-        plugin::Refuse(QStringLiteral("调出仓不能为空，请选择!"));
-    }
-    if (!StorageChosen(edtStorageOut, SrcStorageCode, SrcStorageName)) {
-        edtStorageOut->setFocus();
-        plugin::Refuse(QStringLiteral("请从仓库列表中选择调出仓库!"));
-    }
-    if (edtStorageIn->text().isEmpty()) {
+        break;
+    case model::HeadField::DestinationStorage:
         edtStorageIn->setFocus();
-        plugin::Refuse(QStringLiteral("调入仓库不能为空!"));
-    }
-    if (!StorageChosen(edtStorageIn, DesStorageCode, DesStorageName)) {
-        edtStorageIn->setFocus();
-        plugin::Refuse(QStringLiteral("请从仓库列表中选择调入仓库!"));
-    }
-    if (DesStorageCode == SrcStorageCode) {
-        edtStorageIn->setFocus();
-        plugin::Refuse(QStringLiteral("调入仓库不能和调出仓相同!"));
-    }
-    // A bill needs a line with goods; an empty pending line alone is no bill.
-    if (TableGoodsList->DataController()->RowCount() == 0 || !HasGoodsLine()) {
+        break;
+    case model::HeadField::Goods:
         edtCondition->setFocus();
-        plugin::Refuse(QStringLiteral("请选择需要调拨的商品信息!"));
+        break;
     }
+    plugin::Refuse(refusal->text);
 }
 
-QVector<billedit::SaveLine> TBillEditFrm::LinesToSave()
-{
-    QVector<billedit::SaveLine> out;
-    out.reserve(LineData->RecordCount());
-    platform::Dataset& ds = *LineData;
-    for (ds.First(); !ds.Eof(); ds.Next()) {
-        billedit::SaveLine l;
-        l.goodsCode = ds.FieldByName(fGoodsCode).AsString();
-        // A line that never got goods is no line of the bill.
-        if (l.goodsCode.trimmed().isEmpty())
-            continue;
-        l.goodsName = ds.FieldByName(fGoodsName).AsString();
-        l.calUnit = ds.FieldByName(fCalUnit).AsString();
-        l.model = ds.FieldByName(fModel).AsString();
-        l.brand = ds.FieldByName(fBrand).AsString();
-        l.goodsPrice = ds.FieldByName(fGoodsPrice).AsCurrency();
-        l.goodsCount = ds.FieldByName(fGoodsCount).AsFloat();
-        l.paySum = ds.FieldByName(fPaySum).AsCurrency();
-        out.push_back(l);
-    }
-    return out;
-}
+QVector<model::TransferLine> TBillEditFrm::LinesToSave() { return Bill->Lines(); }
 
 void TBillEditFrm::Frame31bbtnEnterClick()
 {
@@ -830,10 +764,9 @@ void TBillEditFrm::Frame31bbtnEnterClick()
         // Leaving the pending line posts a changed one and drops an untouched one.
         LineData->CheckBrowseMode();
         const QVector<billedit::SaveLine> lines = LinesToSave();
-        platform::DataController* dc = TableGoodsList->DataController();
         billedit::SaveHeader head;
-        head.billSum = model::CurrFromVariant(dc->FooterSummaryValue(1));
-        head.goodsCount = NumberOf(dc->FooterSummaryValue(0)).value_or(0);
+        head.billSum = Bill->TotalAmount();
+        head.goodsCount = Bill->TotalQuantity();
         if (AddMode) {
             plugin::IntfPtr<plugin::IDbIntf> db = plugin::HostDb();
             head.id = db->NextSequence(model::SEQ_JXCID);

@@ -19,7 +19,7 @@ class QPushButton;
 class TBas_GoodsInfo;
 class TFrame3;
 
-namespace billedit { struct SaveLine; }
+namespace model { struct TransferLine; class TransferBill; }
 
 namespace platform {
 class ButtonEdit;
@@ -91,9 +91,9 @@ public:
 
     // Entry limits: a line's quantity lies within 1..10000, a price within 0..10,000,000, so
     // an amount and a bill's total always fit the currency type.
-    static constexpr double MinQuantity = 1;
-    static constexpr double MaxQuantity = 10000;
-    static constexpr double MaxPrice = 10000000;
+    static constexpr double MinQuantity = 1;         // model::MinQuantity
+    static constexpr double MaxQuantity = 10000;     // model::MaxQuantity
+    static constexpr double MaxPrice = 10000000;     // model::MaxPrice
 
     // Handlers.
     void FormShow();
@@ -129,7 +129,7 @@ private:
     // The save's checks in their order; a failing one shows its message and ends the save.
     void CheckBill();
     // The lines the save writes: every line with a goods, in grid order.
-    QVector<billedit::SaveLine> LinesToSave();
+    QVector<model::TransferLine> LinesToSave();
     bool HasGoodsLine() const;
     // Picks goods for the quick-entry row.
     void PickGoods();
@@ -137,7 +137,6 @@ private:
     void RequireSourceStorage();
     void PickStorage(platform::ButtonEdit* edit, QString& code, QString& pickedName);
     // A storage counts as chosen when its code is set and the edit still shows the picked name.
-    static bool StorageChosen(const platform::ButtonEdit* edit, const QString& code, const QString& pickedName);
     // An empty pending line, focused in the grid.
     void AppendEmptyLine();
     void DeleteCurrentLine();
@@ -146,10 +145,10 @@ private:
     platform::Currency QuickPrice();
     // The current line's goods name ("" without a line).
     QString CurrentGoodsName() const;
-    void SetLineAmount(double quantity, platform::Currency price);
 
     std::unique_ptr<TBas_GoodsInfo> GoodsInfo;
     std::unique_ptr<platform::Dataset> LineData;
+    std::unique_ptr<model::TransferBill> Bill; // the rules over LineData
     platform::DataSource* dsLineData = nullptr;
     QString SrcStorageCode;
     QString DesStorageCode;
