@@ -9,6 +9,7 @@
 #include "model/BillNo.h"
 #include "model/Convert.h"
 #include "model/DateUtil.h"
+#include "model/TransferBill.h"
 #include "platform/Application.h"
 #include "platform/DataController.h"
 #include "platform/TableView.h"
@@ -47,17 +48,7 @@ int TWorkWindowForm::FocusedBillNumber(const QString& field) const
 
 bool TWorkWindowForm::FocusedBillLinesShown() const
 {
-    if (!GoodsListData || GoodsListData->IsEmpty())
-        return false;
-    // The lines grid keeps the bill last clicked; a keyboard move changes the focused bill only.
-    const QString billNo = FocusedBillText(QStringLiteral("BillNo"));
-    const int field = GoodsListData->FieldIndex(QStringLiteral("BillNo"));
-    if (field < 0)
-        return false;
-    for (int row = 0; row < GoodsListData->RecordCount(); ++row)
-        if (platform::VariantToText(GoodsListData->At(row, field)) != billNo)
-            return false;
-    return true;
+    return GoodsListData && model::LinesAreOf(*GoodsListData, FocusedBillText(QStringLiteral("BillNo")));
 }
 
 void TWorkWindowForm::SetFocusedBillValues(const QList<QPair<QString, QVariant>>& values)
@@ -74,23 +65,13 @@ void TWorkWindowForm::SetFocusedBillValues(const QList<QPair<QString, QVariant>>
 
 void TWorkWindowForm::StockShortageCheck(const QString& srcStorageCode)
 {
-    const int code = GoodsListData->FieldIndex(QStringLiteral("GoodsCode"));
-    const int name = GoodsListData->FieldIndex(QStringLiteral("GoodsName"));
-    const int count = GoodsListData->FieldIndex(QStringLiteral("GoodsCount"));
-    for (int row = 0; row < GoodsListData->RecordCount(); ++row) {
-        const QString goodsCode = code < 0 ? QString() : platform::VariantToText(GoodsListData->At(row, code));
-        const QString goodsName = name < 0 ? QString() : platform::VariantToText(GoodsListData->At(row, name));
-        const QVariant quantity =
-            count < 0 ? QVariant() : platform::ConvertToFieldType(GoodsListData->At(row, count), platform::FieldType::Float);
-        const QString countText = QString::number(quantity.isValid() ? quantity.toDouble() : 0.0, 'g', 15);
-        const double left = model::StrToFloatDef(
-            plugin::HostDb()->QueryValue(billlist::StockLeftAfterSql(srcStorageCode, goodsCode, countText)), 0);
-        if (left < 0)
-            plugin::HostMessage()->ShowMessage(QStringLiteral("仓库：") + srcStorageCode + QStringLiteral("的 商品：(")
-                                                   + goodsCode + QStringLiteral(")") + goodsName
-                                                   + QStringLiteral(" 的库存不足 ，请调整！"),
-                                               0);
-    }
+    const std::optional<QString> shortage =
+        model::StockShortage(*GoodsListData, srcStorageCode, [&](const QString& goodsCode, const QString& count) {
+            return model::StrToFloatDef(
+                plugin::HostDb()->QueryValue(billlist::StockLeftAfterSql(srcStorageCode, goodsCode, count)), 0);
+        });
+    if (shortage)
+        plugin::Refuse(*shortage);
 }
 
 // ---- 审核 ------------------------------------------------------------------------------------

@@ -203,4 +203,31 @@ std::optional<HeadRefusal> CheckTransferHead(const TransferHead& h, const QDate&
     return std::nullopt;
 }
 
+bool LinesAreOf(const platform::Dataset& shown, const QString& billNo)
+{
+    const int field = shown.FieldIndex(QStringLiteral("BillNo"));
+    if (shown.RecordCount() == 0 || field < 0)
+        return false;
+    for (int row = 0; row < shown.RecordCount(); ++row)
+        if (platform::VariantToText(shown.At(row, field)) != billNo)
+            return false;
+    return true;
+}
+
+std::optional<QString> StockShortage(const platform::Dataset& shown, const QString& srcStorageCode,
+                                     const std::function<double(const QString&, const QString&)>& leftAfter)
+{
+    const int code = shown.FieldIndex(fGoodsCode), name = shown.FieldIndex(fGoodsName), count = shown.FieldIndex(fGoodsCount);
+    for (int row = 0; row < shown.RecordCount(); ++row) {
+        const QString goodsCode = code < 0 ? QString() : platform::VariantToText(shown.At(row, code));
+        const QVariant quantity =
+            count < 0 ? QVariant() : platform::ConvertToFieldType(shown.At(row, count), platform::FieldType::Float);
+        const QString countText = QString::number(quantity.isValid() ? quantity.toDouble() : 0.0, 'g', 15);
+        if (leftAfter(goodsCode, countText) < 0)
+            return QStringLiteral("仓库：") + srcStorageCode + QStringLiteral("的 商品：(") + goodsCode + QStringLiteral(")")
+                + (name < 0 ? QString() : platform::VariantToText(shown.At(row, name))) + QStringLiteral(" 的库存不足 ，请调整！");
+    }
+    return std::nullopt;
+}
+
 } // namespace model

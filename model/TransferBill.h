@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace model {
@@ -101,5 +102,15 @@ struct HeadRefusal {
 // The first refusal of a bill about to be saved with hasGoods telling whether it has a line
 // with goods; nullopt when it may be saved.
 std::optional<HeadRefusal> CheckTransferHead(const TransferHead& head, const QDate& today, bool hasGoods);
+
+// The checks audit and posting share, over the lines the list window shows for a bill (stored
+// rows with BillNo, GoodsCode, GoodsName, GoodsCount).
+
+// The lines shown are all of billNo (and there is one): the grid keeps the bill last clicked.
+bool LinesAreOf(const platform::Dataset& shown, const QString& billNo);
+// The first line the source storage cannot cover: leftAfter tells the storage's stock of the
+// goods less the line's quantity (given as text). Its refusal text; nullopt when all are covered.
+std::optional<QString> StockShortage(const platform::Dataset& shown, const QString& srcStorageCode,
+                                     const std::function<double(const QString& goodsCode, const QString& count)>& leftAfter);
 
 } // namespace model

@@ -146,3 +146,33 @@ TEST(TransferHead, RefusalsComeInTheOrderTheClerkFillsTheBillIn)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ApprovalChecks, TheLinesShownMustBeTheBillsAndTheFirstLineTheStorageCannotCoverIsNamed)
+{
+    platform::Dataset shown{{{"BillNo", FieldType::Text},
+                             {"GoodsCode", FieldType::Text},
+                             {"GoodsName", FieldType::Text},
+                             {"GoodsCount", FieldType::Float}}};
+    EXPECT_FALSE(model::LinesAreOf(shown, "DB-1")) << "no lines shown";
+    shown.AppendRow(QVector<QVariant>{"DB-1", "G01", QStringLiteral("铅笔"), 2.5});
+    shown.AppendRow(QVector<QVariant>{"DB-1", "G02", QStringLiteral("橡皮"), 7.0});
+    EXPECT_TRUE(model::LinesAreOf(shown, "DB-1"));
+    EXPECT_FALSE(model::LinesAreOf(shown, "DB-2"));
+
+    QStringList asked;
+    auto stock = [&](double g01, double g02) {
+        return [&asked, g01, g02](const QString& code, const QString& count) {
+            asked << code + u':' + count;
+            return (code == "G01" ? g01 : g02) - count.toDouble();
+        };
+    };
+    EXPECT_FALSE(model::StockShortage(shown, "S01", stock(2.5, 7)));
+    EXPECT_EQ(asked, QStringList({"G01:2.5", "G02:7"}));
+    asked.clear();
+    EXPECT_EQ(model::StockShortage(shown, "S01", stock(1, 1)), QStringLiteral("仓库：S01的 商品：(G01)铅笔 的库存不足 ，请调整！"));
+    EXPECT_EQ(asked, QStringList({"G01:2.5"})) << "the first shortage ends the check";
+}
+
+} // namespace
