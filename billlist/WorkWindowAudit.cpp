@@ -1,5 +1,5 @@
-// The list window's approval commands: audit (审核), un-audit (反审核), the transfer posting
-// ( 调拨), the printed bill (预览) and the double-click on a bill.
+// The list window's approval commands, audit (审核) and un-audit (反审核), and the checks of
+// the focused bill that the posting (WorkWindowPosting.cpp) shares with them.
 #include "billlist/TransferPosting.h"
 #include "billlist/WorkWindow.h"
 #include "billlist/WorkWindowTexts.h"
@@ -19,25 +19,21 @@
 
 #include <QDateTime>
 
+using billlist::Ask;
+using billlist::kNoticeCaption;
+using billlist::kOperationCaption;
+using billlist::kQuestionCaption;
+
 namespace {
 
 const QString kAudited = QStringLiteral("订单已审核!");
 const QString kNotAudited = QStringLiteral("订单未审核!");
-const QString kQuestionCaption = QStringLiteral("提示 "); // the trailing blank is the captions' own
-const QString kNoticeCaption = QStringLiteral("提示");
-const QString kOperationCaption = QStringLiteral("操作提示");
 const QString kSaveFailed = QStringLiteral("保存数据失败!");
-const QString kUpdateFailed = QStringLiteral("更新数据失败\r\n");
-const QString kUpdating = QStringLiteral("正在更新数据请稍等...");
 
 // A number read back from QueryValue; empty or not a whole number counts as 1, so an unreadable
 // state never lets a command go on as if the bill were still open.
 int StateNumber(const QString& text) { return int(model::StrToIntDef(text, 1)); }
 
-int Ask(const QString& text, const QString& caption, int buttons, platform::MessageIcon icon)
-{
-    return platform::Application()->MessageBox(text, caption, buttons, icon);
-}
 
 } // namespace
 
@@ -150,106 +146,3 @@ void TWorkWindowForm::dxBarButton6Click()
                               {QStringLiteral("AuditDate"), QVariant()}});
     });
 }
-
-// ---- 调拨 ------------------------------------------------------------------------------------
-
-void TWorkWindowForm::dxBarButton4Click()
-{
-    const std::optional<QString> checked = CheckedFocusedBill();
-    if (!checked)
-        return;
-    const QString& billNo = *checked;
-    const QString creator = FocusedBillText(QStringLiteral("OptorCode"));
-    if (creator != plugin::HostOperator().OperatorCode)
-        plugin::HostMessage()->ShowMessage(QStringLiteral("该订单只能由操作员[") + creator + QStringLiteral("]操作!"), 0);
-
-    qint64 auditFlag = 0;
-    qint64 status = 0;
-    try {
-        const std::unique_ptr<platform::Dataset> state = plugin::OpenQuery(billlist::AuditStateSql(billNo));
-        if (state && !state->IsEmpty()) {
-            auditFlag = state->FieldByName(QStringLiteral("AuditFlag")).AsInteger();
-            status = state->FieldByName(QStringLiteral("BillStatus")).AsInteger();
-        }
-    } catch (const std::exception&) {
-        plugin::HostMessage()->ShowMessage(QStringLiteral("数据查询失败!"), 0);
-    }
-    if (auditFlag == model::AuditFlagNo) {
-        Ask(QStringLiteral("订单未审核不能库存调拨操作!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Warning);
-        return;
-    }
-    if (status == model::BillStatusCompleted) {
-        Ask(QStringLiteral("订单已调拨出入库操作!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Warning);
-        return;
-    }
-    if (!FocusedBillLinesShown()) {
-        Ask(QStringLiteral("请先选择需要调拨的单据！"), kOperationCaption, platform::mbOK, platform::MessageIcon::None);
-        return;
-    }
-    StockShortageCheck(FocusedBillText(QStringLiteral("Src_StorageCode")));
-    if (Ask(QStringLiteral("确定对该调拨单: ") + billNo + QStringLiteral("进行调拨出入库操作？") + QChar(u'\r')
-                + QStringLiteral("该操作将更改商品的库存数据,是否继续？"),
-            kOperationCaption, platform::mbOKCancel, platform::MessageIcon::None)
-        != platform::mbOK)
-        return;
-
-    // The numbers are drawn only now that the user agreed; a failed block leaves them used.
-    billlist::TransferPosting p;
-    const int record = TableBillInfo->DataController()->FocusedRecordIndex();
-    BillListData->SetRecNo(record);
-    p.billId = BillListData->FieldByName(QStringLiteral("ID")).AsInteger();
-    p.billNo = billNo;
-    p.srcStorageCode = FocusedBillText(QStringLiteral("Src_StorageCode"));
-    p.desStorageCode = FocusedBillText(QStringLiteral("Des_StorageCode"));
-    p.goodsCount = BillListData->FieldByName(QStringLiteral("GoodsCount")).AsFloat();
-    p.billSum = BillListData->FieldByName(QStringLiteral("BillSum")).AsCurrency();
-    p.auditor = FocusedBillText(QStringLiteral("Auditor"));
-    // A date field, or the short date text an audit leaves in a text field.
-    p.auditDate = model::DateTimeFromVariant(BillListData->FieldByName(QStringLiteral("AuditDate")).Value());
-    p.remark = FocusedBillText(QStringLiteral("Remark"));
-    p.operatorCode = plugin::HostOperator().OperatorCode;
-    {
-        plugin::IntfPtr<plugin::IDbIntf> db = plugin::HostDb();
-        p.stockInId = db->NextSequence(model::SEQ_JXCID).toLongLong();
-        p.stockInNo = model::NewBillNo(*db, model::PrefixStockIn, model::JXC_BILLNO_RK);
-        p.stockOutId = db->NextSequence(model::SEQ_JXCID).toLongLong();
-        p.stockOutNo = model::NewBillNo(*db, model::PrefixStockOut, model::JXC_BILLNO_CK);
-    }
-    const QString block = billlist::TransferPostingBlock(p);
-
-    plugin::RunCommand({.progress = kUpdating, .failure = kUpdateFailed}, [&] {
-        plugin::HostDb()->ExecSql(block);
-        SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusCompleted)}});
-    });
-}
-
-// ---- 预览 and the double-click --------------------------------------------------------------
-
-void TWorkWindowForm::dxBarButton7Click()
-{
-    const std::optional<QString> checked = CheckedFocusedBill();
-    if (!checked)
-        return;
-    const QString& billNo = *checked;
-    if (FocusedBillNumber(QStringLiteral("AuditFlag")) != model::AuditFlagYes) {
-        EditFocusedBill();
-        return;
-    }
-    std::unique_ptr<platform::Dataset> rows = plugin::OpenQuery(billlist::PrintBillSql(billNo));
-    TQuickReport1 report(PageLineCount);
-    report.Prepare(std::move(rows), billNo, QDateTime::currentDateTime());
-    report.Preview();
-}
-
-void TWorkWindowForm::TableBillInfoCellDblClick(int, platform::GridColumn*)
-{
-    const std::optional<QString> checked = CheckedFocusedBill();
-    if (!checked)
-        return;
-    const QString& billNo = *checked;
-    if (FocusedBillNumber(QStringLiteral("AuditFlag")) != model::AuditFlagNo)
-        dxBarButton7Click();
-    else
-        EditFocusedBill();
-}
-
