@@ -4,7 +4,7 @@
 // statements: the header, then every line under a sequence identifier.
 #include "bench/BenchSupport.h"
 
-#include "billedit/BillEditFrmSql.h"
+#include "billedit/FrmBillEditSql.h"
 #include "host/db/blocks/BlockInterpreter.h"
 #include "host/db/blocks/BlockParser.h"
 #include "host/db/Transaction.h"

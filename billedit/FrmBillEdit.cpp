@@ -1,6 +1,6 @@
 #include "billedit/FrmBillEdit.h"
 
-#include "billedit/BillEditFrmSql.h"
+#include "billedit/FrmBillEditSql.h"
 #include "lookup/FrmQryGoodsList.h"
 #include "lookup/FrmQryStorageList.h"
 #include "lookup/LookupLayout.h"

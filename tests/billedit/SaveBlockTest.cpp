@@ -1,6 +1,6 @@
 // The save block on both engines: what a new bill and an edited bill leave in the tables, text
 // values with quotes, and a block the database refuses halfway leaving nothing behind.
-#include "billedit/BillEditFrmSql.h"
+#include "billedit/FrmBillEditSql.h"
 #include "host/db/blocks/BlockParser.h"
 #include "platform/core/Exception.h"
 #include "tests/support/DbTestEnv.h"

@@ -1,7 +1,7 @@
 // The rights a server grants its workstations, derived from the statements the module sends:
 // every table and column the editor's save, the bill commands, audit, un-audit and posting
 // write is granted, and nothing more is (the host's bill-number counters aside).
-#include "billedit/BillEditFrmSql.h"
+#include "billedit/FrmBillEditSql.h"
 #include "billlist/TransferPosting.h"
 #include "billlist/WorkWindowAuditSql.h"
 #include "billlist/WorkWindowCommandsSql.h"

@@ -1,4 +1,4 @@
-#include "billedit/BillEditFrmSql.h"
+#include "billedit/FrmBillEditSql.h"
 
 #include "model/BillConst.h"
 #include "model/Currency.h"
