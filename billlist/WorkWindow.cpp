@@ -1,4 +1,5 @@
 #include "billlist/WorkWindow.h"
+#include "ui_WorkWindow.h"
 
 #include "billlist/WorkWindowSql.h"
 #include "billlist/WorkWindowTexts.h"
@@ -82,44 +83,27 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     dxBarManager1Bar1->addSeparator();
     dxBarButton4 = button("dxBarButton4", QStringLiteral(" 调拨"));
 
-    // Search bar.
-    pnlSearch = Own(new QFrame(this), QStringLiteral("pnlSearch"));
-    pnlSearch->setFixedHeight(35);
-    auto* bar = new QHBoxLayout(pnlSearch);
-    bar->setContentsMargins(6, 4, 6, 4);
-    bar->setSpacing(4);
-    auto label = [this, bar](const char* name, const QString& text) {
-        auto* l = Own(new QLabel(text, pnlSearch), QLatin1String(name));
-        bar->addWidget(l);
-        return l;
-    };
-    lblBeginDate = label("lblBeginDate", QStringLiteral("订单日期从："));
-    dtBegindate = Own(new platform::DateEdit(pnlSearch), QStringLiteral("dtBegindate"));
-    bar->addWidget(dtBegindate);
-    lblEndDate = label("lblEndDate", QStringLiteral("至"));
-    dtEndDate = Own(new platform::DateEdit(pnlSearch), QStringLiteral("dtEndDate"));
-    bar->addWidget(dtEndDate);
-    lblBillNo = label("lblBillNo", QStringLiteral("订单号："));
-    edtBillNo = Own(new platform::TextEdit(pnlSearch), QStringLiteral("edtBillNo"));
-    edtBillNo->setMaxLength(32);
-    edtBillNo->setMinimumWidth(150);
-    bar->addWidget(edtBillNo);
-    lblGoodsCodeOrName = label("lblGoodsCodeOrName", QStringLiteral("商品编号或名称："));
-    edtGoodsCodeOrName = Own(new platform::ButtonEdit(pnlSearch), QStringLiteral("edtGoodsCodeOrName"));
-    edtGoodsCodeOrName->setToolTip(QStringLiteral("可输入商品编号或商品名称进行模糊查询"));
-    edtGoodsCodeOrName->setMinimumWidth(120);
-    bar->addWidget(edtGoodsCodeOrName);
-    lblBarCode = label("lblBarCode", QStringLiteral("条形码："));
-    edtBarCode = Own(new platform::TextEdit(pnlSearch), QStringLiteral("edtBarCode"));
-    edtBarCode->setMinimumWidth(100);
-    bar->addWidget(edtBarCode);
-    btnQry = Own(new QPushButton(QStringLiteral("检索(&Q)"), pnlSearch), QStringLiteral("btnQry"));
-    bar->addWidget(btnQry);
-    bar->addStretch(1);
-    ClientLayout()->addWidget(pnlSearch);
+    // The search bar, the two grids and the lines' box are laid out in WorkWindow.ui; they are
+    // the window's components in the order the window has always had them.
+    ui_ = std::make_unique<Ui::WorkWindowClient>();
+    auto* client = new QWidget(this);
+    ui_->setupUi(client);
+    ClientLayout()->addWidget(client, 1);
+    pnlSearch = Own(ui_->pnlSearch);
+    lblBeginDate = Own(ui_->lblBeginDate);
+    dtBegindate = Own(ui_->dtBegindate);
+    lblEndDate = Own(ui_->lblEndDate);
+    dtEndDate = Own(ui_->dtEndDate);
+    lblBillNo = Own(ui_->lblBillNo);
+    edtBillNo = Own(ui_->edtBillNo);
+    lblGoodsCodeOrName = Own(ui_->lblGoodsCodeOrName);
+    edtGoodsCodeOrName = Own(ui_->edtGoodsCodeOrName);
+    lblBarCode = Own(ui_->lblBarCode);
+    edtBarCode = Own(ui_->edtBarCode);
+    btnQry = Own(ui_->btnQry);
 
     // The bills.
-    cxGrid = Own(new platform::Grid(this), QStringLiteral("cxGrid"));
+    cxGrid = Own(ui_->cxGrid);
     TableBillInfo = Own(cxGrid->CreateTableView(QStringLiteral("TableBillInfo")));
     TableBillInfo->SetColumnAutoWidth(true);
     TableBillInfo->SetFooterVisible(true);
@@ -174,13 +158,10 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     DataSource1 = new platform::DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     TableBillInfo->DataController()->SetDataSource(DataSource1);
-    ClientLayout()->addWidget(cxGrid, 3);
 
     // The lines.
-    cxGroupBox1 = Own(new QGroupBox(QStringLiteral("订单明细"), this), QStringLiteral("cxGroupBox1"));
-    auto* box = new QVBoxLayout(cxGroupBox1);
-    box->setContentsMargins(2, 2, 2, 2);
-    cxGrid1 = Own(new platform::Grid(cxGroupBox1), QStringLiteral("cxGrid1"));
+    cxGroupBox1 = Own(ui_->cxGroupBox1);
+    cxGrid1 = Own(ui_->cxGrid1);
     cxGridLevel = Own(cxGrid1->CreateLevel(QStringLiteral("cxGridLevel")));
     TableGoodsList = Own(cxGrid1->CreateTableView(QStringLiteral("TableGoodsList")));
     cxGridLevel->SetGridView(TableGoodsList);
@@ -223,18 +204,11 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     lines->AddFooterSummary(platform::FooterSummary::Kind::Sum, colGoodsCount, QStringLiteral("0.00"));
     lines->AddFooterSummary(platform::FooterSummary::Kind::Sum, colPaysum, QStringLiteral("0.00"));
     lines->AddFooterSummary(platform::FooterSummary::Kind::Count, colGoodsCode, QStringLiteral("0 条记录"));
-    box->addWidget(cxGrid1);
-    ClientLayout()->addWidget(cxGroupBox1, 2);
 
     PopupMenu1 = Own(new QMenu(this), QStringLiteral("PopupMenu1"));
     N1 = Own(PopupMenu1->addAction(QStringLiteral("导出明细")), QStringLiteral("N1"));
     TableGoodsList->Table()->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    setTabOrder(dtBegindate, dtEndDate);
-    setTabOrder(dtEndDate, edtBillNo);
-    setTabOrder(edtBillNo, edtGoodsCodeOrName);
-    setTabOrder(edtGoodsCodeOrName, edtBarCode);
-    setTabOrder(edtBarCode, btnQry);
     setTabOrder(btnQry, TableBillInfo->Table());
 
     connect(btnQry, &QPushButton::clicked, this, platform::Guard(this, &TWorkWindowForm::btnQryClick));

@@ -31,6 +31,8 @@ class TableView;
 class TextEdit;
 } // namespace platform
 
+namespace Ui { class WorkWindowClient; }
+
 class TWorkWindowForm : public TDllWindowForm {
     Q_OBJECT
 public:
@@ -146,6 +148,7 @@ public:
     void StockShortageCheck(const QString& srcStorageCode);
 
 private:
+    std::unique_ptr<Ui::WorkWindowClient> ui_; // the laid-out widgets (WorkWindow.ui)
     // Empties the lines grid and its level caption.
     void ClearLines();
     // The lines of one bill replace the shown ones.
