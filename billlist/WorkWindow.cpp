@@ -61,6 +61,66 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     setObjectName(QStringLiteral("TWorkWindowForm"));
     setWindowTitle(QStringLiteral("调拨单"));
 
+    CreateToolbar();
+    // The search bar, the two grids and the lines' box are laid out in WorkWindow.ui; they are
+    // the window's components in the order the window has always had them.
+    ui_ = std::make_unique<Ui::WorkWindowClient>();
+    auto* client = new QWidget(this);
+    ui_->setupUi(client);
+    ClientLayout()->addWidget(client, 1);
+    pnlSearch = Own(ui_->pnlSearch);
+    lblBeginDate = Own(ui_->lblBeginDate);
+    dtBegindate = Own(ui_->dtBegindate);
+    lblEndDate = Own(ui_->lblEndDate);
+    dtEndDate = Own(ui_->dtEndDate);
+    lblBillNo = Own(ui_->lblBillNo);
+    edtBillNo = Own(ui_->edtBillNo);
+    lblGoodsCodeOrName = Own(ui_->lblGoodsCodeOrName);
+    edtGoodsCodeOrName = Own(ui_->edtGoodsCodeOrName);
+    lblBarCode = Own(ui_->lblBarCode);
+    edtBarCode = Own(ui_->edtBarCode);
+    btnQry = Own(ui_->btnQry);
+
+    CreateBillColumns();
+    CreateLineColumns();
+    PopupMenu1 = Own(new QMenu(this), QStringLiteral("PopupMenu1"));
+    N1 = Own(PopupMenu1->addAction(QStringLiteral("导出明细")), QStringLiteral("N1"));
+    TableGoodsList->Table()->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    setTabOrder(btnQry, TableBillInfo->Table());
+    ConnectCommands();
+}
+
+void TWorkWindowForm::ConnectCommands()
+{
+    connect(btnQry, &QPushButton::clicked, this, platform::Guard(this, &TWorkWindowForm::btnQryClick));
+    connect(TableBillInfo, &platform::TableView::CellClick, this,
+            platform::Guard(this, &TWorkWindowForm::TableBillInfoCellClick));
+    connect(edtGoodsCodeOrName, &platform::ButtonEdit::ButtonClicked, this,
+            platform::Guard(this, &TWorkWindowForm::edtGoodsCodeOrNamePropertiesButtonClick));
+    connect(N1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::N1Click));
+    connect(dxBarButton1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton1Click));
+    connect(dxBarButton2, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton2Click));
+    connect(dxBarButton3, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton3Click));
+    connect(dxBarButton5, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton5Click));
+    connect(dxBarButton6, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton6Click));
+    connect(dxBarButton4, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton4Click));
+    connect(dxBarButton7, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton7Click));
+    connect(TableBillInfo, &platform::TableView::CellDblClick, this,
+            platform::Guard(this, &TWorkWindowForm::TableBillInfoCellDblClick));
+    connect(TableGoodsList->Table(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(TableGoodsList->Table()->viewport()->mapToGlobal(at));
+    });
+    // The bill number and status cells show the bill's state.
+    const auto highlight = [this](platform::TableView* view, int record, platform::GridStyle*& style) {
+        colBillNoStylesGetContentStyle(view, record, style);
+    };
+    colBillNo->OnGetContentStyle = highlight;
+    colBillstatus->OnGetContentStyle = highlight;
+}
+
+void TWorkWindowForm::CreateToolbar()
+{
     dxBarManager1Bar1 = dxBarToolBar->AddBar(QStringLiteral("dxBarManager1Bar1"), QStringLiteral("工具栏"));
     dxBarManager1Bar1->setIconSize(QSize(32, 32));
     dxBarManager1Bar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -82,26 +142,10 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     dxBarButton6 = button("dxBarButton6", QStringLiteral("反审核"));
     dxBarManager1Bar1->addSeparator();
     dxBarButton4 = button("dxBarButton4", QStringLiteral(" 调拨"));
+}
 
-    // The search bar, the two grids and the lines' box are laid out in WorkWindow.ui; they are
-    // the window's components in the order the window has always had them.
-    ui_ = std::make_unique<Ui::WorkWindowClient>();
-    auto* client = new QWidget(this);
-    ui_->setupUi(client);
-    ClientLayout()->addWidget(client, 1);
-    pnlSearch = Own(ui_->pnlSearch);
-    lblBeginDate = Own(ui_->lblBeginDate);
-    dtBegindate = Own(ui_->dtBegindate);
-    lblEndDate = Own(ui_->lblEndDate);
-    dtEndDate = Own(ui_->dtEndDate);
-    lblBillNo = Own(ui_->lblBillNo);
-    edtBillNo = Own(ui_->edtBillNo);
-    lblGoodsCodeOrName = Own(ui_->lblGoodsCodeOrName);
-    edtGoodsCodeOrName = Own(ui_->edtGoodsCodeOrName);
-    lblBarCode = Own(ui_->lblBarCode);
-    edtBarCode = Own(ui_->edtBarCode);
-    btnQry = Own(ui_->btnQry);
-
+void TWorkWindowForm::CreateBillColumns()
+{
     // The bills.
     cxGrid = Own(ui_->cxGrid);
     TableBillInfo = Own(cxGrid->CreateTableView(QStringLiteral("TableBillInfo")));
@@ -158,7 +202,10 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     DataSource1 = new platform::DataSource(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     TableBillInfo->DataController()->SetDataSource(DataSource1);
+}
 
+void TWorkWindowForm::CreateLineColumns()
+{
     // The lines.
     cxGroupBox1 = Own(ui_->cxGroupBox1);
     cxGrid1 = Own(ui_->cxGrid1);
@@ -204,37 +251,6 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
     lines->AddFooterSummary(platform::FooterSummary::Kind::Sum, colGoodsCount, QStringLiteral("0.00"));
     lines->AddFooterSummary(platform::FooterSummary::Kind::Sum, colPaysum, QStringLiteral("0.00"));
     lines->AddFooterSummary(platform::FooterSummary::Kind::Count, colGoodsCode, QStringLiteral("0 条记录"));
-
-    PopupMenu1 = Own(new QMenu(this), QStringLiteral("PopupMenu1"));
-    N1 = Own(PopupMenu1->addAction(QStringLiteral("导出明细")), QStringLiteral("N1"));
-    TableGoodsList->Table()->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    setTabOrder(btnQry, TableBillInfo->Table());
-
-    connect(btnQry, &QPushButton::clicked, this, platform::Guard(this, &TWorkWindowForm::btnQryClick));
-    connect(TableBillInfo, &platform::TableView::CellClick, this,
-            platform::Guard(this, &TWorkWindowForm::TableBillInfoCellClick));
-    connect(edtGoodsCodeOrName, &platform::ButtonEdit::ButtonClicked, this,
-            platform::Guard(this, &TWorkWindowForm::edtGoodsCodeOrNamePropertiesButtonClick));
-    connect(N1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::N1Click));
-    connect(dxBarButton1, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton1Click));
-    connect(dxBarButton2, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton2Click));
-    connect(dxBarButton3, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton3Click));
-    connect(dxBarButton5, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton5Click));
-    connect(dxBarButton6, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton6Click));
-    connect(dxBarButton4, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton4Click));
-    connect(dxBarButton7, &QAction::triggered, this, platform::Guard(this, &TWorkWindowForm::dxBarButton7Click));
-    connect(TableBillInfo, &platform::TableView::CellDblClick, this,
-            platform::Guard(this, &TWorkWindowForm::TableBillInfoCellDblClick));
-    connect(TableGoodsList->Table(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenu1->popup(TableGoodsList->Table()->viewport()->mapToGlobal(at));
-    });
-    // The bill number and status cells show the bill's state.
-    const auto highlight = [this](platform::TableView* view, int record, platform::GridStyle*& style) {
-        colBillNoStylesGetContentStyle(view, record, style);
-    };
-    colBillNo->OnGetContentStyle = highlight;
-    colBillstatus->OnGetContentStyle = highlight;
 }
 
 TWorkWindowForm::~TWorkWindowForm()

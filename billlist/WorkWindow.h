@@ -148,6 +148,12 @@ public:
     void StockShortageCheck(const QString& srcStorageCode);
 
 private:
+    // The steps of the constructor: the seven commands' toolbar, the two grids' columns, and the
+    // commands, clicks and menus connected to their handlers.
+    void CreateToolbar();
+    void CreateBillColumns();
+    void CreateLineColumns();
+    void ConnectCommands();
     std::unique_ptr<Ui::WorkWindowClient> ui_; // the laid-out widgets (WorkWindow.ui)
     // Empties the lines grid and its level caption.
     void ClearLines();
