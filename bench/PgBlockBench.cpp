@@ -213,18 +213,23 @@ int main(int argc, char** argv)
             const QString& block;
             const QByteArray& hand;
             host::db::DbService* by;
+            Counting* counted;
         };
-        std::vector<Case> cases{{"pg_posting", posting, handPosting, &service}, {"pg_save", save, handSave, &service}};
+        std::vector<Case> cases{{"pg_posting", posting, handPosting, &service, &conn},
+                                {"pg_save", save, handSave, &service, &conn}};
         plugin::IntfPtr<host::db::DbService> clerk;
+        Counting* clerkConn = nullptr;
         const QString clerkTarget = qEnvironmentVariable("JXC_TEST_PG_CLERK");
         if (!clerkTarget.isEmpty()) {
             service.ExecSql("insert into sys_operator (OperatorID, OperatorCode, OperatorName) values (1, 'op', '制单')");
             host::admin::SetPassword(service, QStringLiteral("op"), QStringLiteral("bench"));
-            clerk = new host::db::DbService(host::db::Open(clerkTarget));
-            clerk->GetConnection().ExecNative(QStringLiteral("SET search_path TO ") + schema, {}, nullptr);
+            auto counted = std::make_unique<Counting>(host::db::Open(clerkTarget));
+            clerkConn = counted.get();
+            clerkConn->Inner().ExecNative(QStringLiteral("SET search_path TO ") + schema, {}, nullptr);
+            clerk = new host::db::DbService(std::move(counted));
             if (host::admin::CheckLogin(*clerk, 1, QStringLiteral("bench"), {}).outcome != host::admin::LoginOutcome::Ok)
                 throw platform::Exception(QStringLiteral("the workstation role could not log in"));
-            cases.push_back({"pg_posting_clerk", posting, handPosting, clerk.Get()});
+            cases.push_back({"pg_posting_clerk", posting, handPosting, clerk.Get(), clerkConn});
         }
         for (const Case& k : cases) {
             std::vector<double> ratios, cpuRatios, serviceTimes, handTimes;
@@ -232,7 +237,7 @@ int main(int argc, char** argv)
             long long received = -1;
             for (int i = 0; i < Pairs + 1; ++i) {
                 double cpuService = 0, cpuHand = 0;
-                conn.statements = 0;
+                k.counted->statements = 0;
                 if (stats)
                     Exec(pg, "SELECT public.pg_stat_statements_reset()");
                 const double service_s = timed(
@@ -240,7 +245,7 @@ int main(int argc, char** argv)
                         k.by->ExecSql(k.block);
                     },
                     cpuService);
-                statements = conn.statements;
+                statements = k.counted->statements;
                 if (stats)
                     received = Received(pg);
                 Undo(pg);

@@ -61,13 +61,14 @@ QStringList LoginFunctions(const QString& schema)
         "$f$")
                .arg(QLatin1String(ClerkGroup));
     out << QStringLiteral(
-               "CREATE OR REPLACE FUNCTION jxc_session_operator(OUT code text, OUT id bigint) LANGUAGE plpgsql STABLE%1AS $f$\n"
+               "CREATE OR REPLACE FUNCTION jxc_session_operator(OUT code text, OUT id bigint) LANGUAGE plpgsql STABLE\n"
+               "  SECURITY DEFINER AS $f$\n"
                "DECLARE t text := current_setting('jxc.session', true);\n"
                "BEGIN\n"
                "  IF coalesce(t, '') = '' THEN RETURN; END IF;\n"
-               "  SELECT OperatorCode, OperatorID INTO code, id FROM sys_session WHERE TokenHash = sha256(convert_to(t, 'UTF8'));\n"
+               "  SELECT OperatorCode, OperatorID INTO code, id FROM %1.sys_session WHERE TokenHash = sha256(convert_to(t, 'UTF8'));\n"
                "END $f$")
-               .arg(definer);
+               .arg(schema);
     // Not a definer either: the owner's and a superuser's rows need no lookup.
     out << QStringLiteral(
         "CREATE OR REPLACE FUNCTION jxc_audit_operator() RETURNS text LANGUAGE sql STABLE AS $f$\n"
@@ -200,8 +201,7 @@ QStringList RuleFunctions(const QString& schema)
         return QStringLiteral("(to_jsonb(NEW) - '{%1}'::text[]) IS DISTINCT FROM (to_jsonb(OLD) - '{%1}'::text[])")
             .arg(QLatin1String(columns));
     };
-    const QString posting = QStringLiteral(
-        "EXISTS (SELECT 1 FROM sys_posting WHERE TxID = pg_current_xact_id())");
+    const QString posting = QStringLiteral("EXISTS (SELECT 1 FROM %1.sys_posting WHERE TxID = pg_current_xact_id())").arg(schema);
     QStringList out;
     out << QStringLiteral("CREATE TABLE IF NOT EXISTS sys_posting (TxID XID8 NOT NULL, BillNo VARCHAR(32) NOT NULL, "
                           "PRIMARY KEY (TxID, BillNo))");
@@ -300,21 +300,24 @@ QStringList RuleFunctions(const QString& schema)
                     Refuse("出入库单只能由已审核、未调拨的调拨单生成"),
                     Refuse("调拨单[%]只能由操作员[%]调拨", "NEW.SrcBillNo, b.OptorCode"));
 
-    // Stock bill lines and stock counts: only inside a posting begun above.
+    // Stock bill lines and stock counts: only inside a posting begun above. A posting meets these
+    // on every row, so their names carry the schema in place of a pinned search path, which the
+    // server would set and undo at each row.
     for (const char* name : {"stockline", "stock"}) {
         const bool stock = qstrcmp(name, "stock") == 0;
         out << QStringLiteral(
                    "CREATE OR REPLACE FUNCTION jxc_guard_%1() RETURNS trigger LANGUAGE plpgsql%2AS $f$\n"
                    "BEGIN\n"
-                   "  IF NOT jxc_is_clerk() THEN RETURN CASE WHEN TG_OP = 'DELETE' THEN OLD ELSE NEW END; END IF;\n"
+                   "  IF NOT %7.jxc_is_clerk() THEN RETURN CASE WHEN TG_OP = 'DELETE' THEN OLD ELSE NEW END; END IF;\n"
                    "  IF TG_OP = 'DELETE' OR (TG_OP = 'UPDATE' AND %3) THEN %4 END IF;\n"
                    "  IF NOT %5 THEN %6 END IF;\n"
                    "  RETURN NEW;\n"
                    "END $f$")
-                   .arg(QLatin1String(name), definer, stock ? only("leftcount") : QStringLiteral("true"),
+                   .arg(QLatin1String(name), QStringLiteral(" SECURITY DEFINER "),
+                        stock ? only("leftcount") : QStringLiteral("true"),
                         stock ? Refuse("库存记录不能删除，库存数量以外的内容不能修改") : Refuse("出入库单不能修改或删除"),
                         posting,
-                        stock ? Refuse("库存数量只能在调拨过账时改变") : Refuse("出入库单只能在调拨过账时生成"));
+                        stock ? Refuse("库存数量只能在调拨过账时改变") : Refuse("出入库单只能在调拨过账时生成"), schema);
     }
     const char* const guarded[][2] = {{"Sto_AdjustBillMain", "bill"}, {"Sto_AdjustBillDetail", "line"},
                                       {"Sto_GdsBillMain", "stockbill"}, {"Sto_GdsBillDetail", "stockline"},
