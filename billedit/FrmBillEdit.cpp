@@ -61,14 +61,7 @@ static_assert(TBillEditFrm::MinQuantity == model::MinQuantity && TBillEditFrm::M
 const QString kSaving = QStringLiteral("正在保存数据请稍等...");
 const QString kSaveFailed = QStringLiteral("保存数据失败\r\n");
 
-const QString fGoodsCode = QStringLiteral("GoodsCode");
-const QString fGoodsName = QStringLiteral("GoodsName");
-const QString fModel = QStringLiteral("Model");
-const QString fCalUnit = QStringLiteral("CalUnit");
-const QString fBrand = QStringLiteral("Brand");
-const QString fGoodsPrice = QStringLiteral("GoodsPrice");
-const QString fGoodsCount = QStringLiteral("GoodsCount");
-const QString fPaySum = QStringLiteral("PaySum");
+using namespace model::linefields;
 
 bool PlainKey(int key, Qt::KeyboardModifiers shift, int wanted)
 {

@@ -8,14 +8,7 @@ namespace model {
 
 namespace {
 
-const QString fGoodsCode = QStringLiteral("GoodsCode");
-const QString fGoodsName = QStringLiteral("GoodsName");
-const QString fModel = QStringLiteral("Model");
-const QString fCalUnit = QStringLiteral("CalUnit");
-const QString fBrand = QStringLiteral("Brand");
-const QString fGoodsPrice = QStringLiteral("GoodsPrice");
-const QString fGoodsCount = QStringLiteral("GoodsCount");
-const QString fPaySum = QStringLiteral("PaySum");
+using namespace linefields;
 
 // A storage is chosen when it was picked from the list and its name still stands in the edit.
 bool StorageChosen(const QString& text, const QString& code, const QString& pickedName)

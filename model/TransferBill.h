@@ -15,6 +15,18 @@
 
 namespace model {
 
+// The field names of the line shape.
+namespace linefields {
+inline const QString fGoodsCode = QStringLiteral("GoodsCode");
+inline const QString fGoodsName = QStringLiteral("GoodsName");
+inline const QString fModel = QStringLiteral("Model");
+inline const QString fCalUnit = QStringLiteral("CalUnit");
+inline const QString fBrand = QStringLiteral("Brand");
+inline const QString fGoodsPrice = QStringLiteral("GoodsPrice");
+inline const QString fGoodsCount = QStringLiteral("GoodsCount");
+inline const QString fPaySum = QStringLiteral("PaySum");
+} // namespace linefields
+
 inline constexpr double MinQuantity = 1;
 inline constexpr double MaxQuantity = 10000;
 inline constexpr double MaxPrice = 10000000;
