@@ -35,13 +35,21 @@ const char* const ClerkPrologue =
     "    RAISE EXCEPTION '没有登录的操作员，不能修改数据' USING ERRCODE = '42501';\n"
     "  END IF;\n";
 
+// True when a change touches more than the columns a step may change.
+QString OnlyChanged(const char* columns)
+{
+    return QStringLiteral("(to_jsonb(NEW) - '{%1}'::text[]) IS DISTINCT FROM (to_jsonb(OLD) - '{%1}'::text[])")
+        .arg(QLatin1String(columns));
+}
+
 QString Refuse(const char* text, const char* args = nullptr)
 {
     return QStringLiteral("RAISE EXCEPTION '%1'%2 USING ERRCODE = '42501';")
         .arg(QString::fromUtf8(text), args ? QStringLiteral(", ") + QLatin1String(args) : QString());
 }
 
-QStringList LoginFunctions(const QString& schema)
+// The sessions and the audit trail: who the session is, and the log written as the owner.
+QStringList SessionStatements(const QString& schema)
 {
     const QString definer = Definer(schema);
     QStringList out;
@@ -99,6 +107,14 @@ QStringList LoginFunctions(const QString& schema)
         out << QStringLiteral("CREATE OR REPLACE TRIGGER jxc_audit AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
                               "EXECUTE FUNCTION jxc_audit()")
                    .arg(QLatin1String(t));
+    return out;
+}
+
+// The login and the binding of a session to its operator.
+QStringList LoginStatements(const QString& schema)
+{
+    const QString definer = Definer(schema);
+    QStringList out;
     // A session is bound by a secret only it holds; a login replaces its earlier binding, and
     // bindings older than a month are dropped.
     out << QStringLiteral(
@@ -127,9 +143,14 @@ QStringList LoginFunctions(const QString& schema)
                "        WHERE o.OperatorID = p_id) x\n"
                "$f$")
                .arg(definer);
-    // The login itself, as the embedded engine's workstation does it (host/admin/Passwords.cpp),
-    // with the proof the workstation worked out from the settings in place of the password.
-    out << QStringLiteral(
+    return out;
+}
+
+// The login itself, as the embedded engine's workstation does it (host/admin/Passwords.cpp),
+// with the proof the workstation worked out from the settings in place of the password.
+QString LoginFunction(const QString& schema)
+{
+    return QStringLiteral(
                "CREATE OR REPLACE FUNCTION jxc_login(p_id bigint, p_proof text, p_newhash text,\n"
                "  OUT outcome integer, OUT seconds bigint, OUT token text) LANGUAGE plpgsql%1AS $f$\n"
                "DECLARE\n"
@@ -185,23 +206,16 @@ QStringList LoginFunctions(const QString& schema)
                "    VALUES (p_id, v_hash, v_failures, v_next, v_locked);\n"
                "  END IF;\n"
                "END $f$")
-               .arg(definer)
+               .arg(Definer(schema))
                .arg(MaxLoginFailures)
                .arg(LockoutMinutes);
-    return out;
 }
 
 // The bill rules a clerk's session meets, whatever its client sends.
-QStringList RuleFunctions(const QString& schema)
+// The mark of a posting under way, which must end with its bill completed.
+QStringList PostingMark(const QString& schema)
 {
     const QString definer = Definer(schema);
-    const QString prologue = QString::fromUtf8(ClerkPrologue);
-    // Columns a step may change; the rest of the row must stay as it was.
-    auto only = [](const char* columns) {
-        return QStringLiteral("(to_jsonb(NEW) - '{%1}'::text[]) IS DISTINCT FROM (to_jsonb(OLD) - '{%1}'::text[])")
-            .arg(QLatin1String(columns));
-    };
-    const QString posting = QStringLiteral("EXISTS (SELECT 1 FROM %1.sys_posting WHERE TxID = pg_current_xact_id())").arg(schema);
     QStringList out;
     out << QStringLiteral("CREATE TABLE IF NOT EXISTS sys_posting (TxID XID8 NOT NULL, BillNo VARCHAR(32) NOT NULL, "
                           "PRIMARY KEY (TxID, BillNo))");
@@ -220,6 +234,15 @@ QStringList RuleFunctions(const QString& schema)
     out << QStringLiteral("CREATE CONSTRAINT TRIGGER jxc_posting_done AFTER INSERT ON sys_posting DEFERRABLE INITIALLY "
                           "DEFERRED FOR EACH ROW EXECUTE FUNCTION jxc_posting_done()");
 
+    return out;
+}
+
+// What a workstation role may do to a bill's header, step by step.
+QStringList BillGuard(const QString& schema)
+{
+    const QString definer = Definer(schema);
+    const QString prologue = QString::fromUtf8(ClerkPrologue);
+    QStringList out;
     out << QStringLiteral(
                "CREATE OR REPLACE FUNCTION jxc_guard_bill() RETURNS trigger LANGUAGE plpgsql%1AS $f$\n"
                "DECLARE s record;\n"
@@ -261,16 +284,27 @@ QStringList RuleFunctions(const QString& schema)
                .arg(definer, prologue, Refuse("调拨单不能删除，只能标记为删除"),
                     Refuse("新单的操作员必须是登录的操作员[%]", "s.code"), Refuse("新单不能是已审核或已完成的单据"),
                     Refuse("调拨单[%]已完成调拨，不能再修改", "OLD.BillNo"),
-                    only("auditflag,billstatus,auditor,auditdate,modified_time"),
+                    OnlyChanged("auditflag,billstatus,auditor,auditdate,modified_time"),
                     Refuse("调拨单[%]的这项修改不被允许", "OLD.BillNo"), Refuse("审核人必须是登录的操作员[%]", "s.code"))
                .arg(ServerTransferPluginId)
                .arg(Refuse("操作员[%]没有审核调拨单的权限", "s.code"),
                     Refuse("操作员[%]没有调拨单中商品类别的权限", "s.code"),
                     Refuse("调拨单[%]只能由审核人[%]取消审核", "OLD.BillNo, OLD.Auditor"),
-                    Refuse("调拨单[%]只能由操作员[%]调拨", "OLD.BillNo, OLD.OptorCode"), only("billstatus,modified_time"),
+                    Refuse("调拨单[%]只能由操作员[%]调拨", "OLD.BillNo, OLD.OptorCode"), OnlyChanged("billstatus,modified_time"),
                     Refuse("调拨单[%]须同时写出入库单才能完成调拨", "OLD.BillNo"),
                     Refuse("调拨单[%]已审核，不能修改", "OLD.BillNo"));
 
+    return out;
+}
+
+// The lines' guard, the stock bills' and the per-row guards of a posting, and the triggers that
+// run them.
+QStringList OtherGuards(const QString& schema)
+{
+    const QString definer = Definer(schema);
+    const QString prologue = QString::fromUtf8(ClerkPrologue);
+    const QString posting = QStringLiteral("EXISTS (SELECT 1 FROM %1.sys_posting WHERE TxID = pg_current_xact_id())").arg(schema);
+    QStringList out;
     out << QStringLiteral(
                "CREATE OR REPLACE FUNCTION jxc_guard_line() RETURNS trigger LANGUAGE plpgsql%1AS $f$\n"
                "DECLARE s record;\n"
@@ -314,7 +348,7 @@ QStringList RuleFunctions(const QString& schema)
                    "  RETURN NEW;\n"
                    "END $f$")
                    .arg(QLatin1String(name), QStringLiteral(" SECURITY DEFINER "),
-                        stock ? only("leftcount") : QStringLiteral("true"),
+                        stock ? OnlyChanged("leftcount") : QStringLiteral("true"),
                         stock ? Refuse("库存记录不能删除，库存数量以外的内容不能修改") : Refuse("出入库单不能修改或删除"),
                         posting,
                         stock ? Refuse("库存数量只能在调拨过账时改变") : Refuse("出入库单只能在调拨过账时生成"), schema);
@@ -436,8 +470,8 @@ const std::vector<ClerkGrant>& ClerkGrants()
 
 QStringList ServerRightsStatements(const QString& schema)
 {
-    QStringList out = LoginFunctions(schema);
-    out << RuleFunctions(schema);
+    QStringList out = SessionStatements(schema);
+    out << LoginStatements(schema) << LoginFunction(schema) << PostingMark(schema) << BillGuard(schema) << OtherGuards(schema);
     out << GrantStatements(schema);
     return out;
 }
