@@ -1,4 +1,5 @@
 #include "billedit/FrmBillEdit.h"
+#include "ui_FrmBillEdit.h"
 
 #include "billedit/FrmBillEditSql.h"
 #include "lookup/FrmQryGoodsList.h"
@@ -139,80 +140,39 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 0);
     layout->setSpacing(6);
-
-    // Header.
-    cxGroupBox1 = Own(new QGroupBox(QStringLiteral("商品调拨单基本信息"), this), QStringLiteral("cxGroupBox1"));
-    auto* head = new QGridLayout(cxGroupBox1);
-    head->setContentsMargins(8, 6, 8, 6);
-    head->setHorizontalSpacing(6);
-    head->setVerticalSpacing(6);
-    auto label = [this](QWidget* parent, const char* name, const QString& text) {
-        return Own(new QLabel(text, parent), QLatin1String(name));
-    };
-    lblBillNo = label(cxGroupBox1, "lblBillNo", QStringLiteral("调拨单号："));
-    edtBillNo = Own(new platform::TextEdit(cxGroupBox1), QStringLiteral("edtBillNo"));
-    edtBillNo->setEnabled(false);
-    lblBillDate = label(cxGroupBox1, "lblBillDate", QStringLiteral("调拨日期："));
-    dtpBillDate = Own(new platform::DateEdit(cxGroupBox1), QStringLiteral("dtpBillDate"));
+    // The header and the line entry are laid out in FrmBillEdit.ui; they are the form's
+    // components in the order the form has always had them.
+    ui_ = std::make_unique<Ui::BillEditClient>();
+    auto* client = new QWidget(this);
+    ui_->setupUi(client);
+    layout->addWidget(client, 1);
+    cxGroupBox1 = Own(ui_->cxGroupBox1);
+    lblBillNo = Own(ui_->lblBillNo);
+    edtBillNo = Own(ui_->edtBillNo);
+    lblBillDate = Own(ui_->lblBillDate);
+    dtpBillDate = Own(ui_->dtpBillDate);
     dtpBillDate->SetShowToday(true);
     dtpBillDate->SetDisabledColor(QColor(0xFF, 0xFB, 0xF0));
-    dtpBillDate->setEnabled(false);
-    lblStorageOut = label(cxGroupBox1, "lblStorageOut", QStringLiteral("调出仓库："));
-    edtStorageOut = Own(new platform::ButtonEdit(cxGroupBox1), QStringLiteral("edtStorageOut"));
-    edtStorageOut->SetUpperCase(true);
-    lblStorageIn = label(cxGroupBox1, "lblStorageIn", QStringLiteral("调入仓库："));
-    edtStorageIn = Own(new platform::ButtonEdit(cxGroupBox1), QStringLiteral("edtStorageIn"));
-    edtStorageIn->SetUpperCase(true);
-    lblRemark = label(cxGroupBox1, "lblRemark", QStringLiteral("备注："));
-    edtRemark = Own(new platform::TextEdit(cxGroupBox1), QStringLiteral("edtRemark"));
-    edtRemark->setFixedWidth(450);
-    head->addWidget(lblBillNo, 0, 0);
-    head->addWidget(edtBillNo, 0, 1);
-    head->addWidget(lblBillDate, 0, 2);
-    head->addWidget(dtpBillDate, 0, 3);
-    head->addWidget(lblStorageOut, 1, 0);
-    head->addWidget(edtStorageOut, 1, 1);
-    head->addWidget(lblStorageIn, 1, 2);
-    head->addWidget(edtStorageIn, 1, 3);
-    head->addWidget(lblRemark, 2, 0);
-    head->addWidget(edtRemark, 2, 1, 1, 3, Qt::AlignLeft);
-    head->setColumnStretch(1, 1);
-    head->setColumnStretch(3, 1);
-    layout->addWidget(cxGroupBox1);
-
-    // Lines: the quick-entry row above the grid.
-    cxGroupBox2 = Own(new QGroupBox(QStringLiteral("调拨单商品明细"), this), QStringLiteral("cxGroupBox2"));
-    auto* lines = new QVBoxLayout(cxGroupBox2);
-    lines->setContentsMargins(6, 6, 6, 6);
-    lines->setSpacing(6);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(4);
-    lblCondition = label(cxGroupBox2, "lblCondition", QStringLiteral("选择商品："));
-    edtCondition = Own(new platform::ButtonEdit(cxGroupBox2), QStringLiteral("edtCondition"));
-    edtCondition->SetUpperCase(true);
-    lblGoodsPrice = label(cxGroupBox2, "lblGoodsPrice", QStringLiteral("金额："));
-    edtGoodsPrice = Own(new platform::CurrencyEdit(cxGroupBox2), QStringLiteral("edtGoodsPrice"));
+    lblStorageOut = Own(ui_->lblStorageOut);
+    edtStorageOut = Own(ui_->edtStorageOut);
+    lblStorageIn = Own(ui_->lblStorageIn);
+    edtStorageIn = Own(ui_->edtStorageIn);
+    lblRemark = Own(ui_->lblRemark);
+    edtRemark = Own(ui_->edtRemark);
+    cxGroupBox2 = Own(ui_->cxGroupBox2);
+    lblCondition = Own(ui_->lblCondition);
+    edtCondition = Own(ui_->edtCondition);
+    lblGoodsPrice = Own(ui_->lblGoodsPrice);
+    edtGoodsPrice = Own(ui_->edtGoodsPrice);
     edtGoodsPrice->SetDisplayFormat(QStringLiteral("￥,0.00;￥-,0.00"));
-    edtGoodsPrice->setFixedWidth(90);
-    lblGoodsCount = label(cxGroupBox2, "lblGoodsCount", QStringLiteral("数量："));
-    edtGoodsCount = Own(new platform::TextEdit(cxGroupBox2), QStringLiteral("edtGoodsCount"));
-    edtGoodsCount->setText(QStringLiteral("1"));
-    edtGoodsCount->setFixedWidth(60);
-    btnAdd = Own(new QPushButton(QStringLiteral("增加(&A)"), cxGroupBox2), QStringLiteral("btnAdd"));
-    btnDelete = Own(new QPushButton(QStringLiteral("删除(&D)"), cxGroupBox2), QStringLiteral("btnDelete"));
-    for (QPushButton* b : {btnAdd, btnDelete})
-        b->setAutoDefault(false);
-    row->addWidget(lblCondition);
-    row->addWidget(edtCondition, 1);
-    row->addWidget(lblGoodsPrice);
-    row->addWidget(edtGoodsPrice);
-    row->addWidget(lblGoodsCount);
-    row->addWidget(edtGoodsCount);
-    row->addWidget(btnAdd);
-    row->addWidget(btnDelete);
-    lines->addLayout(row);
+    lblGoodsCount = Own(ui_->lblGoodsCount);
+    edtGoodsCount = Own(ui_->edtGoodsCount);
+    btnAdd = Own(ui_->btnAdd);
+    btnDelete = Own(ui_->btnDelete);
+    for (platform::ButtonEdit* upper : {edtStorageOut, edtStorageIn, edtCondition})
+        upper->SetUpperCase(true);
 
-    cxGrid = Own(new platform::Grid(cxGroupBox2), QStringLiteral("cxGrid"));
+    cxGrid = Own(ui_->cxGrid);
     TableGoodsList = Own(cxGrid->CreateTableView(QStringLiteral("TableGoodsList")));
     TableGoodsList->SetAlwaysShowEditor(true);
     TableGoodsList->SetCellHints(true);
@@ -262,20 +222,11 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
     dc->AddFooterSummary(platform::FooterSummary::Kind::Sum, colGoodsCount, QStringLiteral("0.00"));
     dc->AddFooterSummary(platform::FooterSummary::Kind::Sum, colPaysum, QStringLiteral("0.00"));
     dc->AddFooterSummary(platform::FooterSummary::Kind::Count, colGoodsCode, QStringLiteral("0 条记录"));
-    lines->addWidget(cxGrid, 1);
-    layout->addWidget(cxGroupBox2, 1);
 
     // Esc does not cancel here: a clerk's Esc in the grid must not throw a bill away.
     Frame31 = Own(new TFrame3(this));
     layout->addWidget(Frame31);
 
-    setTabOrder(edtStorageOut, edtStorageIn);
-    setTabOrder(edtStorageIn, edtRemark);
-    setTabOrder(edtRemark, edtCondition);
-    setTabOrder(edtCondition, edtGoodsPrice);
-    setTabOrder(edtGoodsPrice, edtGoodsCount);
-    setTabOrder(edtGoodsCount, btnAdd);
-    setTabOrder(btnAdd, btnDelete);
     setTabOrder(btnDelete, TableGoodsList->Table());
     setTabOrder(TableGoodsList->Table(), Frame31->bbtnEnter);
     setTabOrder(Frame31->bbtnEnter, Frame31->bbtnClose);

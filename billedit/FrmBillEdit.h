@@ -33,6 +33,8 @@ class TableView;
 class TextEdit;
 } // namespace platform
 
+namespace Ui { class BillEditClient; }
+
 class TBillEditFrm : public platform::Form {
     Q_OBJECT
 public:
@@ -146,6 +148,7 @@ private:
     // The current line's goods name ("" without a line).
     QString CurrentGoodsName() const;
 
+    std::unique_ptr<Ui::BillEditClient> ui_; // the laid-out widgets (FrmBillEdit.ui)
     std::unique_ptr<TBas_GoodsInfo> GoodsInfo;
     std::unique_ptr<platform::Dataset> LineData;
     std::unique_ptr<model::TransferBill> Bill; // the rules over LineData
