@@ -173,6 +173,36 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
         upper->SetUpperCase(true);
 
     cxGrid = Own(ui_->cxGrid);
+    CreateLineColumns();
+
+    // Esc does not cancel here: a clerk's Esc in the grid must not throw a bill away.
+    Frame31 = Own(new TFrame3(this));
+    layout->addWidget(Frame31);
+
+    setTabOrder(btnDelete, TableGoodsList->Table());
+    setTabOrder(TableGoodsList->Table(), Frame31->bbtnEnter);
+    setTabOrder(Frame31->bbtnEnter, Frame31->bbtnClose);
+
+    ConnectHandlers();
+
+    // Creation steps.
+    TableGoodsList->SetStyleSheet(
+        plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TableViewSheet));
+    GoodsInfo = std::make_unique<TBas_GoodsInfo>();
+    LineData = plugin::OpenQuery(billedit::LineShapeSql());
+    Bill = std::make_unique<model::TransferBill>(*LineData);
+    dsLineData = new platform::DataSource(this);
+    dsLineData->setObjectName(QStringLiteral("dsLineData"));
+    dsLineData->SetDataSet(LineData.get());
+    TableGoodsList->DataController()->SetDataSource(dsLineData);
+    if (QComboBox* units = plugin::HostDict()->ComboFromSql(billedit::UnitItemsSql()))
+        colCalUnit->Properties().AssignItemsFrom(units);
+    dtpBillDate->SetDate(model::Today());
+    TableGoodsListDataControllerDataChanged();
+}
+
+void TBillEditFrm::CreateLineColumns()
+{
     TableGoodsList = Own(cxGrid->CreateTableView(QStringLiteral("TableGoodsList")));
     TableGoodsList->SetAlwaysShowEditor(true);
     TableGoodsList->SetCellHints(true);
@@ -222,15 +252,11 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
     dc->AddFooterSummary(platform::FooterSummary::Kind::Sum, colGoodsCount, QStringLiteral("0.00"));
     dc->AddFooterSummary(platform::FooterSummary::Kind::Sum, colPaysum, QStringLiteral("0.00"));
     dc->AddFooterSummary(platform::FooterSummary::Kind::Count, colGoodsCode, QStringLiteral("0 条记录"));
+}
 
-    // Esc does not cancel here: a clerk's Esc in the grid must not throw a bill away.
-    Frame31 = Own(new TFrame3(this));
-    layout->addWidget(Frame31);
-
-    setTabOrder(btnDelete, TableGoodsList->Table());
-    setTabOrder(TableGoodsList->Table(), Frame31->bbtnEnter);
-    setTabOrder(Frame31->bbtnEnter, Frame31->bbtnClose);
-
+void TBillEditFrm::ConnectHandlers()
+{
+    platform::DataController* dc = TableGoodsList->DataController();
     using T = TBillEditFrm;
     connect(Frame31->bbtnEnter, &QPushButton::clicked, this, platform::Guard(this, &T::Frame31bbtnEnterClick));
     connect(Frame31->bbtnClose, &QPushButton::clicked, this, platform::Guard(this, &T::Frame31bbtnCloseClick));
@@ -265,21 +291,6 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
     connect(TableGoodsList, &platform::TableView::CellDblClick, this, platform::Guard(this, &T::TableGoodsListCellDblClick));
     connect(TableGoodsList, &platform::TableView::EditKeyDown, this, platform::Guard(this, &T::TableGoodsListEditKeyDown));
     connect(TableGoodsList, &platform::TableView::KeyDown, this, platform::Guard(this, &T::TableGoodsListKeyDown));
-
-    // Creation steps.
-    TableGoodsList->SetStyleSheet(
-        plugin::HostUi()->StyleRepository()->StyleSheet(platform::StyleRepository::TableViewSheet));
-    GoodsInfo = std::make_unique<TBas_GoodsInfo>();
-    LineData = plugin::OpenQuery(billedit::LineShapeSql());
-    Bill = std::make_unique<model::TransferBill>(*LineData);
-    dsLineData = new platform::DataSource(this);
-    dsLineData->setObjectName(QStringLiteral("dsLineData"));
-    dsLineData->SetDataSet(LineData.get());
-    dc->SetDataSource(dsLineData);
-    if (QComboBox* units = plugin::HostDict()->ComboFromSql(billedit::UnitItemsSql()))
-        colCalUnit->Properties().AssignItemsFrom(units);
-    dtpBillDate->SetDate(model::Today());
-    TableGoodsListDataControllerDataChanged();
 }
 
 TBillEditFrm::~TBillEditFrm()

@@ -148,6 +148,9 @@ private:
     // The current line's goods name ("" without a line).
     QString CurrentGoodsName() const;
 
+    // The steps of the constructor: the grid's view and columns, and the handlers connected.
+    void CreateLineColumns();
+    void ConnectHandlers();
     std::unique_ptr<Ui::BillEditClient> ui_; // the laid-out widgets (FrmBillEdit.ui)
     std::unique_ptr<TBas_GoodsInfo> GoodsInfo;
     std::unique_ptr<platform::Dataset> LineData;
