@@ -6,7 +6,7 @@
 //   read:  ReadXlsx (every cell into the book's map, shared strings, styles), against inflating
 //          the sheet with minizip and walking its XML with QXmlStreamReader without keeping it.
 #include "bench/BenchSupport.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include <QCoreApplication>
 #include <QFile>

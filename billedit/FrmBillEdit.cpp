@@ -4,8 +4,6 @@
 #include "billedit/FrmBillEditSql.h"
 #include "lookup/FrmQryGoodsList.h"
 #include "lookup/FrmQryStorageList.h"
-#include "lookup/LookupLayout.h"
-#include "lookup/rframebottom3.h"
 #include "model/Bas_GoodsInfo.h"
 #include "model/Bas_Storage.h"
 #include "model/BillConst.h"
@@ -15,17 +13,19 @@
 #include "model/TransferBill.h"
 #include "platform/Application.h"
 #include "platform/ButtonEdit.h"
+#include "platform/core/Dataset.h"
 #include "platform/CurrencyEdit.h"
 #include "platform/DataController.h"
 #include "platform/DataSource.h"
 #include "platform/DateEdit.h"
+#include "platform/DialogPlacement.h"
 #include "platform/Grid.h"
 #include "platform/GridColumn.h"
+#include "platform/rframebottom3.h"
 #include "platform/SlotGuard.h"
 #include "platform/StyleRepository.h"
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
-#include "platform/core/Dataset.h"
 #include "plugin/Command.h"
 #include "plugin/Host.h"
 
@@ -133,7 +133,7 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
 {
     setObjectName(QStringLiteral("BillEditFrm"));
     setWindowTitle(QStringLiteral("商品调拨单"));
-    lookup::FixDialogSize(this, 629, 483);
+    platform::FixDialogSize(this, 629, 483);
     SetKeyPreview(true);
     InstallKeyPreview();
 
@@ -306,7 +306,7 @@ void TBillEditFrm::showEvent(QShowEvent* event)
 {
     platform::Form::showEvent(event);
     if (!event->spontaneous()) {
-        lookup::CentreOnScreen(this);
+        platform::CentreOnScreen(this);
         platform::Guarded([this] { FormShow(); });
     }
 }

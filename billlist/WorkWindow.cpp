@@ -20,8 +20,8 @@
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
 #include "platform/excel/GridSheet.h"
-#include "platform/excel/Workbook.h"
-#include "platform/excel/XlsxWriter.h"
+#include "platform/workbook/Workbook.h"
+#include "platform/workbook/XlsxWriter.h"
 #include "plugin/Command.h"
 #include "plugin/Host.h"
 

@@ -11,7 +11,7 @@
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
 #include "host/db/dialect/Dialect.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include <QFile>
 #include <QTemporaryDir>

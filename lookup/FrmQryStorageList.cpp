@@ -1,9 +1,9 @@
 #include "lookup/FrmQryStorageList.h"
 
 #include "lookup/FrmQryStorageListSql.h"
-#include "lookup/rframebottom3.h"
 #include "platform/Application.h"
 #include "platform/ImageList.h"
+#include "platform/rframebottom3.h"
 #include "platform/SlotGuard.h"
 #include "platform/StyleRepository.h"
 #include "platform/TextEdit.h"

@@ -1,7 +1,8 @@
 #include "lookup/LookupForm.h"
 
 #include "lookup/LookupLayout.h"
-#include "lookup/rframebottom3.h"
+#include "platform/DialogPlacement.h"
+#include "platform/rframebottom3.h"
 #include "platform/SlotGuard.h"
 #include "platform/TextEdit.h"
 
@@ -18,7 +19,7 @@ LookupForm::LookupForm(QWidget* parent, const QString& name, const QString& capt
 {
     setObjectName(name);
     setWindowTitle(caption);
-    FixDialogSize(this, width, height);
+    platform::FixDialogSize(this, width, height);
     SetKeyPreview(true);
     InstallKeyPreview();
 
@@ -66,7 +67,7 @@ void LookupForm::showEvent(QShowEvent* event)
 {
     platform::Form::showEvent(event);
     if (!event->spontaneous()) {
-        CentreOnScreen(this);
+        platform::CentreOnScreen(this);
         platform::Guarded([this] { FormShow(); });
     }
 }

@@ -3,11 +3,9 @@
 #include "platform/TextEdit.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -79,23 +77,6 @@ QFrame* MakeSearchPanel(QWidget* form, QLabel*& label, platform::TextEdit*& edit
     row->addStretch(1);
     label->setBuddy(edit);
     return panel;
-}
-
-void FixDialogSize(QWidget* form, int width, int height)
-{
-    form->setFixedSize(width, height);
-    form->setWindowFlags((form->windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::Dialog
-                         | Qt::MSWindowsFixedSizeDialogHint);
-}
-
-void CentreOnScreen(QWidget* form)
-{
-    QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = form->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    form->move(frame.topLeft());
 }
 
 } // namespace lookup

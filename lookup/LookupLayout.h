@@ -1,5 +1,5 @@
 #pragma once
-// The parts both lookup dialogs share: the title panel, the search panel, centring.
+// The parts both lookup dialogs share: the title panel and the search panel.
 #include <QString>
 
 class QFrame;
@@ -21,9 +21,5 @@ QFrame* MakeTitlePanel(QWidget* form, const QString& title, const QString& hint,
 // The search panel: "输入检索条件：", the upper-case condition edit (16-pixel font, width 234)
 // and the query button "查询(&Q)".
 QFrame* MakeSearchPanel(QWidget* form, QLabel*& label, platform::TextEdit*& edit, QPushButton*& button);
-
-// A fixed dialog border of the given client size, centred on the screen.
-void FixDialogSize(QWidget* form, int width, int height);
-void CentreOnScreen(QWidget* form);
 
 } // namespace lookup

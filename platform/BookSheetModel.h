@@ -2,7 +2,7 @@
 // One sheet of workbook data as a table model: columns A, B, ... and rows 1, 2, ... as far as
 // the sheet's cells reach; a cell shows its value (a formula cell its computed value) and edits
 // as its text or "=formula". Shared by the spreadsheet book and the report sheet.
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include <QAbstractTableModel>
 #include <functional>

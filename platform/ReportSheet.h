@@ -5,7 +5,7 @@
 // ids of the report control's operations the windows use. Sheets count from 0, columns and
 // rows from 1, as the control's callers count them.
 #include "platform/DispatchControl.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include <QWidget>
 

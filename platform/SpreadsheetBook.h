@@ -4,7 +4,7 @@
 // (word wrap), stores texts, numbers and formulas through its pages, computes formulas when
 // automatic recalculation is on, and brackets bulk changes with BeginUpdate / EndUpdate.
 // Exact class identity: IsExactly<SpreadsheetBook>. Columns and rows count from 0.
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include <QWidget>
 #include <memory>

@@ -9,7 +9,7 @@
 #include "platform/TableView.h"
 #include "platform/TreeList.h"
 #include "platform/excel/ControlExport.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 #include "plugin/CELL50Lib_TLB.h"
 #include "plugin/Command.h"
 #include "plugin/Host.h"

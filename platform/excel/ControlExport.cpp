@@ -5,7 +5,7 @@
 #include "platform/core/Currency.h"
 #include "platform/core/Exception.h"
 #include "platform/excel/GridSheet.h"
-#include "platform/excel/XlsxWriter.h"
+#include "platform/workbook/XlsxWriter.h"
 
 #include <QDateTime>
 

@@ -4,7 +4,7 @@
 // record or node, the grid's footer). Throws platform::Exception when the file cannot be written.
 // The option arguments are the exports' given vocabulary; the workbook is always .xlsx, with
 // the rows the control holds, and the unit code is not part of it.
-#include "platform/excel/SheetData.h"
+#include "platform/workbook/SheetData.h"
 
 #include <QString>
 

@@ -2,12 +2,12 @@
 
 #include "lookup/FrmQryGoodsList.h"
 #include "lookup/FrmQryStorageList.h"
-#include "lookup/rframebottom3.h"
 #include "model/SqlText.h"
 #include "platform/ButtonEdit.h"
-#include "platform/CurrencyEdit.h"
-#include "platform/TextEdit.h"
 #include "platform/core/Dataset.h"
+#include "platform/CurrencyEdit.h"
+#include "platform/rframebottom3.h"
+#include "platform/TextEdit.h"
 #include "plugin/Host.h"
 
 #include <QApplication>

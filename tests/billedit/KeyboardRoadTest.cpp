@@ -2,10 +2,10 @@
 // of a new line, a storage name typed over without a pick, and a save the database refuses.
 #include "host/db/DbService.h"
 #include "lookup/FrmQryStorageList.h"
-#include "lookup/rframebottom3.h"
 #include "platform/ButtonEdit.h"
 #include "platform/DataController.h"
 #include "platform/GridColumn.h"
+#include "platform/rframebottom3.h"
 #include "platform/TableView.h"
 #include "plugin/Host.h"
 #include "tests/billedit/EditorFixture.h"

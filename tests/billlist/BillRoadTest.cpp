@@ -2,11 +2,11 @@
 // bill editor, then a click, 审核, 调拨 and 预览 (saved as PDF from the preview); afterwards the
 // stock, the two stock bills and their lines are checked.
 #include "billedit/FrmBillEdit.h"
+#include "billlist/uJXC_DBDBill.h"
 #include "billlist/WorkWindow.h"
 #include "lookup/FrmQryGoodsList.h"
 #include "lookup/FrmQryStorageList.h"
-#include "lookup/rframebottom3.h"
-#include "billlist/uJXC_DBDBill.h"
+#include "platform/rframebottom3.h"
 
 #include "host/admin/Passwords.h"
 #include "model/BillConst.h"
@@ -14,8 +14,8 @@
 #include "model/SqlText.h"
 #include "platform/ButtonEdit.h"
 #include "platform/Component.h"
-#include "platform/CurrencyEdit.h"
 #include "platform/core/Currency.h"
+#include "platform/CurrencyEdit.h"
 #include "platform/DataController.h"
 #include "platform/GridColumn.h"
 #include "platform/TableView.h"

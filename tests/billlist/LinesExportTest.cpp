@@ -6,7 +6,7 @@
 #include "model/DateUtil.h"
 #include "platform/DataController.h"
 #include "platform/TableView.h"
-#include "platform/excel/XlsxWriter.h"
+#include "platform/workbook/XlsxWriter.h"
 
 #include <QAction>
 #include <QFile>

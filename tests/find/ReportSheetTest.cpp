@@ -4,7 +4,7 @@
 
 #include "platform/ReportSheet.h"
 #include "platform/core/Exception.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 #include "plugin/CELL50Lib_TLB.h"
 
 #include <QInputDialog>

@@ -5,7 +5,7 @@
 #include "platform/ReportSheet.h"
 #include "platform/SpreadsheetBook.h"
 #include "platform/core/Exception.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 #include "plugin/CELL50Lib_TLB.h"
 #include "tests/support/XlsxReadBack.h"
 #include "tests/support/ReadOnlyFolder.h"

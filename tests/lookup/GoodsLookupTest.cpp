@@ -1,11 +1,11 @@
 // The goods lookup on the test host's database: the four searches, the minimum length, the
 // auto-pick, OK and Cancel, the record handed back.
 #include "lookup/FrmQryGoodsList.h"
-#include "lookup/rframebottom3.h"
-#include "platform/DataController.h"
 #include "platform/core/Dataset.h"
 #include "platform/core/Exception.h"
+#include "platform/DataController.h"
 #include "platform/GridColumn.h"
+#include "platform/rframebottom3.h"
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
 #include "tests/lookup/LookupFixture.h"

@@ -1,8 +1,8 @@
 // The storage lookup on the test host's database: the search, the tree nested by parent
 // storage, OK and Cancel, and the records that outlive the dialog.
 #include "lookup/FrmQryStorageList.h"
-#include "lookup/rframebottom3.h"
 #include "platform/core/Exception.h"
+#include "platform/rframebottom3.h"
 #include "platform/TextEdit.h"
 #include "platform/TreeList.h"
 #include "tests/lookup/LookupFixture.h"

@@ -2,7 +2,7 @@
 #include "fuzz/WorkbookArchive.h"
 #include "platform/SpreadsheetBook.h"
 #include "platform/core/Exception.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 #include "tests/support/ReadOnlyFolder.h"
 
 #include <QDir>

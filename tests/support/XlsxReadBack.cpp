@@ -2,7 +2,7 @@
 
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 namespace testsupport {
 

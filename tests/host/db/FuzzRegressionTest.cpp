@@ -5,7 +5,7 @@
 #include "host/db/blocks/BlockParser.h"
 #include "host/db/Transaction.h"
 #include "platform/core/Exception.h"
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 #include "tests/support/DbTestEnv.h"
 
 #include <QDir>

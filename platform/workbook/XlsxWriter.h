@@ -3,7 +3,7 @@
 // bold header row, numbers as numbers with their column's format, dates as dates, the footer
 // row in bold. No UI: throws platform::Exception with libxlsxwriter's own error text, and a
 // failed write leaves no partial file behind.
-#include "platform/excel/SheetData.h"
+#include "platform/workbook/SheetData.h"
 
 namespace platform::excel {
 

@@ -1,4 +1,4 @@
-#include "lookup/rframebottom3.h"
+#include "platform/rframebottom3.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

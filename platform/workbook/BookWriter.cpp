@@ -1,5 +1,5 @@
 // Writes a BookData as .xlsx with libxlsxwriter, sheet by sheet in row order.
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include "platform/core/Exception.h"
 

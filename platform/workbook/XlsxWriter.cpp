@@ -1,4 +1,4 @@
-#include "platform/excel/XlsxWriter.h"
+#include "platform/workbook/XlsxWriter.h"
 
 #include "platform/core/Exception.h"
 

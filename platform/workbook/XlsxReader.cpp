@@ -1,7 +1,7 @@
 // Reads .xlsx workbooks with minizip and QXmlStreamReader: the workbook's sheet list and its
 // relationships, shared strings, the cell formats' word wrap and number formats, and each
 // sheet's cells with their formulas.
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include "platform/core/Exception.h"
 

@@ -1,4 +1,4 @@
-#include "platform/excel/Workbook.h"
+#include "platform/workbook/Workbook.h"
 
 #include "platform/core/Exception.h"
 #include "platform/core/ValueText.h"
