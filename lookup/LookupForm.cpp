@@ -1,6 +1,6 @@
 #include "lookup/LookupForm.h"
+#include "ui_LookupForm.h"
 
-#include "lookup/LookupLayout.h"
 #include "platform/DialogPlacement.h"
 #include "platform/rframebottom3.h"
 #include "platform/SlotGuard.h"
@@ -27,16 +27,35 @@ LookupForm::LookupForm(QWidget* parent, const QString& name, const QString& capt
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
 
-    pnlTitle = Own(MakeTitlePanel(this, title, hint, lblTitle, lblHint));
-    layout_->addWidget(pnlTitle);
-    pnlSearch = Own(MakeSearchPanel(this, lblCondition, edtCondition, BtnQry));
-    Own(edtCondition);
-    Own(BtnQry);
-    layout_->addWidget(pnlSearch);
+    // The title and search panels are laid out in LookupForm.ui.
+    ui_ = std::make_unique<Ui::LookupHead>();
+    auto* head = new QWidget(this);
+    ui_->setupUi(head);
+    layout_->addWidget(head);
+    pnlTitle = Own(ui_->pnlTitle);
+    lblTitle = ui_->lblTitle;
+    lblHint = ui_->lblHint;
+    lblTitle->setText(title);
+    lblHint->setText(hint);
+    lblHint->setContentsMargins(24, 0, 0, 0);
+    // The title panel in the system's button-highlight colour.
+    QPalette light = pnlTitle->palette();
+    light.setColor(QPalette::Window, light.color(QPalette::Light));
+    pnlTitle->setPalette(light);
+    pnlSearch = Own(ui_->pnlSearch);
+    lblCondition = ui_->lblCondition;
+    edtCondition = Own(ui_->edtCondition);
+    edtCondition->SetUpperCase(true);
+    QFont big = edtCondition->font();
+    big.setPixelSize(16);
+    edtCondition->setFont(big);
+    BtnQry = Own(ui_->BtnQry);
 
     connect(BtnQry, &QPushButton::clicked, this, platform::Guard(this, &LookupForm::BtnQryClick));
     connect(edtCondition, &platform::TextEdit::KeyDown, this, platform::Guard(this, &LookupForm::edtConditionKeyDown));
 }
+
+LookupForm::~LookupForm() = default;
 
 void LookupForm::AddList(QWidget* list) { layout_->addWidget(list, 1); }
 

@@ -5,6 +5,7 @@
 #include "platform/Component.h"
 
 #include <QString>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -12,12 +13,14 @@ class QVBoxLayout;
 class TFrame3;
 
 namespace platform { class TextEdit; }
+namespace Ui { class LookupHead; }
 
 namespace lookup {
 
 class LookupForm : public platform::Form {
     Q_OBJECT
 public:
+    ~LookupForm() override;
     QFrame* pnlTitle;
     QLabel* lblTitle;
     QLabel* lblHint;
@@ -60,6 +63,7 @@ protected:
 
 private:
     QVBoxLayout* layout_;
+    std::unique_ptr<Ui::LookupHead> ui_; // the title and search panels (LookupForm.ui)
 };
 
 } // namespace lookup
