@@ -1,4 +1,5 @@
 #include "find/FindWindow.h"
+#include "ui_FindWindow.h"
 
 #include "platform/Application.h"
 #include "platform/BandedTableView.h"
@@ -50,37 +51,21 @@ QString TextForm(const QVariant& v)
 
 TFindWindowForm::TFindWindowForm(QWidget* parent) : platform::Form(parent)
 {
-    setObjectName(QStringLiteral("FindWindowForm"));
-    setWindowTitle(QStringLiteral("查找"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(341, 72); // a fixed dialog border
 
-    Label1 = Own(new QLabel(QStringLiteral("查找内容："), this), QStringLiteral("Label1"));
-    Label1->setGeometry(8, 12, 64, 16);
-    Edit1 = Own(new QLineEdit(this), QStringLiteral("Edit1"));
-    Edit1->setGeometry(72, 8, 177, 21);
-    Button1 = Own(new QPushButton(QStringLiteral("查找&F"), this), QStringLiteral("Button1"));
-    Button1->setGeometry(258, 6, 75, 25);
-    Button1->setDefault(true);
-    Button1->setAutoDefault(true);
-    Button2 = Own(new QPushButton(QStringLiteral("关闭&C"), this), QStringLiteral("Button2"));
-    Button2->setGeometry(258, 38, 75, 25);
-    Button2->setAutoDefault(false);
-    rb1 = Own(new QRadioButton(QStringLiteral("向上"), this), QStringLiteral("rb1"));
-    rb1->setGeometry(72, 40, 52, 20);
-    rb2 = Own(new QRadioButton(QStringLiteral("向下"), this), QStringLiteral("rb2"));
-    rb2->setGeometry(128, 40, 52, 20);
-    chk1 = Own(new QCheckBox(QStringLiteral("完全匹配"), this), QStringLiteral("chk1"));
-    chk1->setGeometry(186, 40, 70, 20);
-    rb2->setChecked(true);
-
-    setTabOrder(Edit1, Button1);
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, rb1);
-    setTabOrder(rb1, rb2);
-    setTabOrder(rb2, chk1);
+    // The controls are laid out in FindWindow.ui.
+    ui_ = std::make_unique<Ui::FindWindowForm>();
+    ui_->setupUi(this);
+    Label1 = Own(ui_->Label1);
+    Edit1 = Own(ui_->Edit1);
+    Button1 = Own(ui_->Button1);
+    Button2 = Own(ui_->Button2);
+    rb1 = Own(ui_->rb1);
+    rb2 = Own(ui_->rb2);
+    chk1 = Own(ui_->chk1);
 
     connect(Button1, &QPushButton::clicked, this, platform::Guard(this, &TFindWindowForm::Button1Click));
     connect(Button2, &QPushButton::clicked, this, platform::Guard(this, &TFindWindowForm::Button2Click));

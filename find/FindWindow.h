@@ -7,6 +7,7 @@
 #include "platform/Component.h"
 
 #include <QPointer>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -18,6 +19,8 @@ namespace platform {
 class Grid;
 class TreeList;
 } // namespace platform
+
+namespace Ui { class FindWindowForm; }
 
 class TFindWindowForm : public platform::Form {
     Q_OBJECT
@@ -59,6 +62,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Esc closes the dialog as 关闭 does.
     void reject() override;
+
+private:
+    std::unique_ptr<Ui::FindWindowForm> ui_; // the laid-out controls (FindWindow.ui)
 };
 
 // The one find dialog, nullptr when none is open.
