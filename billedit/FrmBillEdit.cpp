@@ -8,7 +8,7 @@
 #include "model/Bas_Storage.h"
 #include "model/BillConst.h"
 #include "model/BillNo.h"
-#include "model/Currency.h"
+#include "model/Convert.h"
 #include "model/DateUtil.h"
 #include "model/TransferBill.h"
 #include "platform/Application.h"

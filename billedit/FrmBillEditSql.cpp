@@ -1,7 +1,7 @@
 #include "billedit/FrmBillEditSql.h"
 
 #include "model/BillConst.h"
-#include "model/Currency.h"
+#include "model/Convert.h"
 #include "model/DateUtil.h"
 #include "model/SqlText.h"
 #include "platform/core/Exception.h"

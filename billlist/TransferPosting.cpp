@@ -1,6 +1,7 @@
 #include "billlist/TransferPosting.h"
 
 #include "model/BillConst.h"
+#include "model/Convert.h"
 #include "model/DateUtil.h"
 #include "model/SqlText.h"
 
@@ -33,7 +34,7 @@ QString StockHeader(const TransferPosting& p, qint64 id, const QString& no, cons
         Q(storage),
         Q(p.billNo),
         QString::number(model::SrcBillTypeTransfer),
-        QString::number(p.goodsCount, 'g', 15),
+        model::FloatToStr(p.goodsCount),
         p.billSum.ToString(),
         QString::number(model::BillStatusCompleted),
         QString::number(model::AuditFlagYes),

@@ -1,5 +1,7 @@
 #include "model/TransferBill.h"
 
+#include "model/Convert.h"
+
 #include <cmath>
 
 using platform::Currency;
@@ -215,7 +217,7 @@ std::optional<QString> StockShortage(const platform::Dataset& shown, const QStri
         const QString goodsCode = code < 0 ? QString() : platform::VariantToText(shown.At(row, code));
         const QVariant quantity =
             count < 0 ? QVariant() : platform::ConvertToFieldType(shown.At(row, count), platform::FieldType::Float);
-        const QString countText = QString::number(quantity.isValid() ? quantity.toDouble() : 0.0, 'g', 15);
+        const QString countText = FloatToStr(quantity.isValid() ? quantity.toDouble() : 0.0);
         if (leftAfter(goodsCode, countText) < 0)
             return QStringLiteral("仓库：") + srcStorageCode + QStringLiteral("的 商品：(") + goodsCode + QStringLiteral(")")
                 + (name < 0 ? QString() : platform::VariantToText(shown.At(row, name))) + QStringLiteral(" 的库存不足 ，请调整！");

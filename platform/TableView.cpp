@@ -623,6 +623,38 @@ bool TableView::DeleteRecord()
     return ok;
 }
 
+void TableView::TabKey(bool backward)
+{
+    if (MoveToNextCell(backward))
+        return;
+    if (!backward && allowAppend_ && AppendRecord())
+        return;
+    table_->LeaveGrid(!backward);
+}
+
+bool TableView::EnterKey(const QModelIndex& cur, bool fromEditor)
+{
+    if (nextCellOnEnter_) {
+        if (!MoveToNextCell(false) && allowAppend_)
+            AppendRecord();
+        return true;
+    }
+    if (fromEditor)
+        return true;
+    if (cur.isValid() && (model_->flags(cur) & Qt::ItemIsEditable)) {
+        table_->edit(cur);
+        return true;
+    }
+    return false;
+}
+
+void TableView::PageKey(bool down, const QModelIndex& cur)
+{
+    const int page = std::max(1, table_->viewport()->height() / std::max(1, table_->rowHeight(cur.row())));
+    const int row = std::clamp(cur.row() + (down ? page : -page), 0, model_->rowCount() - 1);
+    table_->setCurrentIndex(model_->index(row, cur.column()));
+}
+
 bool TableView::HandleKey(int key, Qt::KeyboardModifiers mods, bool fromEditor)
 {
     Dataset* ds = controller_->DataSet();
@@ -631,33 +663,14 @@ bool TableView::HandleKey(int key, Qt::KeyboardModifiers mods, bool fromEditor)
     const bool plain = !(mods & (Qt::ControlModifier | Qt::AltModifier));
     switch (key) {
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: {
+    case Qt::Key_Backtab:
         if (!plain)
             return false;
-        const bool backward = key == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
-        if (MoveToNextCell(backward))
-            return true;
-        if (!backward && allowAppend_ && AppendRecord())
-            return true;
-        table_->LeaveGrid(!backward);
+        TabKey(key == Qt::Key_Backtab || (mods & Qt::ShiftModifier));
         return true;
-    }
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!plain)
-            return false;
-        if (nextCellOnEnter_) {
-            if (!MoveToNextCell(false) && allowAppend_)
-                AppendRecord();
-            return true;
-        }
-        if (fromEditor)
-            return true;
-        if (cur.isValid() && (model_->flags(cur) & Qt::ItemIsEditable)) {
-            table_->edit(cur);
-            return true;
-        }
-        return false;
+        return plain && EnterKey(cur, fromEditor);
     case Qt::Key_Down:
         if (!plain)
             return false;
@@ -679,9 +692,7 @@ bool TableView::HandleKey(int key, Qt::KeyboardModifiers mods, bool fromEditor)
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
         if (fromEditor && cur.isValid() && rows > 0) {
-            const int page = std::max(1, table_->viewport()->height() / std::max(1, table_->rowHeight(cur.row())));
-            const int row = std::clamp(cur.row() + (key == Qt::Key_PageDown ? page : -page), 0, rows - 1);
-            table_->setCurrentIndex(model_->index(row, cur.column()));
+            PageKey(key == Qt::Key_PageDown, cur);
             return true;
         }
         return false;

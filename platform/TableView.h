@@ -16,6 +16,7 @@
 #include <QVector>
 #include <memory>
 
+class QModelIndex;
 class QTableView;
 class QWidget;
 
@@ -146,6 +147,12 @@ private:
     bool ColumnFocusable(int index) const;
     // Keys the grid handles itself; true when consumed.
     bool HandleKey(int key, Qt::KeyboardModifiers mods, bool fromEditor);
+    // Tab and Backtab: the next cell, else a new record at the end, else out of the grid.
+    void TabKey(bool backward);
+    // Enter: the next cell with GoToNextCellOnEnter, else the current cell's editor; true when consumed.
+    bool EnterKey(const QModelIndex& cur, bool fromEditor);
+    // PageUp and PageDown from an editor: a page of rows up or down, in the same column.
+    void PageKey(bool down, const QModelIndex& cur);
     bool MoveToNextCell(bool backward);
     bool AppendRecord();
     bool DeleteRecord();

@@ -17,8 +17,8 @@ QString MessageOf(const std::exception& e);
 
 // How a command reports itself.
 struct CommandReport {
-    QString progress;             // the wait hint while the command runs; empty: none
-    QString failure;              // shown with ShowError before the error's text
+    QString progress = {};        // the wait hint while the command runs; empty: none
+    QString failure = {};         // shown with ShowError before the error's text
     bool notify = true;           // the host hears NotifySaved or NotifySaveFailed
     bool hideBeforeSaved = false; // on success the hint goes before NotifySaved, not after
 };

@@ -327,13 +327,9 @@ int PickStatus(Rng& rng, int ageDays)
     return 4;
 }
 
-void Generate(IdPool& ids, const DemoOptions& o, World& w)
+// Parents come first in kStorages, so every StoragePID names an earlier ID.
+void AddStorages(IdPool& ids, World& w)
 {
-    Rng rng(o.seed);
-    const QDate today = o.today.isValid() ? o.today : QDate::currentDate();
-    const QDateTime dayEnd(today, QTime(23, 59, 0));
-
-    // Parents come first in kStorages, so every StoragePID names an earlier ID.
     for (int i = 0; i < int(std::size(kStorages)); ++i) {
         Storage s;
         s.def = i;
@@ -341,7 +337,10 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
         s.pid = kStorages[i].parent < 0 ? 0 : w.storages[size_t(kStorages[i].parent)].id;
         w.storages.push_back(s);
     }
+}
 
+void AddGoods(IdPool& ids, World& w)
+{
     int perType[std::size(kGoodsTypes)] = {};
     for (const CatalogueEntry& e : kCatalogue) {
         for (const ModelDef& m : e.models) {
@@ -369,7 +368,10 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
             w.goods.push_back(g);
         }
     }
+}
 
+void AddOperators(IdPool& ids, World& w)
+{
     for (int i = 0; i < int(std::size(kOperators)); ++i) {
         Operator op;
         op.def = i;
@@ -379,14 +381,23 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
                 op.goods.push_back(g);
         w.operators.push_back(op);
     }
+}
 
-    // Stock: the head warehouse holds everything usable, the others most of it.
-    std::vector<std::vector<char>> stocked(w.storages.size(), std::vector<char>(w.goods.size(), 0));
+// Which storage holds which goods, and the storages bills may move goods between.
+struct Placement {
+    std::vector<std::vector<char>> stocked; // [storage][goods]
     std::vector<int> usableStorages;
+};
+
+// Stock: the head warehouse holds everything usable, the others most of it.
+Placement AddStock(IdPool& ids, Rng& rng, World& w)
+{
+    Placement p;
+    p.stocked.assign(w.storages.size(), std::vector<char>(w.goods.size(), 0));
     for (int s = 0; s < int(w.storages.size()); ++s) {
         const bool inUse = kStorages[w.storages[size_t(s)].def].useFlag == 1;
         if (inUse)
-            usableStorages.push_back(s);
+            p.usableStorages.push_back(s);
         for (int g = 0; g < int(w.goods.size()); ++g) {
             const bool usable = w.goods[size_t(g)].useFlag == 1 && w.goods[size_t(g)].deleted == 0;
             const int chance = !inUse ? 30 : s == 0 ? 100 : usable ? 75 : 20;
@@ -398,19 +409,21 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
             st.goods = g;
             st.left = rng.Range(0, 800) + (rng.Percent(15) ? 0.5 : 0.0);
             w.stock.push_back(st);
-            stocked[size_t(s)][size_t(g)] = 1;
+            p.stocked[size_t(s)][size_t(g)] = 1;
         }
     }
+    return p;
+}
 
-    // Bills: dated over the past days and today, numbered in creation order.
-    const int n = std::clamp(o.bills, 0, 1000000);
-    const int onToday = std::min(n, o.todayBills >= 0 ? o.todayBills : std::max(10, n / 100));
-    const int days = o.days > 0 ? o.days : std::clamp(n / 40, 60, 365);
-    const int avgLines = std::max(1, o.linesPerBill);
-    struct Stamp {
-        QDateTime at;
-        bool today;
-    };
+struct Stamp {
+    QDateTime at;
+    bool today;
+};
+
+// Creation times in order: the last onToday bills fall on today, the others on one of the
+// days before it.
+std::vector<Stamp> BillStamps(Rng& rng, int n, int onToday, int days, const QDate& today)
+{
     std::vector<Stamp> stamps;
     stamps.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
@@ -419,74 +432,104 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
         stamps.push_back({AtTime(d, rng.Below(10 * 3600)), isToday});
     }
     std::stable_sort(stamps.begin(), stamps.end(), [](const Stamp& a, const Stamp& b) { return a.at < b.at; });
+    return stamps;
+}
+
+// Who made the bill, and the storages it moves goods from and to.
+void PickParties(Rng& rng, const std::vector<int>& usableStorages, Bill& b)
+{
+    static constexpr int creatorWeights[] = {60, 30, 10};
+    int r = rng.Below(100);
+    b.optor = r < creatorWeights[0] ? 0 : r < creatorWeights[0] + creatorWeights[1] ? 1 : 2;
+    b.src = rng.Percent(50) ? 0 : usableStorages[size_t(rng.Below(int(usableStorages.size())))];
+    do
+        b.des = usableStorages[size_t(rng.Below(int(usableStorages.size())))];
+    while (b.des == b.src);
+}
+
+// Lines: goods the creator may handle, stocked in the source storage.
+void AddLines(IdPool& ids, Rng& rng, const std::vector<Goods>& goods, const std::vector<int>& allowed,
+              const std::vector<char>& stockedAtSource, int avgLines, Bill& b)
+{
+    std::vector<int> candidates;
+    for (int g : allowed)
+        if (stockedAtSource[size_t(g)])
+            candidates.push_back(g);
+    if (candidates.empty())
+        candidates = allowed;
+    const int count = rng.Range(1, 2 * avgLines - 1);
+    b.lines.reserve(size_t(count));
+    for (int k = 0; k < count; ++k) {
+        int g = rng.Pick(candidates);
+        // Mostly distinct goods per bill; now and then the same goods twice.
+        for (int tries = 0; tries < 4 && !rng.Percent(3); ++tries) {
+            const bool dup = std::any_of(b.lines.begin(), b.lines.end(), [g](const Line& l) { return l.goods == g; });
+            if (!dup)
+                break;
+            g = rng.Pick(candidates);
+        }
+        Line l;
+        l.id = ids.Next();
+        l.goods = g;
+        l.price = goods[size_t(g)].price;
+        l.count = rng.Range(1, 60) + (rng.Percent(20) ? 0.5 : 0.0);
+        l.paySum = l.price * l.count;
+        b.goodsCount += l.count;
+        b.billSum += l.paySum;
+        b.lines.push_back(l);
+    }
+}
+
+// The auditor and audit time of an audited bill, and the posting time of a posted one.
+void Audit(Rng& rng, const std::vector<Goods>& goods, bool madeToday, const QDateTime& dayEnd, Bill& b)
+{
+    // 002 may audit only bills whose goods are all of its types.
+    bool fitsLimited = std::all_of(b.lines.begin(), b.lines.end(), [&](const Line& l) {
+        return TypeAllowed(kOperators[1], goods[size_t(l.goods)].type);
+    });
+    b.auditor = fitsLimited && rng.Percent(30) ? 1 : 0;
+    b.audited = std::min(dayEnd, b.created.addSecs(60 * rng.Range(5, 240)));
+    if (b.status == 4)
+        b.posted = std::min(dayEnd, b.audited.addSecs(60 * rng.Range(1, madeToday ? 60 : 2880)));
+}
+
+// Bills: dated over the past days and today, numbered in creation order.
+void AddBills(IdPool& ids, Rng& rng, const DemoOptions& o, const QDate& today, const Placement& placed, World& w)
+{
+    const QDateTime dayEnd(today, QTime(23, 59, 0));
+    const int n = std::clamp(o.bills, 0, 1000000);
+    const int onToday = std::min(n, o.todayBills >= 0 ? o.todayBills : std::max(10, n / 100));
+    const int days = o.days > 0 ? o.days : std::clamp(n / 40, 60, 365);
+    const int avgLines = std::max(1, o.linesPerBill);
+    const std::vector<Stamp> stamps = BillStamps(rng, n, onToday, days, today);
 
     static constexpr int todayPattern[] = {0, 2, 4, 0, 1, 2, 3, 4, 0, 2};
-    static constexpr int creatorWeights[] = {60, 30, 10};
     int todayIndex = 0;
     w.bills.resize(size_t(n));
     for (int i = 0; i < n; ++i) {
         Bill& b = w.bills[size_t(i)];
-        b.created = stamps[size_t(i)].at;
+        const Stamp& stamp = stamps[size_t(i)];
+        b.created = stamp.at;
         b.serial = i + 1;
         b.no = BillNo(QStringLiteral("DB-"), b.created.date(), b.serial);
         b.id = ids.Next();
         const int age = int(b.created.date().daysTo(today));
-        b.status = stamps[size_t(i)].today ? todayPattern[todayIndex++ % std::size(todayPattern)] : PickStatus(rng, age);
+        b.status = stamp.today ? todayPattern[todayIndex++ % std::size(todayPattern)] : PickStatus(rng, age);
         // Only bills never audited can have been deleted.
-        b.deleted = !stamps[size_t(i)].today && b.status == 0 && rng.Percent(15);
-        int r = rng.Below(100);
-        b.optor = r < creatorWeights[0] ? 0 : r < creatorWeights[0] + creatorWeights[1] ? 1 : 2;
-        b.src = rng.Percent(50) ? 0 : usableStorages[size_t(rng.Below(int(usableStorages.size())))];
-        do
-            b.des = usableStorages[size_t(rng.Below(int(usableStorages.size())))];
-        while (b.des == b.src);
+        b.deleted = !stamp.today && b.status == 0 && rng.Percent(15);
+        PickParties(rng, placed.usableStorages, b);
         b.remark = S(kBillRemarks[rng.Below(int(std::size(kBillRemarks)))]);
-
-        // Lines: goods the creator may handle, stocked in the source storage.
-        const std::vector<int>& allowed = w.operators[size_t(b.optor)].goods;
-        std::vector<int> candidates;
-        for (int g : allowed)
-            if (stocked[size_t(b.src)][size_t(g)])
-                candidates.push_back(g);
-        if (candidates.empty())
-            candidates = allowed;
-        const int count = rng.Range(1, 2 * avgLines - 1);
-        b.lines.reserve(size_t(count));
-        for (int k = 0; k < count; ++k) {
-            int g = rng.Pick(candidates);
-            // Mostly distinct goods per bill; now and then the same goods twice.
-            for (int tries = 0; tries < 4 && !rng.Percent(3); ++tries) {
-                const bool dup = std::any_of(b.lines.begin(), b.lines.end(), [g](const Line& l) { return l.goods == g; });
-                if (!dup)
-                    break;
-                g = rng.Pick(candidates);
-            }
-            Line l;
-            l.id = ids.Next();
-            l.goods = g;
-            l.price = w.goods[size_t(g)].price;
-            l.count = rng.Range(1, 60) + (rng.Percent(20) ? 0.5 : 0.0);
-            l.paySum = l.price * l.count;
-            b.goodsCount += l.count;
-            b.billSum += l.paySum;
-            b.lines.push_back(l);
-        }
-
-        if (b.status == 2 || b.status == 4) {
-            // 002 may audit only bills whose goods are all of its types.
-            bool fitsLimited = std::all_of(b.lines.begin(), b.lines.end(), [&](const Line& l) {
-                return TypeAllowed(kOperators[1], w.goods[size_t(l.goods)].type);
-            });
-            b.auditor = fitsLimited && rng.Percent(30) ? 1 : 0;
-            b.audited = std::min(dayEnd, b.created.addSecs(60 * rng.Range(5, 240)));
-            if (b.status == 4)
-                b.posted = std::min(dayEnd, b.audited.addSecs(60 * rng.Range(1, stamps[size_t(i)].today ? 60 : 2880)));
-        }
+        AddLines(ids, rng, w.goods, w.operators[size_t(b.optor)].goods, placed.stocked[size_t(b.src)], avgLines, b);
+        if (b.status == 2 || b.status == 4)
+            Audit(rng, w.goods, stamp.today, dayEnd, b);
         if (b.status == 4)
             w.postingOrder.push_back(i);
     }
+}
 
-    // Postings in the order they happened draw the stock-in and stock-out numbers.
+// Postings in the order they happened draw the stock-in and stock-out numbers.
+void NumberPostings(IdPool& ids, World& w)
+{
     std::stable_sort(w.postingOrder.begin(), w.postingOrder.end(),
                      [&](int a, int b) { return w.bills[size_t(a)].posted < w.bills[size_t(b)].posted; });
     qint64 serial = 0;
@@ -501,6 +544,18 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
         for (size_t k = 0; k < b.lines.size(); ++k)
             b.inLineIds.push_back(ids.Next());
     }
+}
+
+void Generate(IdPool& ids, const DemoOptions& o, World& w)
+{
+    Rng rng(o.seed);
+    const QDate today = o.today.isValid() ? o.today : QDate::currentDate();
+    AddStorages(ids, w);
+    AddGoods(ids, w);
+    AddOperators(ids, w);
+    const Placement placed = AddStock(ids, rng, w);
+    AddBills(ids, rng, o, today, placed, w);
+    NumberPostings(ids, w);
 }
 
 // ----- writing -----
@@ -575,141 +630,171 @@ QVariant Id(qint64 v) { return QVariant(qlonglong(v)); }
 QVariant Int(int v) { return QVariant(qlonglong(v)); }
 QVariant Null() { return QVariant(); }
 
-void Write(Connection& c, const World& w)
+void WriteDictionary(Connection& c)
 {
-    const EngineRules& rules = RulesFor(c.GetEngine());
-    auto date = [&rules](const QDateTime& dt) { return rules.DateValue(dt); };
-    {
-        Insert ins(c, "Sys_DictDetail", "DictDetailCode,DictDetailName");
-        for (const UnitDef& d : kDict)
-            (ins << S(d.code) << S(d.name)).Row();
+    Insert ins(c, "Sys_DictDetail", "DictDetailCode,DictDetailName");
+    for (const UnitDef& d : kDict)
+        (ins << S(d.code) << S(d.name)).Row();
+}
+
+void WriteGoodsTypes(Connection& c)
+{
+    Insert ins(c, "bas_goodstype", "GoodsTypeCode,GoodsTypeName");
+    for (const GoodsTypeDef& t : kGoodsTypes)
+        (ins << S(t.code) << S(t.name)).Row();
+}
+
+void WriteStorages(Connection& c, const World& w)
+{
+    Insert ins(c, "bas_Storage",
+               "ID,StoragePID,StorageCode,StorageName,StorageKind,Manager,Address,Sort,TelNo,Remark,OptorCode,UseFlag");
+    int sort = 0;
+    for (const Storage& s : w.storages) {
+        const StorageDef& d = kStorages[s.def];
+        const QString remark = d.useFlag ? QString() : QStringLiteral("已停用");
+        (ins << Id(s.id) << Id(s.pid) << S(d.code) << S(d.name) << QString::number(d.kind) << S(d.manager)
+             << S(d.address) << Int(++sort) << S(d.tel) << remark << QStringLiteral("001") << Int(d.useFlag))
+            .Row();
     }
-    {
-        Insert ins(c, "bas_goodstype", "GoodsTypeCode,GoodsTypeName");
+}
+
+void WriteGoods(Connection& c, const World& w)
+{
+    Insert ins(c, "Bas_GoodsInfo",
+               "ID,GoodsCode,GoodsName,GoodsType,GoodsKind,PyCode,BarCode,Model,CalUnit,Brand,Color,bigness,"
+               "ImageID,produceAddress,ReBateFlag,DefaultInPrice,LastInPrice,CostPrice,SellPrice,RebatePrice,"
+               "Valuta,MinPrice,UseFlag,LocationCode,Sort,Remark,Deleted");
+    for (const Goods& g : w.goods) {
+        const Currency sell = g.price * 1.25;
+        (ins << Id(g.id) << g.code << g.name << g.type << Int(1) << g.py << g.bar << g.model << g.unit << g.brand
+             << QString() << QString() << Int(0) << g.place << Int(0) << Money(g.price) << Money(g.price)
+             << Money(g.price) << Money(sell) << Money(sell * 0.95) << Money(Currency()) << Money(g.price)
+             << Int(g.useFlag) << g.location << Int(g.sort) << QString() << Int(g.deleted))
+            .Row();
+    }
+}
+
+void WriteOperators(Connection& c, const World& w)
+{
+    Insert op(c, "sys_operator", "OperatorID,OperatorCode,OperatorName,Password");
+    Insert right(c, "sys_operatorright", "OperatorID,PluginID,BrowseLevel,OperateRight");
+    Insert types(c, "sys_operatorgoodstype", "OperatorID,GoodsType");
+    for (const Operator& o : w.operators) {
+        const OperatorDef& d = kOperators[o.def];
+        (op << Id(o.id) << S(d.code) << S(d.name) << QString()).Row();
+        (right << Id(o.id) << Int(TransferPluginId) << Int(d.browse) << Int(d.operate)).Row();
         for (const GoodsTypeDef& t : kGoodsTypes)
-            (ins << S(t.code) << S(t.name)).Row();
+            if (TypeAllowed(d, S(t.code)))
+                (types << Id(o.id) << S(t.code)).Row();
     }
-    {
-        Insert ins(c, "bas_Storage",
-                   "ID,StoragePID,StorageCode,StorageName,StorageKind,Manager,Address,Sort,TelNo,Remark,OptorCode,UseFlag");
-        int sort = 0;
-        for (const Storage& s : w.storages) {
-            const StorageDef& d = kStorages[s.def];
-            const QString remark = d.useFlag ? QString() : QStringLiteral("已停用");
-            (ins << Id(s.id) << Id(s.pid) << S(d.code) << S(d.name) << QString::number(d.kind) << S(d.manager)
-                 << S(d.address) << Int(++sort) << S(d.tel) << remark << QStringLiteral("001") << Int(d.useFlag))
+}
+
+void WriteStock(Connection& c, const EngineRules& rules, const World& w)
+{
+    Insert ins(c, "Gds_StockCount", "ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,Deleted");
+    const QVariant opened = rules.DateValue(QDateTime(QDate(2023, 1, 1), QTime(9, 0)));
+    for (const Stock& st : w.stock) {
+        const Storage& s = w.storages[size_t(st.storage)];
+        const Goods& g = w.goods[size_t(st.goods)];
+        (ins << Id(st.id) << Id(s.id) << S(kStorages[s.def].code) << Id(g.id) << g.code << st.left << opened << Int(0)).Row();
+    }
+}
+
+void WriteTransferBills(Connection& c, const EngineRules& rules, const World& w)
+{
+    auto date = [&rules](const QDateTime& dt) { return rules.DateValue(dt); };
+    Insert head(c, "Sto_AdjustBillMain",
+                "ID,BillNo,BillDate,Src_StorageCode,Des_StorageCode,GoodsCount,BillSum,BillStatus,AuditFlag,"
+                "Auditor,AuditDate,Remark,OptorCode,Create_time,modified_time,DELETED");
+    Insert line(c, "Sto_AdjustBillDetail",
+                "ID,BillID,BillNo,GoodsCode,GoodsName,CalUnit,Model,Brand,GoodsPrice,GoodsCount,PaySum,Remark,"
+                "OptorCode,Create_time,modified_time,DELETED");
+    for (const Bill& b : w.bills) {
+        const bool audited = b.status == 2 || b.status == 4;
+        const QString optor = S(kOperators[b.optor].code);
+        const QString src = S(kStorages[w.storages[size_t(b.src)].def].code);
+        const QString des = S(kStorages[w.storages[size_t(b.des)].def].code);
+        const QVariant created = date(b.created);
+        (head << Id(b.id) << b.no << created << src << des << b.goodsCount << Money(b.billSum) << Int(b.status)
+              << Int(audited ? 1 : 0) << (audited ? S(kOperators[b.auditor].code) : QString())
+              << (audited ? date(b.audited) : Null()) << b.remark << optor << created
+              << (b.status == 4 ? date(b.posted) : created) << Int(b.deleted ? 1 : 0))
+            .Row();
+        for (const Line& l : b.lines) {
+            const Goods& g = w.goods[size_t(l.goods)];
+            (line << Id(l.id) << Id(b.id) << b.no << g.code << g.name << g.unit << g.model << QString()
+                  << Money(l.price) << l.count << Money(l.paySum) << QString() << optor << created << created
+                  << Int(b.deleted ? 1 : 0))
                 .Row();
         }
     }
-    {
-        Insert ins(c, "Bas_GoodsInfo",
-                   "ID,GoodsCode,GoodsName,GoodsType,GoodsKind,PyCode,BarCode,Model,CalUnit,Brand,Color,bigness,"
-                   "ImageID,produceAddress,ReBateFlag,DefaultInPrice,LastInPrice,CostPrice,SellPrice,RebatePrice,"
-                   "Valuta,MinPrice,UseFlag,LocationCode,Sort,Remark,Deleted");
-        for (const Goods& g : w.goods) {
-            const Currency sell = g.price * 1.25;
-            (ins << Id(g.id) << g.code << g.name << g.type << Int(1) << g.py << g.bar << g.model << g.unit << g.brand
-                 << QString() << QString() << Int(0) << g.place << Int(0) << Money(g.price) << Money(g.price)
-                 << Money(g.price) << Money(sell) << Money(sell * 0.95) << Money(Currency()) << Money(g.price)
-                 << Int(g.useFlag) << g.location << Int(g.sort) << QString() << Int(g.deleted))
+}
+
+// The stock bills a posting wrote: stock-out for the source, stock-in for the destination.
+void WriteStockBills(Connection& c, const EngineRules& rules, const World& w)
+{
+    auto date = [&rules](const QDateTime& dt) { return rules.DateValue(dt); };
+    Insert head(c, "Sto_GdsBillMain",
+                "ID,BillNo,BillDate,BillType,StorageCode,SrcBillNo,SrcBillType,GoodsCount,BillSum,BillStatus,"
+                "AuditFlag,Auditor,AuditDate,Remark,OptorCode,Create_time,modified_time,deleted");
+    Insert line(c, "Sto_GdsBillDetail",
+                "ID,BillID,BillNo,BillType,GoodsCode,GoodsName,CalUnit,Model,Brand,GoodsPrice,GoodsCount,PaySum,"
+                "Remark,OptorCode,Create_time,modified_time,deleted");
+    for (int i : w.postingOrder) {
+        const Bill& b = w.bills[size_t(i)];
+        const QString optor = S(kOperators[b.optor].code); // only the creator may post
+        const QString auditor = S(kOperators[b.auditor].code);
+        const QVariant auditMinute = date(QDateTime(b.audited.date(), QTime(b.audited.time().hour(), b.audited.time().minute())));
+        const QVariant posted = date(b.posted);
+        struct Side {
+            qint64 id;
+            QString no, type;
+            int storage;
+            const std::vector<qint64>& lineIds;
+        };
+        const Side sides[] = {
+            {b.outId, BillNo(QStringLiteral("CK-"), b.posted.date(), b.outSerial), QStringLiteral("12"), b.src, b.outLineIds},
+            {b.inId, BillNo(QStringLiteral("RK-"), b.posted.date(), b.inSerial), QStringLiteral("02"), b.des, b.inLineIds},
+        };
+        for (const Side& sd : sides) {
+            (head << Id(sd.id) << sd.no << posted << sd.type << S(kStorages[w.storages[size_t(sd.storage)].def].code)
+                  << b.no << Int(4) << b.goodsCount << Money(b.billSum) << Int(4) << Int(1) << auditor << auditMinute
+                  << b.remark << optor << posted << posted << Int(0))
                 .Row();
-        }
-    }
-    {
-        Insert op(c, "sys_operator", "OperatorID,OperatorCode,OperatorName,Password");
-        Insert right(c, "sys_operatorright", "OperatorID,PluginID,BrowseLevel,OperateRight");
-        Insert types(c, "sys_operatorgoodstype", "OperatorID,GoodsType");
-        for (const Operator& o : w.operators) {
-            const OperatorDef& d = kOperators[o.def];
-            (op << Id(o.id) << S(d.code) << S(d.name) << QString()).Row();
-            (right << Id(o.id) << Int(TransferPluginId) << Int(d.browse) << Int(d.operate)).Row();
-            for (const GoodsTypeDef& t : kGoodsTypes)
-                if (TypeAllowed(d, S(t.code)))
-                    (types << Id(o.id) << S(t.code)).Row();
-        }
-    }
-    {
-        Insert ins(c, "Gds_StockCount", "ID,StorageID,StorageCode,GoodsID,GoodsCode,LeftCount,Create_time,Deleted");
-        const QVariant opened = date(QDateTime(QDate(2023, 1, 1), QTime(9, 0)));
-        for (const Stock& st : w.stock) {
-            const Storage& s = w.storages[size_t(st.storage)];
-            const Goods& g = w.goods[size_t(st.goods)];
-            (ins << Id(st.id) << Id(s.id) << S(kStorages[s.def].code) << Id(g.id) << g.code << st.left << opened << Int(0)).Row();
-        }
-    }
-    {
-        Insert head(c, "Sto_AdjustBillMain",
-                    "ID,BillNo,BillDate,Src_StorageCode,Des_StorageCode,GoodsCount,BillSum,BillStatus,AuditFlag,"
-                    "Auditor,AuditDate,Remark,OptorCode,Create_time,modified_time,DELETED");
-        Insert line(c, "Sto_AdjustBillDetail",
-                    "ID,BillID,BillNo,GoodsCode,GoodsName,CalUnit,Model,Brand,GoodsPrice,GoodsCount,PaySum,Remark,"
-                    "OptorCode,Create_time,modified_time,DELETED");
-        for (const Bill& b : w.bills) {
-            const bool audited = b.status == 2 || b.status == 4;
-            const QString optor = S(kOperators[b.optor].code);
-            const QString src = S(kStorages[w.storages[size_t(b.src)].def].code);
-            const QString des = S(kStorages[w.storages[size_t(b.des)].def].code);
-            const QVariant created = date(b.created);
-            (head << Id(b.id) << b.no << created << src << des << b.goodsCount << Money(b.billSum) << Int(b.status)
-                  << Int(audited ? 1 : 0) << (audited ? S(kOperators[b.auditor].code) : QString())
-                  << (audited ? date(b.audited) : Null()) << b.remark << optor << created
-                  << (b.status == 4 ? date(b.posted) : created) << Int(b.deleted ? 1 : 0))
-                .Row();
-            for (const Line& l : b.lines) {
+            for (size_t k = 0; k < b.lines.size(); ++k) {
+                const Line& l = b.lines[k];
                 const Goods& g = w.goods[size_t(l.goods)];
-                (line << Id(l.id) << Id(b.id) << b.no << g.code << g.name << g.unit << g.model << QString()
-                      << Money(l.price) << l.count << Money(l.paySum) << QString() << optor << created << created
-                      << Int(b.deleted ? 1 : 0))
+                (line << Id(sd.lineIds[k]) << Id(sd.id) << sd.no << sd.type << g.code << g.name << g.unit << g.model
+                      << QString() << Money(l.price) << l.count << Money(l.paySum) << QString() << optor << posted
+                      << posted << Int(0))
                     .Row();
             }
         }
     }
-    {
-        // The stock bills a posting wrote: stock-out for the source, stock-in for the destination.
-        Insert head(c, "Sto_GdsBillMain",
-                    "ID,BillNo,BillDate,BillType,StorageCode,SrcBillNo,SrcBillType,GoodsCount,BillSum,BillStatus,"
-                    "AuditFlag,Auditor,AuditDate,Remark,OptorCode,Create_time,modified_time,deleted");
-        Insert line(c, "Sto_GdsBillDetail",
-                    "ID,BillID,BillNo,BillType,GoodsCode,GoodsName,CalUnit,Model,Brand,GoodsPrice,GoodsCount,PaySum,"
-                    "Remark,OptorCode,Create_time,modified_time,deleted");
-        for (int i : w.postingOrder) {
-            const Bill& b = w.bills[size_t(i)];
-            const QString optor = S(kOperators[b.optor].code); // only the creator may post
-            const QString auditor = S(kOperators[b.auditor].code);
-            const QVariant auditMinute = date(QDateTime(b.audited.date(), QTime(b.audited.time().hour(), b.audited.time().minute())));
-            const QVariant posted = date(b.posted);
-            struct Side {
-                qint64 id;
-                QString no, type;
-                int storage;
-                const std::vector<qint64>& lineIds;
-            };
-            const Side sides[] = {
-                {b.outId, BillNo(QStringLiteral("CK-"), b.posted.date(), b.outSerial), QStringLiteral("12"), b.src, b.outLineIds},
-                {b.inId, BillNo(QStringLiteral("RK-"), b.posted.date(), b.inSerial), QStringLiteral("02"), b.des, b.inLineIds},
-            };
-            for (const Side& sd : sides) {
-                (head << Id(sd.id) << sd.no << posted << sd.type << S(kStorages[w.storages[size_t(sd.storage)].def].code)
-                      << b.no << Int(4) << b.goodsCount << Money(b.billSum) << Int(4) << Int(1) << auditor << auditMinute
-                      << b.remark << optor << posted << posted << Int(0))
-                    .Row();
-                for (size_t k = 0; k < b.lines.size(); ++k) {
-                    const Line& l = b.lines[k];
-                    const Goods& g = w.goods[size_t(l.goods)];
-                    (line << Id(sd.lineIds[k]) << Id(sd.id) << sd.no << sd.type << g.code << g.name << g.unit << g.model
-                          << QString() << Money(l.price) << l.count << Money(l.paySum) << QString() << optor << posted
-                          << posted << Int(0))
-                        .Row();
-                }
-            }
-        }
-    }
-    // The counters stand at the last serial used, so the next number drawn is a new one.
+}
+
+// The counters stand at the last serial used, so the next number drawn is a new one.
+void SetCounters(Connection& c, const World& w)
+{
     const qint64 last = w.postingOrder.size();
     const QString setCounter = QStringLiteral("update sys_counter set CounterValue = :2 where CounterName = :1 and CounterValue < :2");
     Execute(c, setCounter, {QStringLiteral("JXC_BILLNO_DB"), Id(qint64(w.bills.size()))});
     Execute(c, setCounter, {QStringLiteral("JXC_BILLNO_RK"), Id(last)});
     Execute(c, setCounter, {QStringLiteral("JXC_BILLNO_CK"), Id(last)});
+}
+
+void Write(Connection& c, const World& w)
+{
+    const EngineRules& rules = RulesFor(c.GetEngine());
+    WriteDictionary(c);
+    WriteGoodsTypes(c);
+    WriteStorages(c, w);
+    WriteGoods(c, w);
+    WriteOperators(c, w);
+    WriteStock(c, rules, w);
+    WriteTransferBills(c, rules, w);
+    WriteStockBills(c, rules, w);
+    SetCounters(c, w);
 }
 
 qint64 CountRows(Connection& c, const QString& table)

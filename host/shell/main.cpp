@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 #ifndef JXC_MODULE_FILE
 #define JXC_MODULE_FILE "libjxc-transfer.so"
@@ -43,6 +44,114 @@ void Settle()
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
+}
+
+// Shows a message that ends the program; the exit code that goes with it.
+int Fatal(host::DesktopApplication& appObject, const QString& text)
+{
+    appObject.MessageBox(text, appObject.Title(), platform::mbOK, platform::MessageIcon::Error);
+    return 1;
+}
+
+// Opens the database and sets op to the operator who works: the one given, the first one for a
+// screenshot, else the one the login dialog returns. An exit code when the program ends here.
+std::optional<int> LogIn(const host::HostOptions& options, host::DesktopApplication& appObject,
+                         host::HostSession& session, plugin::TOperator& op)
+{
+    const bool screenshot = !options.screenshot.isEmpty();
+    try {
+        session.OpenDatabase(options.database, host::db::TransportPolicy{options.databaseCa, options.databaseInsecure});
+    } catch (const std::exception& e) {
+        return Fatal(appObject,
+                     QStringLiteral("无法打开数据库 %1：\n%2").arg(host::DisplayTarget(session.Target()), MessageOf(e)));
+    }
+    try {
+        // Starting without the login dialog is for the demo database alone.
+        if (!options.operatorCode.isEmpty() || screenshot) {
+            const QString refusal =
+                host::LoginBypassRefusal(session, options.operatorCode.isEmpty() ? QStringLiteral("--screenshot")
+                                                                                : QStringLiteral("--operator"));
+            if (!refusal.isEmpty())
+                return Fatal(appObject, refusal);
+        }
+        if (!options.operatorCode.isEmpty()) {
+            op = session.FindOperator(options.operatorCode);
+        } else if (screenshot) {
+            const auto all = session.Operators();
+            if (all.isEmpty())
+                return Fatal(appObject, QStringLiteral("数据库中还没有操作员"));
+            op = all.first();
+        } else {
+            const auto chosen = host::RunLogin(session, &appObject);
+            if (!chosen)
+                return 0;
+            op = *chosen;
+        }
+    } catch (const std::exception& e) {
+        return Fatal(appObject, MessageOf(e));
+    }
+    return std::nullopt;
+}
+
+QString HostIni()
+{
+    return QStringLiteral("Host.ini");
+}
+
+// The status line, and the window's place: a fixed size for a screenshot, else where the user
+// left it last time.
+void PrepareWindow(host::HostWindow& window, const host::HostSession& session, const plugin::TOperator& op,
+                   bool screenshot)
+{
+    window.SetStatusInfo(QStringLiteral("操作员：%1 %2").arg(op.OperatorCode, op.OperatorName),
+                         session.TransportText().isEmpty()
+                             ? QStringLiteral("数据库：%1").arg(host::DisplayTarget(session.Target()))
+                             : QStringLiteral("数据库：%1（%2）").arg(host::DisplayTarget(session.Target()), session.TransportText()));
+    if (session.CreatedDemo())
+        window.statusBar()->showMessage(QStringLiteral("已创建演示数据库"), 8000);
+    if (screenshot) {
+        window.resize(1280, 800);
+    } else {
+        const QString saved = session.Ini()->ReadString(QStringLiteral("Window"), QStringLiteral("Geometry"), HostIni(), {});
+        if (!saved.isEmpty())
+            window.restoreGeometry(QByteArray::fromBase64(saved.toLatin1()));
+    }
+}
+
+void SaveGeometry(const host::HostWindow& window, const host::HostSession& session)
+{
+    try {
+        session.Ini()->WriteString(QStringLiteral("Window"), QStringLiteral("Geometry"),
+                                   QString::fromLatin1(window.saveGeometry().toBase64()), HostIni());
+    } catch (const platform::Exception&) {
+        // Not being able to remember the window is no reason to fail the exit.
+    }
+}
+
+host::ModuleLaunch LaunchOf(const host::HostOptions& options, const host::HostSession& session)
+{
+    host::ModuleLaunch launch;
+    launch.path = options.modulePath.isEmpty() ? host::ModuleLibrary::DefaultPath(QStringLiteral(JXC_MODULE_FILE))
+                                               : options.modulePath;
+    launch.pluginId = session.PluginId();
+    launch.unitCode = session.UnitCode();
+    return launch;
+}
+
+// Once the module has painted, saves the window's picture to path and ends the application:
+// 0 when saved, 3 when not.
+void ScheduleScreenshot(host::HostWindow& window, const QString& path)
+{
+    QTimer::singleShot(0, &window, [&window, path] {
+        Settle();
+        const QPixmap picture = window.grab();
+        QImageWriter writer(path, "png");
+        const bool saved = !picture.isNull() && writer.write(picture.toImage());
+        if (!saved)
+            Print(stderr, QStringLiteral("无法保存截图 %1：%2").arg(path, writer.errorString()));
+        window.CloseModule();
+        QCoreApplication::exit(saved ? 0 : 3);
+    });
 }
 
 } // namespace
@@ -73,99 +182,32 @@ int main(int argc, char** argv)
     appObject.SetUnattended(screenshot);
     platform::SetApplication(&appObject);
     platform::SetScreen(&screenObject);
-    auto fatal = [&](const QString& text) {
-        appObject.MessageBox(text, appObject.Title(), platform::mbOK, platform::MessageIcon::Error);
-        return 1;
-    };
     app.SetReporter([&](const QString& text) {
         appObject.MessageBox(text, appObject.Title(), platform::mbOK, platform::MessageIcon::Error);
     });
 
     host::HostSession session(&appObject);
     plugin::TOperator op;
-    try {
-        session.OpenDatabase(options->database, host::db::TransportPolicy{options->databaseCa, options->databaseInsecure});
-    } catch (const std::exception& e) {
-        return fatal(QStringLiteral("无法打开数据库 %1：\n%2").arg(host::DisplayTarget(session.Target()), MessageOf(e)));
-    }
-    try {
-        // Starting without the login dialog is for the demo database alone.
-        if (!options->operatorCode.isEmpty() || screenshot) {
-            const QString refusal =
-                host::LoginBypassRefusal(session, options->operatorCode.isEmpty() ? QStringLiteral("--screenshot")
-                                                                                 : QStringLiteral("--operator"));
-            if (!refusal.isEmpty())
-                return fatal(refusal);
-        }
-        if (!options->operatorCode.isEmpty()) {
-            op = session.FindOperator(options->operatorCode);
-        } else if (screenshot) {
-            const auto all = session.Operators();
-            if (all.isEmpty())
-                return fatal(QStringLiteral("数据库中还没有操作员"));
-            op = all.first();
-        } else {
-            const auto chosen = host::RunLogin(session, &appObject);
-            if (!chosen)
-                return 0;
-            op = *chosen;
-        }
-    } catch (const std::exception& e) {
-        return fatal(MessageOf(e));
-    }
+    if (const auto exitCode = LogIn(*options, appObject, session, op))
+        return *exitCode;
 
     int result = 0;
     {
         host::HostWindow window(&appObject, &screenObject);
         session.Start(op, options->configDir, &window);
-        window.SetStatusInfo(QStringLiteral("操作员：%1 %2").arg(op.OperatorCode, op.OperatorName),
-                             session.TransportText().isEmpty()
-                                 ? QStringLiteral("数据库：%1").arg(host::DisplayTarget(session.Target()))
-                                 : QStringLiteral("数据库：%1（%2）").arg(host::DisplayTarget(session.Target()), session.TransportText()));
-        if (session.CreatedDemo())
-            window.statusBar()->showMessage(QStringLiteral("已创建演示数据库"), 8000);
-        const QString hostIni = QStringLiteral("Host.ini");
-        if (screenshot) {
-            window.resize(1280, 800);
-        } else {
-            // Where the user left the window last time.
-            const QString saved = session.Ini()->ReadString(QStringLiteral("Window"), QStringLiteral("Geometry"), hostIni, {});
-            if (!saved.isEmpty())
-                window.restoreGeometry(QByteArray::fromBase64(saved.toLatin1()));
-        }
+        PrepareWindow(window, session, op, screenshot);
         window.show();
 
-        host::ModuleLaunch launch;
-        launch.path = options->modulePath.isEmpty() ? host::ModuleLibrary::DefaultPath(QStringLiteral(JXC_MODULE_FILE))
-                                                  : options->modulePath;
-        launch.pluginId = session.PluginId();
-        launch.unitCode = session.UnitCode();
         QString error;
-        if (!window.OpenModule(launch, session.GetFactory(), &error))
-            return fatal(error);
+        if (!window.OpenModule(LaunchOf(*options, session), session.GetFactory(), &error))
+            return Fatal(appObject, error);
 
-        if (screenshot) {
-            QTimer::singleShot(0, &window, [&] {
-                Settle();
-                const QPixmap picture = window.grab();
-                QImageWriter writer(options->screenshot, "png");
-                const bool saved = !picture.isNull() && writer.write(picture.toImage());
-                if (!saved)
-                    Print(stderr, QStringLiteral("无法保存截图 %1：%2").arg(options->screenshot, writer.errorString()));
-                window.CloseModule();
-                QCoreApplication::exit(saved ? 0 : 3);
-            });
-        }
+        if (screenshot)
+            ScheduleScreenshot(window, options->screenshot);
         result = app.exec();
         window.CloseModule();
-        if (!screenshot) {
-            try {
-                session.Ini()->WriteString(QStringLiteral("Window"), QStringLiteral("Geometry"),
-                                           QString::fromLatin1(window.saveGeometry().toBase64()), hostIni);
-            } catch (const platform::Exception&) {
-                // Not being able to remember the window is no reason to fail the exit.
-            }
-        }
+        if (!screenshot)
+            SaveGeometry(window, session);
     }
     session.Stop();
     platform::SetApplication(nullptr);

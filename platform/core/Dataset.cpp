@@ -56,100 +56,128 @@ QString VariantToText(const QVariant& v)
     }
 }
 
+namespace {
+
+bool HoldsCurrency(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<Currency>();
+}
+
+bool HoldsText(const QVariant& value)
+{
+    return value.metaType().id() == QMetaType::QString;
+}
+
+bool HoldsFloat(const QVariant& value)
+{
+    return value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float;
+}
+
+QVariant ToInteger(const QVariant& value)
+{
+    if (HoldsCurrency(value))
+        return qlonglong(std::llround(value.value<Currency>().ToDouble()));
+    if (HoldsText(value)) {
+        const QString t = value.toString().trimmed();
+        if (t.isEmpty())
+            return {};
+        bool ok = false;
+        const qlonglong i = t.toLongLong(&ok);
+        if (ok)
+            return i;
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(t));
+    }
+    if (HoldsFloat(value)) {
+        // Out of range or not a number has no integer value; llround would make one up.
+        const double d = value.toDouble();
+        if (!std::isfinite(d) || std::fabs(d) >= 9.2e18)
+            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+        return qlonglong(std::llround(d));
+    }
+    bool ok = false;
+    const qlonglong i = value.toLongLong(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+    return i;
+}
+
+QVariant ToFloat(const QVariant& value)
+{
+    if (HoldsCurrency(value))
+        return value.value<Currency>().ToDouble();
+    if (HoldsText(value)) {
+        const QString t = value.toString().trimmed();
+        if (t.isEmpty())
+            return {};
+        if (auto d = ParseDouble(t))
+            return *d;
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(t));
+    }
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+    return d;
+}
+
+QVariant ToCurrency(const QVariant& value)
+{
+    if (HoldsCurrency(value))
+        return value;
+    if (HoldsText(value)) {
+        const QString t = value.toString().trimmed();
+        if (t.isEmpty())
+            return {};
+        if (auto c = Currency::Parse(t))
+            return QVariant::fromValue(*c);
+        throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(t));
+    }
+    if (HoldsFloat(value)) {
+        // Currency::FromDouble maps what it cannot hold to 0; a field must not take that silently.
+        const double d = value.toDouble();
+        if (!std::isfinite(d) || std::fabs(d) >= 9.2e14)
+            throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
+        return QVariant::fromValue(Currency::FromDouble(d));
+    }
+    bool ok = false;
+    const qlonglong i = value.toLongLong(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
+    if (i > 922337203685477 || i < -922337203685477)
+        throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
+    return QVariant::fromValue(Currency::FromInt(i));
+}
+
+QVariant ToDateTime(const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value;
+    if (value.metaType().id() == QMetaType::QDate)
+        return QDateTime(value.toDate(), QTime(0, 0));
+    if (HoldsText(value)) {
+        const QString t = value.toString().trimmed();
+        if (t.isEmpty())
+            return {};
+        const QDateTime dt = ParseDateText(t, DateForm::Iso | DateForm::Milliseconds | DateForm::Slashes);
+        if (!dt.isValid())
+            throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(t));
+        return dt;
+    }
+    throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
+}
+
+} // namespace
+
 QVariant ConvertToFieldType(const QVariant& value, FieldType type)
 {
     if (!value.isValid() || value.isNull())
         return {};
-    const bool isCurrency = value.metaType() == QMetaType::fromType<Currency>();
-    const bool isText = value.metaType().id() == QMetaType::QString;
     switch (type) {
-    case FieldType::Text:
-        return VariantToText(value);
-    case FieldType::Integer: {
-        if (isCurrency)
-            return qlonglong(std::llround(value.value<Currency>().ToDouble()));
-        if (isText) {
-            const QString t = value.toString().trimmed();
-            if (t.isEmpty())
-                return {};
-            bool ok = false;
-            const qlonglong i = t.toLongLong(&ok);
-            if (ok)
-                return i;
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(t));
-        }
-        if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float) {
-            // Out of range or not a number has no integer value; llround would make one up.
-            const double d = value.toDouble();
-            if (!std::isfinite(d) || std::fabs(d) >= 9.2e18)
-                throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
-            return qlonglong(std::llround(d));
-        }
-        bool ok = false;
-        const qlonglong i = value.toLongLong(&ok);
-        if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
-        return i;
-    }
-    case FieldType::Float: {
-        if (isCurrency)
-            return value.value<Currency>().ToDouble();
-        if (isText) {
-            const QString t = value.toString().trimmed();
-            if (t.isEmpty())
-                return {};
-            if (auto d = ParseDouble(t))
-                return *d;
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(t));
-        }
-        bool ok = false;
-        const double d = value.toDouble(&ok);
-        if (!ok || !std::isfinite(d))
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
-        return d;
-    }
-    case FieldType::Currency: {
-        if (isCurrency)
-            return value;
-        if (isText) {
-            const QString t = value.toString().trimmed();
-            if (t.isEmpty())
-                return {};
-            if (auto c = Currency::Parse(t))
-                return QVariant::fromValue(*c);
-            throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(t));
-        }
-        if (value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float) {
-            // Currency::FromDouble maps what it cannot hold to 0; a field must not take that silently.
-            const double d = value.toDouble();
-            if (!std::isfinite(d) || std::fabs(d) >= 9.2e14)
-                throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
-            return QVariant::fromValue(Currency::FromDouble(d));
-        }
-        bool ok = false;
-        const qlonglong i = value.toLongLong(&ok);
-        if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
-        if (i > 922337203685477 || i < -922337203685477)
-            throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
-        return QVariant::fromValue(Currency::FromInt(i));
-    }
-    case FieldType::DateTime: {
-        if (value.metaType().id() == QMetaType::QDateTime)
-            return value;
-        if (value.metaType().id() == QMetaType::QDate)
-            return QDateTime(value.toDate(), QTime(0, 0));
-        if (isText) {
-            const QString t = value.toString().trimmed();
-            if (t.isEmpty())
-                return {};
-            const QDateTime dt = ParseDateText(t, DateForm::Iso | DateForm::Milliseconds | DateForm::Slashes);
-            if (!dt.isValid())
-                throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(t));
-            return dt;
-        }
-        throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
-    }
+    case FieldType::Text: return VariantToText(value);
+    case FieldType::Integer: return ToInteger(value);
+    case FieldType::Float: return ToFloat(value);
+    case FieldType::Currency: return ToCurrency(value);
+    case FieldType::DateTime: return ToDateTime(value);
     }
     return value;
 }

@@ -228,6 +228,14 @@ private:
     QVector<QString> SharedStrings(const QString& part);
     QVector<CellFormat> CellFormats(const QString& part);
     void ReadSheet(const QString& part, BookSheet& sheet);
+    // The index of the row a <row> element starts; previous is the one before it (-1: none).
+    int RowIndex(const QXmlStreamReader& x, int previous) const;
+    // One <c> element of the given row, kept when it holds a value, a formula or a format;
+    // lastColumn moves to its column.
+    void ReadCell(QXmlStreamReader& x, int row, int& lastColumn, BookSheet& sheet);
+    // A cell's value by its type: a shared string, a text, a truth value, else a number (the
+    // text itself when it reads as none).
+    QVariant CellValue(const QString& type, const QString& valueText) const;
 
     QString path_;
     Zip zip_;
@@ -302,6 +310,96 @@ QVector<CellFormat> Reader::CellFormats(const QString& part)
     return formats;
 }
 
+int Reader::RowIndex(const QXmlStreamReader& x, int previous) const
+{
+    // A row without its number follows the one before.
+    qint64 number = qint64(previous) + 2;
+    const QStringView r = x.attributes().value(QLatin1String("r"));
+    if (!r.isEmpty()) {
+        bool ok = false;
+        number = r.toLongLong(&ok);
+        if (!ok)
+            OutOfRange(path_, QStringLiteral("行号 %1").arg(r.left(20)));
+    }
+    if (number < 1 || number > kMaxRows)
+        OutOfRange(path_, QStringLiteral("第 %1 行").arg(number));
+    return int(number - 1);
+}
+
+// What a cell's children hold: <f>, <v>, <is><t>.
+struct CellContent {
+    QString valueText;
+    QString formula;
+    bool hasValue = false;
+};
+
+// Reads the children of the <c> element the reader stands on, up to its end.
+CellContent ReadCellContent(QXmlStreamReader& x)
+{
+    CellContent content;
+    while (!x.atEnd()) {
+        const auto ct = x.readNext();
+        if (ct == QXmlStreamReader::EndElement && x.name() == u"c")
+            break;
+        if (ct != QXmlStreamReader::StartElement)
+            continue;
+        if (x.name() == u"f") {
+            content.formula = x.readElementText();
+        } else if (x.name() == u"v") {
+            content.valueText = x.readElementText();
+            content.hasValue = true;
+        } else if (x.name() == u"t") {
+            content.valueText += x.readElementText();
+            content.hasValue = true;
+        }
+    }
+    return content;
+}
+
+QVariant Reader::CellValue(const QString& type, const QString& valueText) const
+{
+    if (type == u"s")
+        return strings_.value(valueText.toInt());
+    if (type == u"str" || type == u"inlineStr" || type == u"e")
+        return valueText;
+    if (type == u"b")
+        return valueText == u"1";
+    bool ok = false;
+    const double d = valueText.toDouble(&ok);
+    return ok ? QVariant(d) : QVariant(valueText);
+}
+
+void Reader::ReadCell(QXmlStreamReader& x, int row, int& lastColumn, BookSheet& sheet)
+{
+    int column = lastColumn + 1;
+    int cellRow = std::max(row, 0);
+    // One look at the attributes, no copies: a sheet has hundreds of thousands of cells.
+    const QXmlStreamAttributes attributes = x.attributes();
+    const QStringView ref = attributes.value(QLatin1String("r"));
+    if (!ref.isEmpty() && !ParseCellName(ref, column, cellRow)) {
+        if (LooksLikeCellName(ref))
+            OutOfRange(path_, QStringLiteral("单元格 %1").arg(ref.left(20)));
+        NotAWorkbook(path_);
+    }
+    if (column >= kMaxColumns)
+        OutOfRange(path_, QStringLiteral("第 %1 行第 %2 列").arg(cellRow + 1).arg(qint64(column) + 1));
+    lastColumn = column;
+    const QString type = attributes.value(QLatin1String("t")).toString();
+    const int style = attributes.value(QLatin1String("s")).toInt();
+    const CellContent content = ReadCellContent(x);
+    const CellFormat format = formats_.value(style);
+    if (!content.hasValue && content.formula.isEmpty() && !format.wrap && format.numberFormat.isEmpty())
+        return;
+    if (++cells_ > kMaxBookCells)
+        throw Exception(QStringLiteral("文件 %1 的单元格超过 %2 个，无法读取").arg(path_).arg(kMaxBookCells));
+    BookCell& cell = sheet.AppendCell(column, cellRow);
+    cell.formula = content.formula;
+    cell.wordWrap = format.wrap;
+    cell.numberFormat = format.numberFormat;
+    if (content.hasValue)
+        cell.value = CellValue(type, content.valueText);
+}
+
 void Reader::ReadSheet(const QString& part, BookSheet& sheet)
 {
     int row = -1;
@@ -314,79 +412,10 @@ void Reader::ReadSheet(const QString& part, BookSheet& sheet)
         if (t != QXmlStreamReader::StartElement)
             continue;
         if (x.name() == u"row") {
-            // A row without its number follows the one before.
-            qint64 number = qint64(row) + 2;
-            const QStringView r = x.attributes().value(QLatin1String("r"));
-            if (!r.isEmpty()) {
-                bool ok = false;
-                number = r.toLongLong(&ok);
-                if (!ok)
-                    OutOfRange(path_, QStringLiteral("行号 %1").arg(r.left(20)));
-            }
-            if (number < 1 || number > kMaxRows)
-                OutOfRange(path_, QStringLiteral("第 %1 行").arg(number));
-            row = int(number - 1);
+            row = RowIndex(x, row);
             lastColumn = -1;
-            continue;
-        }
-        if (x.name() != u"c")
-            continue;
-        int column = lastColumn + 1;
-        int cellRow = std::max(row, 0);
-        // One look at the attributes, no copies: a sheet has hundreds of thousands of cells.
-        const QXmlStreamAttributes attributes = x.attributes();
-        const QStringView ref = attributes.value(QLatin1String("r"));
-        if (!ref.isEmpty() && !ParseCellName(ref, column, cellRow)) {
-            if (LooksLikeCellName(ref))
-                OutOfRange(path_, QStringLiteral("单元格 %1").arg(ref.left(20)));
-            NotAWorkbook(path_);
-        }
-        if (column >= kMaxColumns)
-            OutOfRange(path_, QStringLiteral("第 %1 行第 %2 列").arg(cellRow + 1).arg(qint64(column) + 1));
-        lastColumn = column;
-        const QString type = attributes.value(QLatin1String("t")).toString();
-        const int style = attributes.value(QLatin1String("s")).toInt();
-        QString valueText;
-        QString formula;
-        bool hasValue = false;
-        // The cell's children: <f>, <v>, <is><t>.
-        while (!x.atEnd()) {
-            const auto ct = x.readNext();
-            if (ct == QXmlStreamReader::EndElement && x.name() == u"c")
-                break;
-            if (ct != QXmlStreamReader::StartElement)
-                continue;
-            if (x.name() == u"f") {
-                formula = x.readElementText();
-            } else if (x.name() == u"v") {
-                valueText = x.readElementText();
-                hasValue = true;
-            } else if (x.name() == u"t") {
-                valueText += x.readElementText();
-                hasValue = true;
-            }
-        }
-        const CellFormat format = formats_.value(style);
-        if (!hasValue && formula.isEmpty() && !format.wrap && format.numberFormat.isEmpty())
-            continue;
-        if (++cells_ > kMaxBookCells)
-            throw Exception(QStringLiteral("文件 %1 的单元格超过 %2 个，无法读取").arg(path_).arg(kMaxBookCells));
-        BookCell& cell = sheet.AppendCell(column, cellRow);
-        cell.formula = formula;
-        cell.wordWrap = format.wrap;
-        cell.numberFormat = format.numberFormat;
-        if (!hasValue)
-            continue;
-        if (type == u"s") {
-            cell.value = strings_.value(valueText.toInt());
-        } else if (type == u"str" || type == u"inlineStr" || type == u"e") {
-            cell.value = valueText;
-        } else if (type == u"b") {
-            cell.value = valueText == u"1";
-        } else {
-            bool ok = false;
-            const double d = valueText.toDouble(&ok);
-            cell.value = ok ? QVariant(d) : QVariant(valueText);
+        } else if (x.name() == u"c") {
+            ReadCell(x, row, lastColumn, sheet);
         }
     }
     // A sheet cut short (a truncated part) is no workbook either.

@@ -1,7 +1,6 @@
 // Status labels, SQL literals, currency, number and date texts.
 #include "model/BillConst.h"
 #include "model/Convert.h"
-#include "model/Currency.h"
 #include "model/DateUtil.h"
 #include "model/SqlText.h"
 #include "platform/core/Exception.h"

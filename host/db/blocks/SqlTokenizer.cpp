@@ -145,18 +145,12 @@ bool NumberStarts(const char16_t* c, int n, int i)
 
 } // namespace
 
-Token Lexer::Next()
+void Lexer::SkipSpaceAndComments()
 {
     const auto* c = reinterpret_cast<const char16_t*>(sql_.constData());
     const int n = int(sql_.size());
     int& i = i_;
-    for (;;) {
-        if (i >= n) {
-            Token end;
-            end.pos = n;
-            end.spaceBefore = space_;
-            return end;
-        }
+    while (i < n) {
         if (IsSpace(c[i])) {
             space_ = true;
             ++i;
@@ -176,7 +170,23 @@ Token Lexer::Next()
             space_ = true;
             continue;
         }
-        break;
+        return;
+    }
+}
+
+// One run over the characters a token may start with, in the order they are told apart: split,
+// its cases would lose that order.
+Token Lexer::Next()
+{
+    SkipSpaceAndComments();
+    const auto* c = reinterpret_cast<const char16_t*>(sql_.constData());
+    const int n = int(sql_.size());
+    int& i = i_;
+    if (i >= n) {
+        Token end;
+        end.pos = n;
+        end.spaceBefore = space_;
+        return end;
     }
     Token t;
     t.pos = i;

@@ -52,6 +52,9 @@ public:
         space_ = false;
     }
 private:
+    // Moves past whitespace and comments, noting that there were some (space_).
+    void SkipSpaceAndComments();
+
     const QString& sql_;
     int i_ = 0;
     bool space_ = false;

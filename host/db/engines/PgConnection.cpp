@@ -416,47 +416,102 @@ qint64 PgConnection::ExecNative(const QString& sql, const QVector<QVariant>& par
     return Exec(text, params, sink);
 }
 
-qint64 PgConnection::Exec(const QByteArray& text, const QVector<QVariant>& params, RowSink* sink)
+namespace {
+
+// A statement's values as libpq takes them: text, and a type where the server should not infer one.
+struct Params {
+    std::vector<Oid> types;
+    std::vector<QByteArray> values;
+    std::vector<const char*> ptrs; // into values; null for a null value
+};
+
+Params EncodeParams(const QVector<QVariant>& params)
 {
     const int n = int(params.size());
-    std::vector<Oid> types(size_t(n), 0);
-    std::vector<QByteArray> values(static_cast<size_t>(n));
-    std::vector<const char*> ptrs(size_t(n), nullptr);
+    Params p;
+    p.types.assign(size_t(n), 0);
+    p.values.resize(static_cast<size_t>(n));
+    p.ptrs.assign(size_t(n), nullptr);
     for (int i = 0; i < n; ++i) {
         const QVariant& v = params[i];
         switch (KindOfParam(v)) {
         case ParamKind::Null:
             continue; // null, type left to the server
         case ParamKind::Currency:
-            types[i] = NumericOid;
-            values[i] = v.value<Currency>().ToString().toLatin1();
+            p.types[i] = NumericOid;
+            p.values[i] = v.value<Currency>().ToString().toLatin1();
             break;
         case ParamKind::Integer:
-            types[i] = Int8Oid;
-            values[i] = QByteArray::number(v.toLongLong());
+            p.types[i] = Int8Oid;
+            p.values[i] = QByteArray::number(v.toLongLong());
             break;
         case ParamKind::Float:
-            types[i] = Float8Oid;
-            values[i] = QByteArray::number(v.toDouble(), 'g', 17);
+            p.types[i] = Float8Oid;
+            p.values[i] = QByteArray::number(v.toDouble(), 'g', 17);
             break;
         case ParamKind::DateTime:
-            types[i] = TimestampOid;
-            values[i] = ParamDateText(v).toLatin1();
+            p.types[i] = TimestampOid;
+            p.values[i] = ParamDateText(v).toLatin1();
             break;
         case ParamKind::Bytes:
         case ParamKind::Text:
-            values[i] = v.toString().toUtf8(); // the server infers the type from the use
+            p.values[i] = v.toString().toUtf8(); // the server infers the type from the use
             break;
         }
-        ptrs[i] = values[i].constData();
+        p.ptrs[i] = p.values[i].constData();
     }
+    return p;
+}
 
-    PGresult* raw = nullptr;
+// The rows a command changed, as its tag tells them; -1 for a command that is no DML.
+qint64 ChangedRows(PGresult* r)
+{
+    const char* tag = PQcmdStatus(r);
+    const QByteArray t(tag ? tag : "");
+    if (t.startsWith("INSERT") || t.startsWith("UPDATE") || t.startsWith("DELETE") || t.startsWith("MERGE"))
+        return QByteArray(PQcmdTuples(r)).toLongLong();
+    return -1;
+}
+
+// The columns and rows of a result, typed from the columns' type OIDs, until the sink wants no more.
+void DeliverRows(PGresult* r, RowSink& sink)
+{
+    const int ncol = PQnfields(r);
+    QVector<ResultColumn> columns(ncol);
+    std::vector<Oid> oids(static_cast<size_t>(ncol));
+    for (int c = 0; c < ncol; ++c) {
+        columns[c].name = QString::fromUtf8(PQfname(r, c));
+        oids[c] = PQftype(r, c);
+        columns[c].type = TypeOf(oids[c], PQfmod(r, c));
+    }
+    sink.Columns(columns);
+    const int rows = PQntuples(r);
+    sink.SizeHint(rows);
+    platform::DateTextCache dates;
+    std::vector<QVariant> row(static_cast<size_t>(ncol));
+    for (int i = 0; i < rows; ++i) {
+        for (int c = 0; c < ncol; ++c) {
+            if (PQgetisnull(r, i, c))
+                row[c] = QVariant();
+            else
+                row[c] = ReadValue(PQgetvalue(r, i, c), PQgetlength(r, i, c), columns[c].type, oids[c], PQfname(r, c), dates);
+        }
+        if (!sink.Row(row.data()))
+            break;
+    }
+}
+
+} // namespace
+
+PGresult* PgConnection::Send(const QByteArray& text, const QVector<QVariant>& params)
+{
+    const int n = int(params.size());
+    const Params p = EncodeParams(params);
     QByteArray key;
     if (IsPreparable(text)) {
         key = text;
         key += '\0';
-        key.append(reinterpret_cast<const char*>(types.data()), int(types.size() * sizeof(Oid)));
+        key.append(reinterpret_cast<const char*>(p.types.data()), int(p.types.size() * sizeof(Oid)));
     }
     auto it = key.isEmpty() ? prepared_.constEnd() : prepared_.constFind(key);
     if (it == prepared_.constEnd() && !key.isEmpty() && seen_.contains(key)) {
@@ -467,59 +522,32 @@ qint64 PgConnection::Exec(const QByteArray& text, const QVector<QVariant>& param
             prepared_.clear();
         }
         const QByteArray name = "jxc_" + QByteArray::number(++nextName_);
-        Result prep{PQprepare(conn_, name.constData(), text.constData(), n, types.data())};
+        Result prep{PQprepare(conn_, name.constData(), text.constData(), n, p.types.data())};
         if (PQresultStatus(prep.r) != PGRES_COMMAND_OK)
             Fail(prep.r);
         it = prepared_.insert(key, name);
         seen_.remove(key);
     }
-    if (it != prepared_.constEnd()) {
-        raw = PQexecPrepared(conn_, it.value().constData(), n, ptrs.data(), nullptr, nullptr, 0);
-    } else {
-        if (!key.isEmpty()) {
-            if (seen_.size() >= MaxPrepared * 4)
-                seen_.clear();
-            seen_.insert(key);
-        }
-        raw = PQexecParams(conn_, text.constData(), n, types.data(), ptrs.data(), nullptr, nullptr, 0);
+    if (it != prepared_.constEnd())
+        return PQexecPrepared(conn_, it.value().constData(), n, p.ptrs.data(), nullptr, nullptr, 0);
+    if (!key.isEmpty()) {
+        if (seen_.size() >= MaxPrepared * 4)
+            seen_.clear();
+        seen_.insert(key);
     }
-    Result r{raw};
+    return PQexecParams(conn_, text.constData(), n, p.types.data(), p.ptrs.data(), nullptr, nullptr, 0);
+}
+
+qint64 PgConnection::Exec(const QByteArray& text, const QVector<QVariant>& params, RowSink* sink)
+{
+    Result r{Send(text, params)};
     const auto status = PQresultStatus(r.r);
-    if (status == PGRES_COMMAND_OK) {
-        const char* tag = PQcmdStatus(r.r);
-        const QByteArray t(tag ? tag : "");
-        if (t.startsWith("INSERT") || t.startsWith("UPDATE") || t.startsWith("DELETE") || t.startsWith("MERGE"))
-            return QByteArray(PQcmdTuples(r.r)).toLongLong();
-        return -1;
-    }
+    if (status == PGRES_COMMAND_OK)
+        return ChangedRows(r.r);
     if (status != PGRES_TUPLES_OK)
         Fail(r.r);
-    if (!sink)
-        return -1;
-
-    const int ncol = PQnfields(r.r);
-    QVector<ResultColumn> columns(ncol);
-    std::vector<Oid> oids(static_cast<size_t>(ncol));
-    for (int c = 0; c < ncol; ++c) {
-        columns[c].name = QString::fromUtf8(PQfname(r.r, c));
-        oids[c] = PQftype(r.r, c);
-        columns[c].type = TypeOf(oids[c], PQfmod(r.r, c));
-    }
-    sink->Columns(columns);
-    const int rows = PQntuples(r.r);
-    sink->SizeHint(rows);
-    platform::DateTextCache dates;
-    std::vector<QVariant> row(static_cast<size_t>(ncol));
-    for (int i = 0; i < rows; ++i) {
-        for (int c = 0; c < ncol; ++c) {
-            if (PQgetisnull(r.r, i, c))
-                row[c] = QVariant();
-            else
-                row[c] = ReadValue(PQgetvalue(r.r, i, c), PQgetlength(r.r, i, c), columns[c].type, oids[c], PQfname(r.r, c), dates);
-        }
-        if (!sink->Row(row.data()))
-            break;
-    }
+    if (sink)
+        DeliverRows(r.r, *sink);
     return -1;
 }
 

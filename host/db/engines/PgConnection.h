@@ -43,6 +43,8 @@ public:
 
 private:
     qint64 Exec(const QByteArray& text, const QVector<QVariant>& params, RowSink* sink);
+    // Sends a statement with its values, prepared from its second use; the caller clears the result.
+    pg_result* Send(const QByteArray& text, const QVector<QVariant>& params);
     void Simple(const char* sql);
     // Sends BEGIN and the writer lock ahead of the transaction's first command, unless that
     // command is a block that takes the lock itself: then true, and the caller sends both.

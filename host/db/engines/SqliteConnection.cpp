@@ -591,6 +591,175 @@ void SqliteConnection::Describe(Statement& st)
     st.described = true;
 }
 
+namespace {
+
+// Rows read while expression columns still wait for their first value; raw[r][c] marks a value
+// read before its column's type was known.
+struct Lookahead {
+    std::vector<std::vector<QVariant>> rows;
+    std::vector<std::vector<char>> raw;
+};
+
+// Expression columns take the type of their first value; rows read meanwhile wait here.
+Lookahead ReadAhead(sqlite3_stmt* s, int& rc, QVector<ResultColumn>& columns, int unknown, std::vector<char>& known,
+                    platform::DateTextCache& dates)
+{
+    const int ncol = int(columns.size());
+    Lookahead ahead;
+    while (unknown > 0 && rc == SQLITE_ROW && int(ahead.rows.size()) < MaxLookahead) {
+        std::vector<QVariant> row(static_cast<size_t>(ncol));
+        std::vector<char> raw(size_t(ncol), 0);
+        for (int c = 0; c < ncol; ++c) {
+            if (known[c]) {
+                row[c] = ReadValue(s, c, columns[c].type, dates);
+                continue;
+            }
+            raw[c] = 1;
+            row[c] = ReadRaw(s, c);
+            if (sqlite3_column_type(s, c) != SQLITE_NULL) {
+                columns[c].type = TypeFromValue(s, c);
+                known[c] = 1;
+                --unknown;
+            }
+        }
+        ahead.rows.push_back(std::move(row));
+        ahead.raw.push_back(std::move(raw));
+        rc = sqlite3_step(s);
+    }
+    return ahead;
+}
+
+// Hands the rows read ahead to the sink, their raw values now of their column's type. False
+// when the sink wants no more rows.
+bool DeliverAhead(Lookahead& ahead, const QVector<ResultColumn>& columns, RowSink& sink)
+{
+    const int ncol = int(columns.size());
+    for (size_t r = 0; r < ahead.rows.size(); ++r) {
+        std::vector<QVariant>& row = ahead.rows[r];
+        for (int c = 0; c < ncol; ++c) {
+            if (!ahead.raw[r][c] || !row[c].isValid())
+                continue;
+            try {
+                row[c] = platform::ConvertToFieldType(row[c], columns[c].type);
+            } catch (const platform::EConvertError& e) {
+                throw EDatabaseError(QStringLiteral("Column %1: %2").arg(columns[c].name, e.Message()));
+            }
+        }
+        if (!sink.Row(row.data()))
+            return false;
+    }
+    return true;
+}
+
+// The remaining rows straight into a dataset; rc is left at the step that ended them.
+void LoadRows(platform::Dataset& ds, sqlite3_stmt* s, int& rc, const QVector<ResultColumn>& columns,
+              platform::DateTextCache& dates)
+{
+    const int ncol = int(columns.size());
+    while (rc == SQLITE_ROW) {
+        try {
+            for (int c = 0; c < ncol; ++c)
+                LoadValue(ds, s, c, columns[c].type, dates);
+            ds.EndRow();
+        } catch (...) {
+            ds.DropRow();
+            throw;
+        }
+        rc = sqlite3_step(s);
+    }
+}
+
+// The remaining rows to the sink, one at a time; rc is left at the step that ended them. False
+// when the sink wants no more rows.
+bool SinkRows(RowSink& sink, sqlite3_stmt* s, int& rc, const QVector<ResultColumn>& columns,
+              platform::DateTextCache& dates)
+{
+    const int ncol = int(columns.size());
+    // A row of a few columns lives on the stack.
+    constexpr int StackColumns = 8;
+    QVariant stackRow[StackColumns];
+    std::vector<QVariant> heapRow(ncol > StackColumns ? size_t(ncol) : 0);
+    QVariant* row = ncol > StackColumns ? heapRow.data() : stackRow;
+    while (rc == SQLITE_ROW) {
+        for (int c = 0; c < ncol; ++c)
+            row[c] = ReadValue(s, c, columns[c].type, dates);
+        if (!sink.Row(row))
+            return false;
+        rc = sqlite3_step(s);
+    }
+    return true;
+}
+
+} // namespace
+
+qint64 SqliteConnection::StepToEnd(Statement& st, int rc, int ncol)
+{
+    sqlite3_stmt* s = st.stmt;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE)
+        Fail({});
+    // A schema change (create, alter, drop) may give cached statements other columns.
+    if (ncol == 0 && !st.isDml && !sqlite3_stmt_readonly(s))
+        for (Statement* cached : std::as_const(cache_))
+            cached->described = false;
+    return ncol == 0 && st.isDml ? qint64(sqlite3_changes64(db_)) : -1;
+}
+
+int SqliteConnection::SettleOnFirstRow(Statement& st, bool onRow, QVector<ResultColumn>& columns,
+                                       std::vector<char>& known)
+{
+    sqlite3_stmt* s = st.stmt;
+    const int ncol = int(columns.size());
+    if (st.undeclared == 0)
+        return 0;
+    // Most expressions (counts, sums, nvl) have a value on the first row: their types come
+    // from it and no row has to wait.
+    bool settled = onRow;
+    for (int c = 0; settled && c < ncol; ++c)
+        settled = st.declared[c]
+            || (sqlite3_column_type(s, c) != SQLITE_NULL && TypeFromValue(s, c) != FieldType::DateTime);
+    if (!settled) {
+        known = st.declared;
+        return st.undeclared;
+    }
+    // The same types as on the statement's last run share that run's column list.
+    bool same = int(st.settled.size()) == ncol;
+    for (int c = 0; same && c < ncol; ++c)
+        same = st.declared[c] || st.settled[c].type == TypeFromValue(s, c);
+    if (!same) {
+        st.settled = st.columns;
+        for (int c = 0; c < ncol; ++c)
+            if (!st.declared[c])
+                st.settled[c].type = TypeFromValue(s, c);
+    }
+    columns = st.settled;
+    return 0;
+}
+
+qint64 SqliteConnection::ReadRows(Statement& st, int rc, int ncol, RowSink& sink)
+{
+    sqlite3_stmt* s = st.stmt;
+    // A schema change recompiles the statement: its columns are read again when their count moved.
+    if (!st.described || int(st.columns.size()) != ncol)
+        Describe(st);
+    QVector<ResultColumn> columns = st.columns; // shared until an expression's type is learnt
+    std::vector<char> known;
+    const int unknown = SettleOnFirstRow(st, rc == SQLITE_ROW, columns, known);
+    platform::DateTextCache dates;
+    Lookahead ahead = ReadAhead(s, rc, columns, unknown, known, dates);
+    sink.Columns(columns);
+    if (!DeliverAhead(ahead, columns, sink))
+        return -1;
+    if (platform::Dataset* ds = sink.Target())
+        LoadRows(*ds, s, rc, columns, dates);
+    else if (!SinkRows(sink, s, rc, columns, dates))
+        return -1;
+    if (rc != SQLITE_DONE)
+        Fail({});
+    return -1;
+}
+
 qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>& params, RowSink* sink)
 {
     bool temporary = false;
@@ -620,122 +789,13 @@ qint64 SqliteConnection::ExecNative(const QString& sql, const QVector<QVariant>&
     for (int i = 0; i < params.size(); ++i)
         done.boundBytes += BindValue(s, i + 1, params[i]);
 
-    int rc = sqlite3_step(s);
+    const int rc = sqlite3_step(s);
     const int ncol = sqlite3_column_count(s);
-    if (ncol == 0 || !sink) {
-        while (rc == SQLITE_ROW)
-            rc = sqlite3_step(s);
-        if (rc != SQLITE_DONE)
-            Fail({});
-        // A schema change (create, alter, drop) may give cached statements other columns.
-        if (ncol == 0 && !st->isDml && !sqlite3_stmt_readonly(s))
-            for (Statement* cached : std::as_const(cache_))
-                cached->described = false;
-        return ncol == 0 && st->isDml ? qint64(sqlite3_changes64(db_)) : -1;
-    }
+    if (ncol == 0 || !sink)
+        return StepToEnd(*st, rc, ncol);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         Fail({});
-
-    // A schema change recompiles the statement: its columns are read again when their count moved.
-    if (!st->described || int(st->columns.size()) != ncol)
-        Describe(*st);
-    QVector<ResultColumn> columns = st->columns; // shared until an expression's type is learnt
-    int unknown = st->undeclared;
-    std::vector<char> known;
-    if (unknown > 0) {
-        // Most expressions (counts, sums, nvl) have a value on the first row: their types come
-        // from it and no row has to wait.
-        bool settled = rc == SQLITE_ROW;
-        for (int c = 0; settled && c < ncol; ++c)
-            settled = st->declared[c]
-                || (sqlite3_column_type(s, c) != SQLITE_NULL && TypeFromValue(s, c) != FieldType::DateTime);
-        if (settled) {
-            // The same types as on the statement's last run share that run's column list.
-            bool same = int(st->settled.size()) == ncol;
-            for (int c = 0; same && c < ncol; ++c)
-                same = st->declared[c] || st->settled[c].type == TypeFromValue(s, c);
-            if (!same) {
-                st->settled = st->columns;
-                for (int c = 0; c < ncol; ++c)
-                    if (!st->declared[c])
-                        st->settled[c].type = TypeFromValue(s, c);
-            }
-            columns = st->settled;
-            unknown = 0;
-        } else {
-            known = st->declared;
-        }
-    }
-    platform::DateTextCache dates;
-    // Expression columns take the type of their first value; rows read meanwhile wait here.
-    std::vector<std::vector<QVariant>> ahead;
-    std::vector<std::vector<char>> aheadRaw;
-    while (unknown > 0 && rc == SQLITE_ROW && int(ahead.size()) < MaxLookahead) {
-        std::vector<QVariant> row(static_cast<size_t>(ncol));
-        std::vector<char> raw(size_t(ncol), 0);
-        for (int c = 0; c < ncol; ++c) {
-            if (known[c]) {
-                row[c] = ReadValue(s, c, columns[c].type, dates);
-                continue;
-            }
-            raw[c] = 1;
-            row[c] = ReadRaw(s, c);
-            if (sqlite3_column_type(s, c) != SQLITE_NULL) {
-                columns[c].type = TypeFromValue(s, c);
-                known[c] = 1;
-                --unknown;
-            }
-        }
-        ahead.push_back(std::move(row));
-        aheadRaw.push_back(std::move(raw));
-        rc = sqlite3_step(s);
-    }
-    sink->Columns(columns);
-    for (size_t r = 0; r < ahead.size(); ++r) {
-        std::vector<QVariant>& row = ahead[r];
-        for (int c = 0; c < ncol; ++c) {
-            if (!aheadRaw[r][c] || !row[c].isValid())
-                continue;
-            try {
-                row[c] = platform::ConvertToFieldType(row[c], columns[c].type);
-            } catch (const platform::EConvertError& e) {
-                throw EDatabaseError(QStringLiteral("Column %1: %2").arg(columns[c].name, e.Message()));
-            }
-        }
-        if (!sink->Row(row.data()))
-            return -1;
-    }
-    if (platform::Dataset* ds = sink->Target()) {
-        while (rc == SQLITE_ROW) {
-            try {
-                for (int c = 0; c < ncol; ++c)
-                    LoadValue(*ds, s, c, columns[c].type, dates);
-                ds->EndRow();
-            } catch (...) {
-                ds->DropRow();
-                throw;
-            }
-            rc = sqlite3_step(s);
-        }
-        if (rc != SQLITE_DONE)
-            Fail({});
-        return -1;
-    }
-    // A row of a few columns lives on the stack.
-    constexpr int StackColumns = 8;
-    QVariant stackRow[StackColumns];
-    std::vector<QVariant> heapRow(ncol > StackColumns ? size_t(ncol) : 0);
-    QVariant* row = ncol > StackColumns ? heapRow.data() : stackRow;
-    while (rc == SQLITE_ROW) {
-        for (int c = 0; c < ncol; ++c)
-            row[c] = ReadValue(s, c, columns[c].type, dates);
-        if (!sink->Row(row))
-            return -1;
-        rc = sqlite3_step(s);
-    }
-    if (rc != SQLITE_DONE)
-        Fail({});
-    return -1;
+    return ReadRows(*st, rc, ncol, *sink);
 }
 
 void SqliteConnection::BeginWrite()

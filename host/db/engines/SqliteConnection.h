@@ -51,6 +51,15 @@ private:
         QVector<ResultColumn> settled; // the columns with the expression types of the last run
     };
     static void Describe(Statement& st);
+    // Steps a statement whose rows nobody reads to its end, and marks the cached statements for
+    // describing again after a schema change. The rows changed by DML, else -1.
+    qint64 StepToEnd(Statement& st, int rc, int ncol);
+    // Types the expression columns from the first row when each has a value there. Returns how
+    // many columns still wait for their type; known then marks those that do not.
+    static int SettleOnFirstRow(Statement& st, bool onRow, QVector<ResultColumn>& columns,
+                                std::vector<char>& known);
+    // Hands the rows, from the one the first step gave (rc), to the sink. Returns -1.
+    qint64 ReadRows(Statement& st, int rc, int ncol, RowSink& sink);
     Statement* Prepare(const QString& sql, bool& temporary);
     void Remember(const QString& sql, Statement* st);
     void Simple(const char* sql);
