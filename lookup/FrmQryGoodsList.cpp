@@ -55,11 +55,7 @@ TQryGoodsListFrm::TQryGoodsListFrm(QWidget* parent)
     AddList(cxGrid);
 
     auto column = [this](const char* name, const QString& caption, const char* field, int width) {
-        platform::GridColumn* c = Own(TableGoodsList->CreateColumn(QLatin1String(name)));
-        c->SetCaption(caption);
-        c->SetFieldName(QLatin1String(field));
-        c->SetWidth(width);
-        return c;
+        return Own(TableGoodsList->CreateColumn(QLatin1String(name), caption, QLatin1String(field), width));
     };
     colGoodsCode = column("colGoodsCode", QStringLiteral("商品编号"), "GoodsCode", 106);
     colGoodsCode->SetMinWidth(100);

@@ -8,26 +8,13 @@
 
 namespace platform {
 
-namespace {
-
-QIcon EllipsisIcon()
-{
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x30, 0x30, 0x30));
-    for (int i = 0; i < 3; ++i)
-        p.drawEllipse(QPointF(3.5 + i * 4.5, 11.5), 1.4, 1.4);
-    return QIcon(pm);
-}
-
-} // namespace
-
 ButtonEdit::ButtonEdit(QWidget* parent) : TextEdit(parent)
 {
-    button_ = addAction(EllipsisIcon(), QLineEdit::TrailingPosition);
+    const QIcon ellipsis = ButtonIcon([](QPainter& p) {
+        for (int i = 0; i < 3; ++i)
+            p.drawEllipse(QPointF(3.5 + i * 4.5, 11.5), 1.4, 1.4);
+    });
+    button_ = addAction(ellipsis, QLineEdit::TrailingPosition);
     button_->setObjectName(QStringLiteral("ellipsis"));
     button_->setToolTip(QStringLiteral("..."));
     connect(button_, &QAction::triggered, this, [this] { Guarded([&] { emit ButtonClicked(0); }); });

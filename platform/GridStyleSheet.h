@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <map>
 
+class QWidget;
+
 namespace platform {
 
 class GridStyleSheet {
@@ -80,5 +82,11 @@ private:
     QString caption_;
     std::map<QString, GridStyle> styles_;
 };
+
+// Sets a grid or tree view's palette, and its font from `baseFont`, from the content, selection
+// and inactive-selection styles; a style not given, or a value it does not assign, leaves the
+// view's own.
+void ApplyViewStyles(QWidget* view, const QFont& baseFont, const GridStyle* content, const GridStyle* selection,
+                     const GridStyle* inactive);
 
 } // namespace platform

@@ -10,26 +10,13 @@
 
 namespace platform {
 
-namespace {
-
-QIcon ArrowIcon()
-{
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x30, 0x30, 0x30));
-    const QPointF tri[3] = {{4, 6}, {12, 6}, {8, 11}};
-    p.drawPolygon(tri, 3);
-    return QIcon(pm);
-}
-
-} // namespace
-
 PopupEdit::PopupEdit(QWidget* parent) : TextEdit(parent)
 {
-    button_ = addAction(ArrowIcon(), QLineEdit::TrailingPosition);
+    const QIcon arrow = ButtonIcon([](QPainter& p) {
+        const QPointF tri[3] = {{4, 6}, {12, 6}, {8, 11}};
+        p.drawPolygon(tri, 3);
+    });
+    button_ = addAction(arrow, QLineEdit::TrailingPosition);
     connect(button_, &QAction::triggered, this, [this] { Guarded([&] { IsPopupVisible() ? CloseUp() : DroppedDown(); }); });
 }
 

@@ -36,22 +36,20 @@ public:
     // A plain, readable look: white and pale blue rows, grey header and footer, blue selection.
     static void ApplyDefaultLook(GridStyleSheet& sheet)
     {
-        sheet.AddStyle(GridStyleSheet::Content).SetColor(QColor(0xFF, 0xFF, 0xFF));
-        sheet.AddStyle(GridStyleSheet::ContentEven).SetColor(QColor(0xFF, 0xFF, 0xFF));
-        sheet.AddStyle(GridStyleSheet::ContentOdd).SetColor(QColor(0xF2, 0xF6, 0xFC));
-        GridStyle& header = sheet.AddStyle(GridStyleSheet::Header);
-        header.SetColor(QColor(0xE4, 0xE8, 0xEE));
-        header.SetTextColor(QColor(0x20, 0x20, 0x20));
-        GridStyle& footer = sheet.AddStyle(GridStyleSheet::Footer);
-        footer.SetColor(QColor(0xEE, 0xEE, 0xEE));
-        footer.SetTextColor(QColor(0x00, 0x00, 0x00));
-        GridStyle& selection = sheet.AddStyle(GridStyleSheet::Selection);
-        selection.SetColor(QColor(0x31, 0x6A, 0xC5));
-        selection.SetTextColor(QColor(0xFF, 0xFF, 0xFF));
-        GridStyle& inactive = sheet.AddStyle(GridStyleSheet::Inactive);
-        inactive.SetColor(QColor(0xC8, 0xD4, 0xE6));
-        inactive.SetTextColor(QColor(0x00, 0x00, 0x00));
-        sheet.AddStyle(GridStyleSheet::Background).SetColor(QColor(0xFF, 0xFF, 0xFF));
+        const auto add = [&sheet](GridStyleSheet::StyleName element, QRgb color, QColor text = {}) {
+            GridStyle& style = sheet.AddStyle(element);
+            style.SetColor(QColor(color));
+            if (text.isValid())
+                style.SetTextColor(text);
+        };
+        add(GridStyleSheet::Content, 0xFFFFFF);
+        add(GridStyleSheet::ContentEven, 0xFFFFFF);
+        add(GridStyleSheet::ContentOdd, 0xF2F6FC);
+        add(GridStyleSheet::Header, 0xE4E8EE, QColor(QRgb(0x202020)));
+        add(GridStyleSheet::Footer, 0xEEEEEE, QColor(QRgb(0x000000)));
+        add(GridStyleSheet::Selection, 0x316AC5, QColor(QRgb(0xFFFFFF)));
+        add(GridStyleSheet::Inactive, 0xC8D4E6, QColor(QRgb(0x000000)));
+        add(GridStyleSheet::Background, 0xFFFFFF);
     }
 
 private:

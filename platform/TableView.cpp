@@ -11,6 +11,7 @@
 #include "platform/SlotGuard.h"
 #include "platform/TableViewModel.h"
 
+#include <algorithm>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -119,6 +120,16 @@ GridColumn* TableView::CreateColumn(const QString& name)
     return column;
 }
 
+GridColumn* TableView::CreateColumn(const QString& name, const QString& caption, const QString& field, int width)
+{
+    GridColumn* column = CreateColumn(name);
+    column->SetCaption(caption);
+    column->SetFieldName(field);
+    if (width > 0)
+        column->SetWidth(width);
+    return column;
+}
+
 GridColumn* TableView::Column(int index) const
 {
     return index >= 0 && index < columns_.size() ? columns_[index] : nullptr;
@@ -142,10 +153,7 @@ GridColumn* TableView::ColumnByFieldName(const QString& fieldName) const
 
 int TableView::VisibleColumnCount() const
 {
-    int n = 0;
-    for (const GridColumn* c : columns_)
-        n += c->Visible() ? 1 : 0;
-    return n;
+    return int(std::count_if(columns_.begin(), columns_.end(), [](const GridColumn* c) { return c->Visible(); }));
 }
 
 void TableView::ClearColumns()
@@ -280,35 +288,8 @@ GridStyle TableView::CellStyle(int recordIndex, GridColumn* column) const
 
 void TableView::ApplyStyleSheet()
 {
-    QPalette pal = table_->palette();
-    if (const GridStyle* content = Style(GridStyleSheet::Content)) {
-        if (content->IsAssigned(GridStyle::svColor))
-            pal.setColor(QPalette::Base, content->Color());
-        const QColor text = content->EffectiveTextColor();
-        if (text.isValid())
-            pal.setColor(QPalette::Text, text);
-        if (content->IsAssigned(GridStyle::svFont))
-            table_->setFont(content->Font().resolve(container_->font()));
-    }
-    if (const GridStyle* sel = Style(GridStyleSheet::Selection)) {
-        if (sel->IsAssigned(GridStyle::svColor)) {
-            pal.setColor(QPalette::Active, QPalette::Highlight, sel->Color());
-            pal.setColor(QPalette::Inactive, QPalette::Highlight, sel->Color());
-        }
-        const QColor text = sel->EffectiveTextColor();
-        if (text.isValid()) {
-            pal.setColor(QPalette::Active, QPalette::HighlightedText, text);
-            pal.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
-        }
-    }
-    if (const GridStyle* inactive = Style(GridStyleSheet::Inactive)) {
-        if (inactive->IsAssigned(GridStyle::svColor))
-            pal.setColor(QPalette::Inactive, QPalette::Highlight, inactive->Color());
-        const QColor text = inactive->EffectiveTextColor();
-        if (text.isValid())
-            pal.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
-    }
-    table_->setPalette(pal);
+    ApplyViewStyles(table_, container_->font(), Style(GridStyleSheet::Content), Style(GridStyleSheet::Selection),
+                    Style(GridStyleSheet::Inactive));
     QHeaderView* header = table_->horizontalHeader();
     if (const GridStyle* h = Style(GridStyleSheet::Header)) {
         QString css;

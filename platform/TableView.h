@@ -39,6 +39,8 @@ public:
 
     // Columns, in view order; the index is the item index.
     GridColumn* CreateColumn(const QString& name = {});
+    // A column bound to a field, with its caption and, when width > 0, its width.
+    GridColumn* CreateColumn(const QString& name, const QString& caption, const QString& field, int width);
     int ColumnCount() const { return int(columns_.size()); }
     GridColumn* Column(int index) const; // nullptr outside
     GridColumn* ColumnByName(const QString& objectName) const;

@@ -3,6 +3,7 @@
 #include "platform/EditorKeys.h"
 #include "platform/FocusHighlight.h"
 
+#include <QPainter>
 #include <QValidator>
 
 namespace platform {
@@ -45,6 +46,18 @@ bool TextEdit::event(QEvent* e)
             [this](QString& text) { emit KeyPress(text); }, [this](QEvent* r) { return QLineEdit::event(r); }))
         return true;
     return QLineEdit::event(e);
+}
+
+QIcon TextEdit::ButtonIcon(void (*draw)(QPainter&))
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x30, 0x30, 0x30));
+    draw(p);
+    return QIcon(pm);
 }
 
 } // namespace platform

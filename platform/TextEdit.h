@@ -1,6 +1,9 @@
 #pragma once
 // A text edit: a QLineEdit with upper-case entry, key events and a focused colour.
+#include <QIcon>
 #include <QLineEdit>
+
+class QPainter;
 
 namespace platform {
 
@@ -22,6 +25,8 @@ signals:
     void KeyPress(QString& text);
 
 protected:
+    // A 16x16 button icon in the edits' dark grey: `draw` paints its shape, pen off, brush set.
+    static QIcon ButtonIcon(void (*draw)(QPainter&));
     bool event(QEvent* e) override;
 
 private:

@@ -5,6 +5,7 @@
 #include "platform/SlotGuard.h"
 #include "platform/TreeListModel.h"
 
+#include <algorithm>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTreeView>
@@ -71,10 +72,7 @@ TreeListColumn* TreeList::Column(int index) const
 
 int TreeList::VisibleColumnCount() const
 {
-    int n = 0;
-    for (const TreeListColumn* c : columns_)
-        n += c->Visible() ? 1 : 0;
-    return n;
+    return int(std::count_if(columns_.begin(), columns_.end(), [](const TreeListColumn* c) { return c->Visible(); }));
 }
 
 void TreeList::ColumnsChanged()
@@ -384,37 +382,10 @@ void TreeList::SetStateImages(const ImageList* images)
 void TreeList::SetStyleSheet(const GridStyleSheet* sheet)
 {
     sheet_ = sheet;
-    QPalette pal = view_->palette();
     if (sheet) {
-        if (const GridStyle* content = sheet->Style(GridStyleSheet::Content)) {
-            if (content->IsAssigned(GridStyle::svColor))
-                pal.setColor(QPalette::Base, content->Color());
-            const QColor text = content->EffectiveTextColor();
-            if (text.isValid())
-                pal.setColor(QPalette::Text, text);
-            if (content->IsAssigned(GridStyle::svFont))
-                view_->setFont(content->Font().resolve(font()));
-        }
-        if (const GridStyle* sel = sheet->Style(GridStyleSheet::Selection)) {
-            if (sel->IsAssigned(GridStyle::svColor)) {
-                pal.setColor(QPalette::Active, QPalette::Highlight, sel->Color());
-                pal.setColor(QPalette::Inactive, QPalette::Highlight, sel->Color());
-            }
-            const QColor text = sel->EffectiveTextColor();
-            if (text.isValid()) {
-                pal.setColor(QPalette::Active, QPalette::HighlightedText, text);
-                pal.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
-            }
-        }
-        if (const GridStyle* inactive = sheet->Style(GridStyleSheet::Inactive)) {
-            if (inactive->IsAssigned(GridStyle::svColor))
-                pal.setColor(QPalette::Inactive, QPalette::Highlight, inactive->Color());
-            const QColor text = inactive->EffectiveTextColor();
-            if (text.isValid())
-                pal.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
-        }
+        ApplyViewStyles(view_, font(), sheet->Style(GridStyleSheet::Content), sheet->Style(GridStyleSheet::Selection),
+                        sheet->Style(GridStyleSheet::Inactive));
     }
-    view_->setPalette(pal);
 }
 
 // ---- events --------------------------------------------------------------------------------

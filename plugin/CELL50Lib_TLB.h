@@ -5,6 +5,7 @@
 // platform::Exception when the control has no default interface or the call fails.
 // Exact class identity: IsExactly<TCell>.
 #include "platform/DispatchControl.h"
+#include "platform/ReportSheet.h"
 
 #include <QString>
 #include <QWidget>
@@ -20,18 +21,18 @@ inline constexpr const char* DIID__DCellEvents = "{F53A643C-65AE-4147-9AAC-1E289
 inline constexpr const char* DIID__DCell = "{A8B053A1-ACBB-47B1-9ECC-5A286BBB7B20}";
 inline constexpr int ControlVersion = 401;
 
-// Dispatch ids of the operations the windows call.
+// Dispatch ids of the operations the windows call: the report sheet's own, named once there.
 enum DispId : int {
-    DISPID_GetCols = 38,
-    DISPID_GetRows = 40,
-    DISPID_GetCurSheet = 111,
-    DISPID_IsFormulaCell = 121,
-    DISPID_ExportExcelFile = 129,
-    DISPID_PrintSheet = 132,
-    DISPID_PreviewSheet = 133,
-    DISPID_FindCell = 221,
-    DISPID_GetTotalSheets = 228,
-    DISPID_GetFormula = 327,
+    DISPID_GetCols = platform::ReportSheet::GetCols,
+    DISPID_GetRows = platform::ReportSheet::GetRows,
+    DISPID_GetCurSheet = platform::ReportSheet::GetCurSheet,
+    DISPID_IsFormulaCell = platform::ReportSheet::IsFormulaCell,
+    DISPID_ExportExcelFile = platform::ReportSheet::ExportExcelFile,
+    DISPID_PrintSheet = platform::ReportSheet::PrintSheet,
+    DISPID_PreviewSheet = platform::ReportSheet::PreviewSheet,
+    DISPID_FindCell = platform::ReportSheet::FindCell,
+    DISPID_GetTotalSheets = platform::ReportSheet::GetTotalSheets,
+    DISPID_GetFormula = platform::ReportSheet::GetFormula,
 };
 
 } // namespace CELL50Lib

@@ -29,14 +29,7 @@ private:
 
 class IDbIntf : public IInterface {
 public:
-    JXC_RESERVED_SLOT(3)
-    JXC_RESERVED_SLOT(4)
-    JXC_RESERVED_SLOT(5)
-    JXC_RESERVED_SLOT(6)
-    JXC_RESERVED_SLOT(7)
-    JXC_RESERVED_SLOT(8)
-    JXC_RESERVED_SLOT(9)
-    JXC_RESERVED_SLOT(10)
+    JXC_RESERVED_SLOTS_3_TO_10
     // A typed dataset on its first row, owned by the caller (module code takes it through
     // plugin::OpenQuery, which hands it over as a std::unique_ptr); never null.
     virtual platform::Dataset* JXC_STDCALL OpenQuery(const QString& sql) = 0; // 11

@@ -96,3 +96,8 @@ private:
 
 #define JXC_RESERVED_SLOT(n) \
     virtual void JXC_STDCALL Reserved##n() {}
+
+// Slots 3 to 10: the database, dictionary and rights interfaces all begin with these eight.
+#define JXC_RESERVED_SLOTS_3_TO_10 \
+    JXC_RESERVED_SLOT(3) JXC_RESERVED_SLOT(4) JXC_RESERVED_SLOT(5) JXC_RESERVED_SLOT(6) \
+    JXC_RESERVED_SLOT(7) JXC_RESERVED_SLOT(8) JXC_RESERVED_SLOT(9) JXC_RESERVED_SLOT(10)

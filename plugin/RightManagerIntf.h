@@ -8,14 +8,7 @@ namespace plugin {
 // right is 0, not an error.
 class IRightManagerIntf : public IInterface {
 public:
-    JXC_RESERVED_SLOT(3)
-    JXC_RESERVED_SLOT(4)
-    JXC_RESERVED_SLOT(5)
-    JXC_RESERVED_SLOT(6)
-    JXC_RESERVED_SLOT(7)
-    JXC_RESERVED_SLOT(8)
-    JXC_RESERVED_SLOT(9)
-    JXC_RESERVED_SLOT(10)
+    JXC_RESERVED_SLOTS_3_TO_10
     JXC_RESERVED_SLOT(11)
     JXC_RESERVED_SLOT(12)
     JXC_RESERVED_SLOT(13)

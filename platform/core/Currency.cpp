@@ -27,10 +27,15 @@ int64_t DivRoundHalfEven(__int128 a, __int128 b)
 
 } // namespace
 
+bool Currency::Holds(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < double(MaxWhole);
+}
+
 Currency Currency::FromDouble(double v)
 {
     // Go through the shortest decimal text so that 8.3325 stays 8.3325 and is not 8.33249999...
-    if (!std::isfinite(v))
+    if (!Holds(v))
         return Currency();
     const QString text = QString::number(v, 'f', 10);
     if (auto c = Parse(text))
@@ -53,7 +58,7 @@ std::optional<Currency> Currency::Parse(const QString& input)
     int digits = 0;
     for (; i < text.size() && text[i].isDigit(); ++i, ++digits) {
         whole = whole * 10 + (text[i].unicode() - u'0');
-        if (whole > __int128(std::numeric_limits<int64_t>::max() / Scale))
+        if (whole > MaxWhole)
             return std::nullopt;
     }
     // Fraction: keep 4 digits plus everything after for rounding.

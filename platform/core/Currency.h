@@ -11,6 +11,11 @@ namespace platform {
 class Currency {
 public:
     static constexpr int64_t Scale = 10000;
+    // The range: whole units a scaled 64-bit integer holds (922,337,203,685,477 either way).
+    static constexpr int64_t MaxWhole = INT64_MAX / Scale;
+    static constexpr bool HoldsWhole(int64_t v) { return v <= MaxWhole && v >= -MaxWhole; }
+    // A finite value inside the range; FromDouble maps anything else to 0.
+    static bool Holds(double v);
 
     constexpr Currency() = default;
     static constexpr Currency FromRaw(int64_t raw) { Currency c; c.raw_ = raw; return c; }

@@ -135,7 +135,7 @@ QVariant ToCurrency(const QVariant& value)
     if (HoldsFloat(value)) {
         // Currency::FromDouble maps what it cannot hold to 0; a field must not take that silently.
         const double d = value.toDouble();
-        if (!std::isfinite(d) || std::fabs(d) >= 9.2e14)
+        if (!Currency::Holds(d))
             throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
         return QVariant::fromValue(Currency::FromDouble(d));
     }
@@ -143,7 +143,7 @@ QVariant ToCurrency(const QVariant& value)
     const qlonglong i = value.toLongLong(&ok);
     if (!ok)
         throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
-    if (i > 922337203685477 || i < -922337203685477)
+    if (!Currency::HoldsWhole(i))
         throw EConvertError(QStringLiteral("'%1' is not a valid currency value").arg(value.toString()));
     return QVariant::fromValue(Currency::FromInt(i));
 }

@@ -349,48 +349,36 @@ private:
         }
         return left;
     }
-    Value Additive()
+    // One level of left-associative arithmetic: operands from `next`, operators `op1` and `op2`.
+    Value Arithmetic(Value (Parser::*next)(), char16_t op1, char16_t op2)
     {
-        Value left = Multiplicative();
+        Value left = (this->*next)();
         for (;;) {
             if (failed_)
                 return failure_;
             QChar op;
-            if (Eat(u'+'))
-                op = u'+';
-            else if (Eat(u'-'))
-                op = u'-';
+            if (Eat(op1))
+                op = op1;
+            else if (Eat(op2))
+                op = op2;
             else
                 return left;
-            Value right = Multiplicative();
-            auto a = Number(left), b = Number(right);
-            if (!a || !b)
-                return failure_;
-            left = Value::Num(op == u'+' ? *a + *b : *a - *b);
-        }
-    }
-    Value Multiplicative()
-    {
-        Value left = Unary();
-        for (;;) {
-            if (failed_)
-                return failure_;
-            QChar op;
-            if (Eat(u'*'))
-                op = u'*';
-            else if (Eat(u'/'))
-                op = u'/';
-            else
-                return left;
-            Value right = Unary();
+            Value right = (this->*next)();
             auto a = Number(left), b = Number(right);
             if (!a || !b)
                 return failure_;
             if (op == u'/' && *b == 0)
                 return Fail("#DIV/0!");
-            left = Value::Num(op == u'*' ? *a * *b : *a / *b);
+            switch (op.unicode()) {
+            case u'+': left = Value::Num(*a + *b); break;
+            case u'-': left = Value::Num(*a - *b); break;
+            case u'*': left = Value::Num(*a * *b); break;
+            default: left = Value::Num(*a / *b); break;
+            }
         }
     }
+    Value Additive() { return Arithmetic(&Parser::Multiplicative, u'+', u'-'); }
+    Value Multiplicative() { return Arithmetic(&Parser::Unary, u'*', u'/'); }
     Value Unary()
     {
         const Nesting nesting(*this);

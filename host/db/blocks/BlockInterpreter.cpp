@@ -426,16 +426,9 @@ private:
                 return RunList(s.branches.back());
             return Flow::Normal;
         case Stmt::Kind::While:
-            while (Truth(Eval(*s.exprs[0])).value_or(false)) {
-                bool stop = false;
-                if (RunLoopBody(s.branches[0], stop) == Flow::Return)
-                    return Flow::Return;
-                if (stop)
-                    break;
-            }
-            return Flow::Normal;
         case Stmt::Kind::Loop:
-            for (;;) {
+            // A plain LOOP runs until EXIT; a WHILE also stops when its condition is not true.
+            while (s.kind == Stmt::Kind::Loop || Truth(Eval(*s.exprs[0])).value_or(false)) {
                 bool stop = false;
                 if (RunLoopBody(s.branches[0], stop) == Flow::Return)
                     return Flow::Return;
