@@ -213,11 +213,7 @@ void TBillEditFrm::CreateLineColumns()
     TableGoodsList->SetFooterVisible(true);
     TableGoodsList->SetGroupByBoxVisible(false);
     auto column = [this](const char* name, const QString& caption, const char* field, int width) {
-        platform::GridColumn* c = Own(TableGoodsList->CreateColumn(QLatin1String(name)));
-        c->SetCaption(caption);
-        c->SetFieldName(QLatin1String(field));
-        c->SetWidth(width);
-        return c;
+        return Own(TableGoodsList->CreateColumn(QLatin1String(name), caption, QLatin1String(field), width));
     };
     colGoodsCode = column("colGoodsCode", QStringLiteral("商品编号"), "GoodsCode", 120);
     colGoodsCode->Properties().SetKind(platform::EditorKind::ButtonEdit);
@@ -319,26 +315,31 @@ void TBillEditFrm::FormShow()
         SrcStorageName.clear();
         DesStorageName.clear();
         edtBillNo->setText(QStringLiteral("新增订单"));
-        LineData->Append();
+        if (CopyOfBillNo.isEmpty())
+            LineData->Append();
     }
+    // A copy starts from the copied bill's storages and lines, with its own number and date.
+    const QString loaded = AddMode ? CopyOfBillNo : BillNo;
     {
-        std::unique_ptr<platform::Dataset> head = plugin::OpenQuery(billedit::BillHeaderSql(BillNo));
+        std::unique_ptr<platform::Dataset> head = plugin::OpenQuery(billedit::BillHeaderSql(loaded));
         if (head && !head->IsEmpty()) {
             head->First();
             auto text = [&head](const char* field) { return head->FieldByName(QLatin1String(field)).AsString(); };
-            edtBillNo->setText(BillNo);
-            dtpBillDate->SetDate(head->FieldByName(QStringLiteral("BillDate")).AsDateTime().date());
+            if (!AddMode) {
+                edtBillNo->setText(BillNo);
+                dtpBillDate->SetDate(head->FieldByName(QStringLiteral("BillDate")).AsDateTime().date());
+                edtRemark->setText(text("Remark"));
+            }
             SrcStorageName = text("storageName_Out");
             SrcStorageCode = text("Src_StorageCode");
             edtStorageOut->setText(SrcStorageName);
             DesStorageName = text("storageName_In");
             DesStorageCode = text("Des_StorageCode");
             edtStorageIn->setText(DesStorageName);
-            edtRemark->setText(text("Remark"));
         }
     }
     {
-        std::unique_ptr<platform::Dataset> rows = plugin::OpenQuery(billedit::BillLinesSql(BillNo));
+        std::unique_ptr<platform::Dataset> rows = plugin::OpenQuery(billedit::BillLinesSql(loaded));
         for (rows->First(); !rows->Eof(); rows->Next()) {
             model::TransferLine line;
             line.goodsCode = rows->FieldByName(fGoodsCode).AsString();
@@ -601,22 +602,32 @@ void TBillEditFrm::colGoodsCodePropertiesValidate(platform::GridColumn*, QVarian
     (void)Bill->PickGoods(LineGoodsOf(*GoodsInfo), PickedPrice(*GoodsInfo));
 }
 
-void TBillEditFrm::colGoodsCountPropertiesValidate(platform::GridColumn*, QVariant& value, QString& errorText,
-                                                   bool& error)
+std::optional<double> TBillEditFrm::EnteredNumber(QVariant& value, QString& errorText, bool error,
+                                                  const QString& refusal, double fallback) const
 {
     if (LineData->IsEmpty())
-        return;
+        return std::nullopt;
     if (CurrentGoodsName().isEmpty()) {
         value = 0;
         errorText = kChooseGoods;
-        return;
+        return std::nullopt;
     }
     if (error) {
-        errorText = kQuantityRange;
-        value = 1;
-        return;
+        // Text the cell's editor could not read as a number.
+        errorText = refusal;
+        value = fallback;
+        return std::nullopt;
     }
-    const double quantity = RoundQuantity(NumberOf(value).value_or(1));
+    return NumberOf(value).value_or(fallback);
+}
+
+void TBillEditFrm::colGoodsCountPropertiesValidate(platform::GridColumn*, QVariant& value, QString& errorText,
+                                                   bool& error)
+{
+    const auto entered = EnteredNumber(value, errorText, error, kQuantityRange, 1);
+    if (!entered)
+        return;
+    const double quantity = RoundQuantity(*entered);
     if (!QuantityInRange(quantity)) {
         // Rounding can leave the range the editor checked (0.996 becomes 1.00, 0.994 0.99).
         errorText = kQuantityRange;
@@ -630,26 +641,16 @@ void TBillEditFrm::colGoodsCountPropertiesValidate(platform::GridColumn*, QVaria
 void TBillEditFrm::colGoodsPricePropertiesValidate(platform::GridColumn*, QVariant& value, QString& errorText,
                                                    bool& error)
 {
-    if (LineData->IsEmpty())
+    const auto price = EnteredNumber(value, errorText, error, kPriceNegative, 0);
+    if (!price)
         return;
-    if (CurrentGoodsName().isEmpty()) {
-        value = 0;
-        errorText = kChooseGoods;
-        return;
-    }
-    if (error) {
-        errorText = kPriceNegative;
-        value = 0;
-        return;
-    }
-    const double price = NumberOf(value).value_or(0);
-    if (price > MaxPrice) {
+    if (*price > MaxPrice) {
         errorText = kPriceInvalid;
         error = true;
         value = 0;
         return;
     }
-    Bill->SetPrice(Currency::FromDouble(price));
+    Bill->SetPrice(Currency::FromDouble(*price));
 }
 
 void TBillEditFrm::TableGoodsListDataControllerDataChanged()

@@ -47,6 +47,8 @@ public:
     bool AddMode = true;
     QString BillID; // an existing bill's ID as text
     QString BillNo; // an existing bill's number
+    // In add mode: a bill whose storages and lines the new bill starts with (复制为新单).
+    QString CopyOfBillNo;
     // Read by the opener afterwards: true once the bill was written.
     bool Saved = false;
 
@@ -147,6 +149,11 @@ private:
     platform::Currency QuickPrice();
     // The current line's goods name ("" without a line).
     QString CurrentGoodsName() const;
+    // The number a quantity or price cell was given; nothing when the edit is settled here (an
+    // empty grid, a line without goods, or unreadable text, answered with `refusal` and the cell
+    // reset to `fallback`).
+    std::optional<double> EnteredNumber(QVariant& value, QString& errorText, bool error, const QString& refusal,
+                                        double fallback) const;
 
     // The steps of the constructor: the grid's view and columns, and the handlers connected.
     void CreateLineColumns();

@@ -1,5 +1,6 @@
 #include "billlist/TransferPosting.h"
 
+#include "billlist/PromisedStock.h"
 #include "model/BillConst.h"
 #include "model/Convert.h"
 #include "model/DateUtil.h"
@@ -23,8 +24,20 @@ constexpr int kStateChangedError = -20001;
 
 QString Q(const QString& text) { return model::QuotedStr(text); }
 
+// Which way a block moves the bill's goods: a posting from the source storage to the
+// destination, a reversal back. `from` and `to` are the header's columns; the bill goes from
+// status `before` to `after`.
+struct Direction {
+    const char* from;
+    const char* to;
+    int before;
+    int after;
+};
+constexpr Direction kPosting{"Src_StorageCode", "Des_StorageCode", model::BillStatusApproved, model::BillStatusCompleted};
+constexpr Direction kReversal{"Des_StorageCode", "Src_StorageCode", model::BillStatusCompleted, model::BillStatusReversed};
+
 QString StockHeader(const TransferPosting& p, qint64 id, const QString& no, const QString& type,
-                    const QString& storage)
+                    const QString& storage, const QString& remark)
 {
     const QStringList values = {
         QString::number(id),
@@ -42,7 +55,7 @@ QString StockHeader(const TransferPosting& p, qint64 id, const QString& no, cons
         // The date goes to the minute although the format names seconds: the seconds become 0.
         QStringLiteral("to_date('") + model::FormatDateTimeMinutes(p.auditDate)
             + QStringLiteral("','YYYY-MM-DD HH24:MI:SS')"),
-        Q(p.remark),
+        Q(remark),
         Q(p.operatorCode),
         QStringLiteral("sysdate"),
         QStringLiteral("sysdate"),
@@ -87,7 +100,7 @@ QString BillStateGuard(const TransferPosting& p)
 
 QString StockOutHeaderSql(const TransferPosting& p)
 {
-    return StockHeader(p, p.stockOutId, p.stockOutNo, model::BillTypeStockOut, p.srcStorageCode);
+    return StockHeader(p, p.stockOutId, p.stockOutNo, model::BillTypeStockOut, p.srcStorageCode, p.remark);
 }
 
 QString StockOutLinesSql(const TransferPosting& p)
@@ -97,7 +110,7 @@ QString StockOutLinesSql(const TransferPosting& p)
 
 QString StockInHeaderSql(const TransferPosting& p)
 {
-    return StockHeader(p, p.stockInId, p.stockInNo, model::BillTypeStockIn, p.desStorageCode);
+    return StockHeader(p, p.stockInId, p.stockInNo, model::BillTypeStockIn, p.desStorageCode, p.remark);
 }
 
 QString StockInLinesSql(const TransferPosting& p)
@@ -105,7 +118,9 @@ QString StockInLinesSql(const TransferPosting& p)
     return StockLines(p, p.stockInId, p.stockInNo, model::BillTypeStockIn);
 }
 
-QString StockMovementBlock(const TransferPosting& p)
+namespace {
+
+QString MovementBlock(const TransferPosting& p, const Direction& d)
 {
     const QString id = QString::number(p.billId);
     const QStringList pieces = {
@@ -119,10 +134,13 @@ QString StockMovementBlock(const TransferPosting& p)
         QStringLiteral("num integer;"),
         QStringLiteral("begin"),
         QStringLiteral("declare cursor AdjustBilldetail_Cursor is"),
-        QStringLiteral("select b.id as GoodsID,a.GoodsCode,a.GoodsCount,c.Src_StorageCode,c.Des_StorageCode"),
+        // The goods leave the storage fetched into sSrc_StorageCode and arrive in sDes_StorageCode.
+        QStringLiteral("select b.id as GoodsID,a.GoodsCode,a.GoodsCount,c.") + QLatin1String(d.from) + QStringLiteral(",c.")
+            + QLatin1String(d.to),
         QStringLiteral("from Sto_AdjustBillDetail a inner join Bas_GoodsInfo b on (a.GoodsCode = b.GoodsCode)"),
         QStringLiteral("left join Sto_AdjustBillMain c on (a.BillID = c.id)"),
-        QStringLiteral("where c.BillStatus = 2  and a.BillID =") + id + QStringLiteral(";"),
+        QStringLiteral("where c.BillStatus = ") + QString::number(d.before) + QStringLiteral("  and a.BillID =") + id
+            + QStringLiteral(";"),
         QStringLiteral("begin"),
         QStringLiteral("open AdjustBilldetail_Cursor;"),
         QStringLiteral("Fetch AdjustBilldetail_Cursor Into nGoodsID, sGoodsCode,nGoodsCount,sSrc_StorageCode,sDes_StorageCode;"),
@@ -150,17 +168,60 @@ QString StockMovementBlock(const TransferPosting& p)
         QStringLiteral("end loop;"),
         QStringLiteral("close AdjustBilldetail_Cursor;"),
         QStringLiteral("end;"),
-        QStringLiteral("update Sto_AdjustBillMain set BillStatus = 4 ,modified_time=sysdate where ID = ") + id
-            + QStringLiteral(";"),
+        QStringLiteral("update Sto_AdjustBillMain set BillStatus = ") + QString::number(d.after)
+            + QStringLiteral(" ,modified_time=sysdate where ID = ") + id + QStringLiteral(";"),
         QStringLiteral("end;"),
     };
     return pieces.join(u' ');
 }
 
+} // namespace
+
+QString StockMovementBlock(const TransferPosting& p) { return MovementBlock(p, kPosting); }
+
 QString TransferPostingBlock(const TransferPosting& p)
 {
     return QStringLiteral(" begin") + BillStateGuard(p) + StockOutHeaderSql(p) + StockOutLinesSql(p)
         + StockInHeaderSql(p) + StockInLinesSql(p) + StockMovementBlock(p) + QStringLiteral(" end;");
+}
+
+QString PromisedPostingBlock(const TransferPosting& p)
+{
+    return QStringLiteral(" begin") + BillStateGuard(p) + ShortageGuard(p.billId, p.srcStorageCode, ShortageChangedText())
+        + StockOutHeaderSql(p) + StockOutLinesSql(p) + StockInHeaderSql(p) + StockInLinesSql(p) + StockMovementBlock(p)
+        + QStringLiteral(" end;");
+}
+
+QString ReversalStateText(const QString& billNo)
+{
+    return QStringLiteral("调拨单[") + billNo + QStringLiteral("]不是已完成调拨的单据（未调拨或已冲销），不能冲销，请重新查询后再操作!");
+}
+
+QString ReversalShortageText(const QString& billNo)
+{
+    return QStringLiteral("调拨单[") + billNo
+        + QStringLiteral("]的商品在目标仓库的可用库存已不足，不能冲销，请重新查询后再操作!");
+}
+
+QString TransferReversalBlock(const TransferPosting& p)
+{
+    const QString id = QString::number(p.billId);
+    const QString stateGuard =
+        QStringLiteral(" declare nCompletedCount integer; begin"
+                       " select count(ID) into nCompletedCount from Sto_AdjustBillMain where ID = ")
+        + id + QStringLiteral(" and BillStatus = ") + QString::number(model::BillStatusCompleted)
+        + QStringLiteral("; if nCompletedCount = 0 then raise_application_error(")
+        + QString::number(kReversalStateError) + QStringLiteral(", ") + Q(ReversalStateText(p.billNo))
+        + QStringLiteral("); end if; end;");
+    // The goods go back out of the destination into the source, under the seed's two types.
+    const QString remark = model::ReversalRemark;
+    return QStringLiteral(" begin") + stateGuard
+        + ShortageGuard(p.billId, p.desStorageCode, ReversalShortageText(p.billNo), true)
+        + StockHeader(p, p.stockOutId, p.stockOutNo, model::BillTypeStockOut, p.desStorageCode, remark)
+        + StockLines(p, p.stockOutId, p.stockOutNo, model::BillTypeStockOut)
+        + StockHeader(p, p.stockInId, p.stockInNo, model::BillTypeStockIn, p.srcStorageCode, remark)
+        + StockLines(p, p.stockInId, p.stockInNo, model::BillTypeStockIn) + MovementBlock(p, kReversal)
+        + QStringLiteral(" end;");
 }
 
 } // namespace billlist

@@ -46,5 +46,18 @@ QString StockMovementBlock(const TransferPosting& p); // E
 
 // " begin" + the state guard + A + B + C + D + E + " end;".
 QString TransferPostingBlock(const TransferPosting& p);
+// The same with the promised stock of the source re-checked after the state guard: the posting
+// fails with ShortageChangedText when other audited bills now hold what this one needs.
+QString PromisedPostingBlock(const TransferPosting& p);
+
+// The reversal (冲销) of a completed bill as one block: the bill must still be completed and its
+// destination must still hold the goods a posting moved (less what other audited bills of that
+// storage hold), else the block fails with ReversalStateText or ReversalShortageText. Then a
+// stock-out bill for the destination and a stock-in bill for the source, both of the seed's
+// types and referring to the bill (remark "冲销"), the stock moved back and the bill marked
+// reversed (status 5). stockOut* and stockIn* name the new bills.
+QString TransferReversalBlock(const TransferPosting& p);
+QString ReversalStateText(const QString& billNo);
+QString ReversalShortageText(const QString& billNo);
 
 } // namespace billlist

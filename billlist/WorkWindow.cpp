@@ -47,6 +47,7 @@ constexpr int kDefaultPageLines = 13;
 // Completed bills bold on green, approved ones bold on light red (colour values as BGR).
 const QColor kCompletedColor(0, 166, 83);
 const QColor kApprovedColor(247, 204, 204);
+const QColor kReversedColor(200, 200, 200); // a reversed bill: grey, done with
 
 void CopyItems(platform::GridColumn* column, const QString& sql)
 {
@@ -89,6 +90,7 @@ TWorkWindowForm::TWorkWindowForm(QWidget* parent) : TDllWindowForm(parent)
 
     setTabOrder(btnQry, TableBillInfo->Table());
     ConnectCommands();
+    CreateStockCommands();
 }
 
 void TWorkWindowForm::ConnectCommands()
@@ -158,9 +160,8 @@ void TWorkWindowForm::CreateBillColumns()
     TableBillInfo->SetAllowInsert(false);
     TableBillInfo->SetAllowDelete(false);
     auto billColumn = [this](const char* name, const QString& caption, const char* field, bool focusing) {
-        platform::GridColumn* c = Own(TableBillInfo->CreateColumn(QLatin1String(name)));
-        c->SetCaption(caption);
-        c->SetFieldName(QLatin1String(field));
+        platform::GridColumn* c =
+            Own(TableBillInfo->CreateColumn(QLatin1String(name), caption, QLatin1String(field), 0));
         c->SetHeaderAlignment(Qt::AlignCenter);
         c->SetMinWidth(120);
         c->SetWidth(120);
@@ -221,11 +222,8 @@ void TWorkWindowForm::CreateLineColumns()
     TableGoodsList->SetCellAutoHeight(true);
     TableGoodsList->SetFooterVisible(true);
     auto lineColumn = [this](const char* name, const QString& caption, const char* field, int width) {
-        platform::GridColumn* c = Own(TableGoodsList->CreateColumn(QLatin1String(name)));
-        c->SetCaption(caption);
-        c->SetFieldName(QLatin1String(field));
-        if (width > 0)
-            c->SetWidth(width);
+        platform::GridColumn* c =
+            Own(TableGoodsList->CreateColumn(QLatin1String(name), caption, QLatin1String(field), width));
         c->SetFocusing(false);
         return c;
     };
@@ -416,6 +414,8 @@ void TWorkWindowForm::colBillNoStylesGetContentStyle(platform::TableView* view, 
         make(0, kCompletedColor);
     if (status == model::BillStatusApproved)
         make(1, kApprovedColor);
+    if (status == model::BillStatusReversed)
+        make(2, kReversedColor);
 }
 
 void TWorkWindowForm::edtGoodsCodeOrNamePropertiesButtonClick()

@@ -32,6 +32,7 @@ class TextEdit;
 } // namespace platform
 
 namespace Ui { class WorkWindowClient; }
+namespace billlist { struct TransferPosting; }
 
 class TWorkWindowForm : public TDllWindowForm {
     Q_OBJECT
@@ -47,6 +48,13 @@ public:
     QAction* dxBarButton5;       // 审核
     QAction* dxBarButton6;       // 反审核
     QAction* dxBarButton4;       // 调拨
+
+    // The stock commands: a second toolbar and the bill grid's context menu.
+    QToolBar* dxStockBar;          // "库存"
+    QAction* actReverse;           // 冲销
+    QAction* actCopyAsNew;         // 复制为新单
+    QAction* actStockLedger;       // 库存台账
+    QMenu* BillPopupMenu;
 
     // Search bar.
     QFrame* pnlSearch;
@@ -136,7 +144,7 @@ public:
     std::optional<QString> BillToChange(const QString& action);
     // Runs the bill editor modally for a new bill (addMode) or for the bill billId / billNo, with
     // the module-wide BillEditFrm set while it is open; true when the editor saved the bill.
-    bool EditBill(bool addMode, const QString& billId = {}, const QString& billNo = {});
+    bool EditBill(bool addMode, const QString& billId = {}, const QString& billNo = {}, const QString& copyOf = {});
     // Approval, posting and the printed bill (WorkWindowAudit.cpp).
     void dxBarButton5Click(); // 审核
     void dxBarButton6Click(); // 反审核
@@ -147,6 +155,23 @@ public:
     // that the source storage's stock does not cover.
     void StockShortageCheck(const QString& srcStorageCode);
 
+    // Stock (WorkWindowStock.cpp). True when the option Stock/CountPromised is on.
+    bool CountPromised() const;
+    // Ends the running command naming every goods of the bill that the storage's stock, less
+    // what other audited bills hold there, does not cover (movedOnly: the goods a posting moves).
+    void PromisedShortageCheck(qint64 billId, const QString& storageCode, bool movedOnly = false);
+    // Runs a block that re-checks promised stock; should the block find a shortage the window's
+    // check missed (another workstation was quicker), its refusal names it from a fresh read.
+    void ExecPromisedBlock(const QString& block, qint64 billId, const QString& storageCode);
+    void actReverseClick();     // 冲销
+    void actCopyAsNewClick();   // 复制为新单
+    void actStockLedgerClick(); // 库存台账
+    // Shows one bill alone in the list, as a ledger's link asks.
+    void ShowBill(const QString& billNo);
+    // The stock ledger window for a storage and goods (either may be empty), its links leading
+    // back to this list.
+    void OpenStockLedger(const QString& storageCode, const QString& goodsCode);
+
 private:
     // The steps of the constructor: the seven commands' toolbar, the two grids' columns, and the
     // commands, clicks and menus connected to their handlers.
@@ -154,6 +179,10 @@ private:
     void CreateBillColumns();
     void CreateLineColumns();
     void ConnectCommands();
+    void CreateStockCommands();
+    // The focused bill's posting (or reversal): its row's values and two stock bills' ids and
+    // numbers drawn now.
+    billlist::TransferPosting FocusedBillPosting();
     std::unique_ptr<Ui::WorkWindowClient> ui_; // the laid-out widgets (WorkWindow.ui)
     // Empties the lines grid and its level caption.
     void ClearLines();
@@ -172,6 +201,6 @@ private:
     // Changes the focused bill's row in memory; nothing is sent to the database.
     void SetFocusedBillValues(const QList<QPair<QString, QVariant>>& values);
 
-    // The highlight styles handed to the grid: by row parity, completed and approved.
-    platform::GridStyle highlight_[2][2];
+    // The highlight styles handed to the grid: by row parity, completed, approved and reversed.
+    platform::GridStyle highlight_[2][3];
 };

@@ -1,5 +1,6 @@
 // The list window's approval commands, audit (审核) and un-audit (反审核), and the checks of
 // the focused bill that the posting (WorkWindowPosting.cpp) shares with them.
+#include "billlist/PromisedStock.h"
 #include "billlist/TransferPosting.h"
 #include "billlist/WorkWindow.h"
 #include "billlist/WorkWindowTexts.h"
@@ -19,10 +20,7 @@
 
 #include <QDateTime>
 
-using billlist::Ask;
-using billlist::kNoticeCaption;
-using billlist::kOperationCaption;
-using billlist::kQuestionCaption;
+using namespace billlist; // the window's shared texts and question box
 
 namespace {
 
@@ -102,11 +100,19 @@ void TWorkWindowForm::dxBarButton5Click()
         Ask(QStringLiteral("请先选择需要审核的单据！"), kOperationCaption, platform::mbOK, platform::MessageIcon::None);
         return;
     }
-    StockShortageCheck(FocusedBillText(QStringLiteral("Src_StorageCode")));
+    const QString source = FocusedBillText(QStringLiteral("Src_StorageCode"));
+    StockShortageCheck(source);
+    const qint64 billId = model::StrToIntDef(FocusedBillText(QStringLiteral("ID")), 0);
+    const bool promised = CountPromised();
+    if (promised)
+        PromisedShortageCheck(billId, source);
 
     const QString auditor = plugin::HostOperator().OperatorCode;
     plugin::RunCommand({.failure = kSaveFailed, .notify = false}, [&] {
-        plugin::HostDb()->ExecSql(billlist::AuditSql(billNo, auditor));
+        if (promised)
+            ExecPromisedBlock(billlist::PromisedAuditBlock(billId, billNo, source, auditor), billId, source);
+        else
+            plugin::HostDb()->ExecSql(billlist::AuditSql(billNo, auditor));
         Ask(QStringLiteral("审核成功!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Information);
         // Today's date: the date itself in a date field, the short date text in a text field.
         const bool dateField =
@@ -127,8 +133,11 @@ void TWorkWindowForm::dxBarButton6Click()
     if (!bill)
         return;
     const QString& billNo = *bill;
-    if (StateNumber(plugin::HostDb()->QueryValue(billlist::BillStatusSql(billNo))) == model::BillStatusCompleted)
+    const int status = StateNumber(plugin::HostDb()->QueryValue(billlist::BillStatusSql(billNo)));
+    if (status == model::BillStatusCompleted)
         plugin::HostMessage()->ShowMessage(QStringLiteral("订单已完成调拨!"), 0);
+    if (status == model::BillStatusReversed)
+        plugin::HostMessage()->ShowMessage(kReversedNotice, 0);
     const QString auditor = FocusedBillText(QStringLiteral("Auditor"));
     if (auditor != plugin::HostOperator().OperatorCode)
         plugin::HostMessage()->ShowMessage(QStringLiteral("该订单只能由") + auditor + QStringLiteral("取消审核!"), 0);

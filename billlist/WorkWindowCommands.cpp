@@ -22,7 +22,6 @@ namespace {
 
 const QString kSaving = QStringLiteral("正在保存数据请稍等...");
 const QString kSaveFailed = QStringLiteral("保存数据失败\r\n");
-constexpr int kEditLevel = 2;
 
 // Keeps the module-wide editor reference for the life of one add or modify command.
 class EditorScope {
@@ -55,12 +54,13 @@ private:
 
 } // namespace
 
-bool TWorkWindowForm::EditBill(bool addMode, const QString& billId, const QString& billNo)
+bool TWorkWindowForm::EditBill(bool addMode, const QString& billId, const QString& billNo, const QString& copyOf)
 {
     // No owner: the editor is a dialog of its own, released when the command ends.
     auto editor = std::make_unique<TBillEditFrm>();
     EditorScope scope(editor.get());
     editor->AddMode = addMode;
+    editor->CopyOfBillNo = copyOf;
     if (!addMode) {
         editor->BillID = billId;
         editor->BillNo = billNo;
@@ -71,7 +71,7 @@ bool TWorkWindowForm::EditBill(bool addMode, const QString& billId, const QStrin
 
 void TWorkWindowForm::dxBarButton1Click()
 {
-    if (RightsLevel() < kEditLevel)
+    if (RightsLevel() < billlist::kEditLevel)
         plugin::Refuse(billlist::kNoRights);
     const QString reload = billlist::BillsFromDateSql(model::Today());
     if (EditBill(true))
@@ -82,7 +82,7 @@ void TWorkWindowForm::dxBarButton2Click() { (void)EditFocusedBill(); }
 
 std::optional<QString> TWorkWindowForm::BillToChange(const QString& action)
 {
-    if (RightsLevel() < kEditLevel)
+    if (RightsLevel() < billlist::kEditLevel)
         plugin::Refuse(billlist::kNoRights);
     const std::optional<QString> checked = CheckedFocusedBill();
     if (!checked)

@@ -1,11 +1,13 @@
 // The list window's transfer posting (调拨): a stock-out bill for the source storage, a stock-in
 // bill for the destination and the stock moved, in one block.
+#include "billlist/PromisedStock.h"
 #include "billlist/TransferPosting.h"
 #include "billlist/WorkWindow.h"
 #include "billlist/WorkWindowAuditSql.h"
 #include "billlist/WorkWindowTexts.h"
 #include "model/BillConst.h"
 #include "model/BillNo.h"
+#include "model/Convert.h"
 #include "model/DateUtil.h"
 #include "platform/Application.h"
 #include "platform/DataController.h"
@@ -14,9 +16,7 @@
 #include "plugin/Command.h"
 #include "plugin/Host.h"
 
-using billlist::Ask;
-using billlist::kNoticeCaption;
-using billlist::kOperationCaption;
+using namespace billlist; // the window's shared texts and question box
 
 namespace {
 
@@ -54,23 +54,43 @@ void TWorkWindowForm::dxBarButton4Click()
         Ask(QStringLiteral("订单已调拨出入库操作!"), kNoticeCaption, platform::mbOK, platform::MessageIcon::Warning);
         return;
     }
+    if (status == model::BillStatusReversed) {
+        Ask(kReversedNotice, kNoticeCaption, platform::mbOK, platform::MessageIcon::Warning);
+        return;
+    }
     if (!FocusedBillLinesShown()) {
         Ask(QStringLiteral("请先选择需要调拨的单据！"), kOperationCaption, platform::mbOK, platform::MessageIcon::None);
         return;
     }
-    StockShortageCheck(FocusedBillText(QStringLiteral("Src_StorageCode")));
+    const QString source = FocusedBillText(QStringLiteral("Src_StorageCode"));
+    StockShortageCheck(source);
+    const qint64 billId = model::StrToIntDef(FocusedBillText(QStringLiteral("ID")), 0);
+    if (CountPromised())
+        PromisedShortageCheck(billId, source);
     if (Ask(QStringLiteral("确定对该调拨单: ") + billNo + QStringLiteral("进行调拨出入库操作？") + QChar(u'\r')
                 + QStringLiteral("该操作将更改商品的库存数据,是否继续？"),
             kOperationCaption, platform::mbOKCancel, platform::MessageIcon::None)
         != platform::mbOK)
         return;
 
-    // The numbers are drawn only now that the user agreed; a failed block leaves them used.
+    const billlist::TransferPosting p = FocusedBillPosting();
+    plugin::RunCommand({.progress = kUpdating, .failure = kUpdateFailed}, [&] {
+        if (CountPromised())
+            ExecPromisedBlock(billlist::PromisedPostingBlock(p), billId, source);
+        else
+            plugin::HostDb()->ExecSql(billlist::TransferPostingBlock(p));
+        SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusCompleted)}});
+    });
+}
+
+billlist::TransferPosting TWorkWindowForm::FocusedBillPosting()
+{
+    // The numbers are drawn only once the user agreed; a failed block leaves them used.
     billlist::TransferPosting p;
     const int record = TableBillInfo->DataController()->FocusedRecordIndex();
     BillListData->SetRecNo(record);
     p.billId = BillListData->FieldByName(QStringLiteral("ID")).AsInteger();
-    p.billNo = billNo;
+    p.billNo = FocusedBillText(QStringLiteral("BillNo"));
     p.srcStorageCode = FocusedBillText(QStringLiteral("Src_StorageCode"));
     p.desStorageCode = FocusedBillText(QStringLiteral("Des_StorageCode"));
     p.goodsCount = BillListData->FieldByName(QStringLiteral("GoodsCount")).AsFloat();
@@ -87,10 +107,5 @@ void TWorkWindowForm::dxBarButton4Click()
         p.stockOutId = db->NextSequence(model::SEQ_JXCID).toLongLong();
         p.stockOutNo = model::NewBillNo(*db, model::PrefixStockOut, model::JXC_BILLNO_CK);
     }
-    const QString block = billlist::TransferPostingBlock(p);
-
-    plugin::RunCommand({.progress = kUpdating, .failure = kUpdateFailed}, [&] {
-        plugin::HostDb()->ExecSql(block);
-        SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusCompleted)}});
-    });
+    return p;
 }

@@ -22,6 +22,8 @@ void TWorkWindowForm::dxBarButton7Click()
     std::unique_ptr<platform::Dataset> rows = plugin::OpenQuery(billlist::PrintBillSql(billNo));
     TQuickReport1 report(PageLineCount);
     report.Prepare(std::move(rows), billNo, QDateTime::currentDateTime());
+    if (FocusedBillNumber(QStringLiteral("BillStatus")) == model::BillStatusReversed)
+        report.MarkReversed();
     report.Preview();
 }
 
@@ -30,7 +32,6 @@ void TWorkWindowForm::TableBillInfoCellDblClick(int, platform::GridColumn*)
     const std::optional<QString> checked = CheckedFocusedBill();
     if (!checked)
         return;
-    const QString& billNo = *checked;
     if (FocusedBillNumber(QStringLiteral("AuditFlag")) != model::AuditFlagNo)
         dxBarButton7Click();
     else

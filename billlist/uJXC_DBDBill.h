@@ -38,6 +38,9 @@ public:
     // the footer height, the blank rows, the page count and the labels. billNo is the list's.
     void Prepare(std::unique_ptr<platform::Dataset> rows, const QString& billNo, const QDateTime& printTime);
 
+    // A reversed bill's title says so on every page.
+    void MarkReversed() { SetCaption(QStringLiteral("QRLabel1"), QStringLiteral("物资调拨单（已冲销）")); }
+
     // Before each detail row: a new page after every PageLines() rows.
     void QRBand3BeforePrint();
 

@@ -10,6 +10,7 @@ QString BillStatusLabel(int status)
     case BillStatusApproved: return QStringLiteral("审批通过");
     case BillStatusRejected: return QStringLiteral("审批未通过");
     case BillStatusCompleted: return QStringLiteral("订单完成");
+    case BillStatusReversed: return QStringLiteral("已冲销");
     }
     return QString();
 }

@@ -42,9 +42,10 @@ enum BillStatus : int {
     BillStatusApproved = 2,  // audited
     BillStatusRejected = 3,  // never written by the module
     BillStatusCompleted = 4, // posted to stock
+    BillStatusReversed = 5,  // posted, then its movement reversed (冲销); final
 };
 constexpr int BillStatusFirst = BillStatusEditing;
-constexpr int BillStatusLast = BillStatusCompleted;
+constexpr int BillStatusLast = BillStatusReversed;
 
 // AuditFlag.
 enum AuditFlag : int {
@@ -60,6 +61,14 @@ constexpr int DeletedYes = 1;
 inline const QString BillTypeStockIn = QStringLiteral("02");  // stock-in by transfer
 inline const QString BillTypeStockOut = QStringLiteral("12"); // stock-out by transfer
 constexpr int SrcBillTypeTransfer = 4;
+// Opening stock, brought in by a stock-in bill of its own so that every stock count is explained
+// by stock bills.
+inline const QString BillTypeOpening = QStringLiteral("00");
+// A stock bill's direction: types beginning with 0 bring goods into their storage, the others
+// (1x) take them out. A reversal writes the seed's two types with the storages exchanged.
+inline bool StockBillTypeIsIn(const QString& type) { return type.startsWith(u'0'); }
+// The remark of a reversal's stock bills.
+inline const QString ReversalRemark = QStringLiteral("冲销");
 
 // Labels shown for the codes; an unknown code gets an empty label.
 QString BillStatusLabel(int status);

@@ -25,6 +25,27 @@ namespace host::admin {
 
 namespace {
 
+// check-ledger: every stock count against the stock bills of its storage and goods (not deleted;
+// a type beginning with 0 brings goods in, any other takes them out, as model::StockBillTypeIsIn
+// has it), in two set-based statements.
+const QString kLedgerMovements = QStringLiteral(
+    "select m.StorageCode, d.GoodsCode,"
+    " sum(case when substr(m.BillType, 1, 1) = '0' then d.GoodsCount else 0 - d.GoodsCount end) as Moved"
+    " from Sto_GdsBillMain m inner join Sto_GdsBillDetail d on d.BillID = m.ID"
+    " where nvl(m.deleted, 0) = 0 and nvl(d.deleted, 0) = 0 group by m.StorageCode, d.GoodsCode");
+// Counts kept to two decimals: a difference under half a hundredth is rounding, not a gap.
+const QString kUnexplainedCounts = QStringLiteral(
+    "select k.StorageCode, k.GoodsCode, k.LeftCount as StockCount, nvl(b.Moved, 0) as BillSum,"
+    " round(nvl(k.LeftCount, 0) - nvl(b.Moved, 0), 2) as Difference"
+    " from Gds_StockCount k left join (%1) b on b.StorageCode = k.StorageCode and b.GoodsCode = k.GoodsCode"
+    " where abs(nvl(k.LeftCount, 0) - nvl(b.Moved, 0)) >= 0.005 order by k.StorageCode, k.GoodsCode")
+    .arg(kLedgerMovements);
+const QString kMovementsWithoutCount = QStringLiteral(
+    "select b.StorageCode, b.GoodsCode, b.Moved as BillSum from (%1) b where not exists"
+    " (select 1 from Gds_StockCount k where k.StorageCode = b.StorageCode and k.GoodsCode = b.GoodsCode)"
+    " order by b.StorageCode, b.GoodsCode")
+    .arg(kLedgerMovements);
+
 struct Options {
     QString db;
     db::TransportPolicy transport;
@@ -253,7 +274,8 @@ int Seed(const Options& o, QTextStream& out)
         << "  operators       " << s.operators << " (001 all rights, 002 food and daily goods, 003 browse only)\n"
         << "  stock rows      " << s.stockRows << "\n"
         << "  transfer bills  " << s.bills << " with " << s.lines << " lines\n"
-        << "  stock bills     " << s.stockBills << " with " << s.stockBillLines << " lines\n";
+        << "  stock bills     " << s.stockBills << " with " << s.stockBillLines << " lines\n"
+        << "  opening bills   " << s.openingBills << " with " << s.openingBillLines << " lines\n";
     return ExitOk;
 }
 
@@ -345,6 +367,28 @@ int History(const Options& o, QTextStream& out)
     return ExitOk;
 }
 
+// check-ledger: the stock counts the stock bills do not explain, and the stock bills' storages
+// and goods that have no stock count; ExitUnexplained when there is any.
+int CheckLedger(const Options& o, QTextStream& out)
+{
+    if (!o.rest.isEmpty())
+        throw UsageError{QStringLiteral("check-ledger takes no argument \"%1\"").arg(o.rest.front())};
+    auto svc = OpenService(o);
+    std::unique_ptr<platform::Dataset> counts(svc->OpenQuery(kUnexplainedCounts, {}));
+    std::unique_ptr<platform::Dataset> orphans(svc->OpenQuery(kMovementsWithoutCount, {}));
+    if (counts->IsEmpty() && orphans->IsEmpty()) {
+        const QString rows = svc->QueryValue(QStringLiteral("select count(*) from Gds_StockCount"), {});
+        out << QStringLiteral("全部 %1 条库存数都与出入库单相符\n").arg(rows);
+        return ExitOk;
+    }
+    if (!counts->IsEmpty())
+        out << QStringLiteral("出入库单不能说明的库存数：\n") << FormatTable(*counts);
+    if (!orphans->IsEmpty())
+        out << (counts->IsEmpty() ? "" : "\n") << QStringLiteral("没有库存数的出入库单仓库和商品：\n")
+            << FormatTable(*orphans);
+    return ExitUnexplained;
+}
+
 int Unlock(const Options& o, QTextStream& out)
 {
     if (o.rest.size() != 1)
@@ -379,6 +423,9 @@ QString Usage()
         "                               line of standard input\n"
         "  history BILLNO               print the audit trail of a transfer bill, its lines and the\n"
         "                               stock bills posted from it\n"
+        "  check-ledger                 compare every stock count with the sum of its stock bills;\n"
+        "                               print the counts they do not explain and the stock bills'\n"
+        "                               storages and goods without a stock count (exit status 3)\n"
         "Text is UTF-8; other bytes are refused.\n"
         "TARGET: sqlite:PATH, a file path, postgresql://... or a libpq \"key=value\" string.\n"
         "A server on another host is reached only over TLS verified against --db-ca FILE (or the\n"
@@ -452,6 +499,8 @@ int RunAdmin(const QStringList& args, QIODevice* in, QTextStream& out, QTextStre
             return AddClerk(o, in, out);
         if (o.command == QLatin1String("history"))
             return History(o, out);
+        if (o.command == QLatin1String("check-ledger"))
+            return CheckLedger(o, out);
         throw UsageError{QStringLiteral("Unknown command \"%1\"").arg(o.command)};
     } catch (const UsageError& e) {
         err << "jxc-admin: " << e.message << "\n\n" << Usage();

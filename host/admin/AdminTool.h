@@ -7,6 +7,7 @@
 //   jxc-admin [--db TARGET] migrate-passwords
 //   jxc-admin [--db TARGET] unlock CODE
 //   jxc-admin [--db TARGET] history BILLNO
+//   jxc-admin [--db TARGET] check-ledger           (ExitUnexplained when a count is not explained)
 // TARGET is sqlite:PATH, a file path, postgresql://... or a libpq "key=value" string; the
 // default is the host's own SQLite file (host::db::DefaultDatabasePath).
 #include <QString>
@@ -17,7 +18,8 @@ class QTextStream;
 
 namespace host::admin {
 
-enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+// ExitUnexplained: check-ledger found stock counts their stock bills do not explain.
+enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2, ExitUnexplained = 3 };
 
 // args without the program name, as the program received them; text that is not UTF-8 is
 // refused. in is read for "sql -" and "passwd" and may be null (no input). Results go to out, errors and

@@ -6,6 +6,7 @@
 #include "host/db/dialect/Dialect.h"
 #include "host/db/engines/EngineRules.h"
 #include "host/db/Transaction.h"
+#include "model/BillConst.h"
 
 #include <QDir>
 #include <QHash>
@@ -15,6 +16,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <array>
 #include <numeric>
@@ -293,6 +295,19 @@ private:
 
 // ----- generation -----
 
+// Opening stock of one storage: a stock-in bill of its own, dated before the history, whose
+// lines make opening + the posted history = the stock the demo ends with.
+struct Opening {
+    qint64 id = 0;
+    int storage = 0;
+    struct Line {
+        qint64 id = 0;
+        int goods = 0;
+        double count = 0;
+    };
+    std::vector<Line> lines;
+};
+
 struct World {
     std::vector<Storage> storages;
     std::vector<Goods> goods;
@@ -300,6 +315,8 @@ struct World {
     std::vector<Stock> stock;
     std::vector<Bill> bills;
     std::vector<int> postingOrder; // bills in the order they were posted
+    std::vector<Opening> openings;  // by storage, only storages with opening stock
+    QDateTime opened;               // when the opening stock was brought in
 };
 
 bool TypeAllowed(const OperatorDef& op, const QString& type)
@@ -546,6 +563,73 @@ void NumberPostings(IdPool& ids, World& w)
     }
 }
 
+// What the posted history moved, per storage and goods, in hundredths (counts have two
+// decimals): the stock-out bill takes from the source, the stock-in bill brings to the
+// destination.
+std::vector<std::vector<qint64>> PostedMovements(const World& w)
+{
+    std::vector<std::vector<qint64>> moved(w.storages.size(), std::vector<qint64>(w.goods.size(), 0));
+    for (int i : w.postingOrder) {
+        const Bill& b = w.bills[size_t(i)];
+        for (const Line& l : b.lines) {
+            const qint64 n = std::llround(l.count * 100.0);
+            moved[size_t(b.src)][size_t(l.goods)] -= n;
+            moved[size_t(b.des)][size_t(l.goods)] += n;
+        }
+    }
+    return moved;
+}
+
+// Opening stock for every storage and goods, so that each stock count is explained by its stock
+// bills. A destination the history brought goods to without a stock row gets one, as posting
+// makes it, holding what the history left there (opening stock covers a shortfall).
+void AddOpenings(IdPool& ids, World& w)
+{
+    std::vector<std::vector<qint64>> rest = PostedMovements(w); // what opening stock must add
+    std::vector<std::vector<char>> counted(w.storages.size(), std::vector<char>(w.goods.size(), 0));
+    for (const Stock& st : w.stock) {
+        counted[size_t(st.storage)][size_t(st.goods)] = 1;
+        qint64& r = rest[size_t(st.storage)][size_t(st.goods)];
+        r = std::llround(st.left * 100.0) - r;
+    }
+    for (int s = 0; s < int(w.storages.size()); ++s) {
+        for (int g = 0; g < int(w.goods.size()); ++g) {
+            qint64& r = rest[size_t(s)][size_t(g)];
+            if (counted[size_t(s)][size_t(g)] || r == 0)
+                continue;
+            Stock st;
+            st.id = ids.Next();
+            st.storage = s;
+            st.goods = g;
+            st.left = double(std::max<qint64>(r, 0)) / 100.0;
+            w.stock.push_back(st);
+            r = std::max<qint64>(-r, 0);
+        }
+    }
+    for (int s = 0; s < int(w.storages.size()); ++s) {
+        Opening o;
+        o.storage = s;
+        for (int g = 0; g < int(w.goods.size()); ++g)
+            if (const qint64 r = rest[size_t(s)][size_t(g)]; r != 0)
+                o.lines.push_back({0, g, double(r) / 100.0});
+        if (o.lines.empty())
+            continue;
+        o.id = ids.Next();
+        for (Opening::Line& l : o.lines)
+            l.id = ids.Next();
+        w.openings.push_back(std::move(o));
+    }
+}
+
+// The opening stock comes in before the first bill, and no later than the day the stock rows
+// were made.
+QDateTime OpeningTime(const World& w, const QDate& today)
+{
+    const QDateTime rows(QDate(2023, 1, 1), QTime(9, 0));
+    const QDate first = w.bills.empty() ? today : w.bills.front().created.date();
+    return std::min(rows, QDateTime(first.addDays(-1), QTime(8, 0)));
+}
+
 void Generate(IdPool& ids, const DemoOptions& o, World& w)
 {
     Rng rng(o.seed);
@@ -556,6 +640,8 @@ void Generate(IdPool& ids, const DemoOptions& o, World& w)
     const Placement placed = AddStock(ids, rng, w);
     AddBills(ids, rng, o, today, placed, w);
     NumberPostings(ids, w);
+    AddOpenings(ids, w);
+    w.opened = OpeningTime(w, today);
 }
 
 // ----- writing -----
@@ -773,6 +859,40 @@ void WriteStockBills(Connection& c, const EngineRules& rules, const World& w)
     }
 }
 
+// The opening stock-in bills, one per storage, numbered apart from the posting's bills so that
+// the stock-in counter keeps counting those alone.
+void WriteOpeningBills(Connection& c, const EngineRules& rules, const World& w)
+{
+    const QVariant opened = rules.DateValue(w.opened);
+    const QString optor = S(kOperators[0].code);
+    Insert head(c, "Sto_GdsBillMain",
+                "ID,BillNo,BillDate,BillType,StorageCode,GoodsCount,BillSum,BillStatus,AuditFlag,Auditor,AuditDate,"
+                "Remark,OptorCode,Create_time,modified_time,deleted");
+    Insert line(c, "Sto_GdsBillDetail",
+                "ID,BillID,BillNo,BillType,GoodsCode,GoodsName,CalUnit,Model,Brand,GoodsPrice,GoodsCount,PaySum,"
+                "Remark,OptorCode,Create_time,modified_time,deleted");
+    const QString type = model::BillTypeOpening;
+    qint64 serial = 0;
+    for (const Opening& o : w.openings) {
+        const QString no = BillNo(QStringLiteral("QC-"), w.opened.date(), ++serial);
+        double count = 0;
+        Currency sum;
+        for (const Opening::Line& l : o.lines) {
+            const Goods& g = w.goods[size_t(l.goods)];
+            count += l.count;
+            sum += g.price * l.count;
+            (line << Id(l.id) << Id(o.id) << no << type << g.code << g.name << g.unit << g.model << QString()
+                  << Money(g.price) << l.count << Money(g.price * l.count) << QString() << optor << opened << opened
+                  << Int(0))
+                .Row();
+        }
+        (head << Id(o.id) << no << opened << type << S(kStorages[w.storages[size_t(o.storage)].def].code) << count
+              << Money(sum) << Int(4) << Int(1) << optor << opened << QStringLiteral("期初库存") << optor << opened
+              << opened << Int(0))
+            .Row();
+    }
+}
+
 // The counters stand at the last serial used, so the next number drawn is a new one.
 void SetCounters(Connection& c, const World& w)
 {
@@ -794,6 +914,7 @@ void Write(Connection& c, const World& w)
     WriteStock(c, rules, w);
     WriteTransferBills(c, rules, w);
     WriteStockBills(c, rules, w);
+    WriteOpeningBills(c, rules, w);
     SetCounters(c, w);
 }
 
@@ -848,6 +969,9 @@ DemoSummary SeedDemo(Connection& c, const DemoOptions& options)
     sum.stockBills = int(2 * w.postingOrder.size());
     for (int i : w.postingOrder)
         sum.stockBillLines += int(2 * w.bills[size_t(i)].lines.size());
+    sum.openingBills = int(w.openings.size());
+    for (const Opening& o : w.openings)
+        sum.openingBillLines += int(o.lines.size());
     sum.lastTransferSerial = qint64(w.bills.size());
     sum.lastStockInSerial = sum.lastStockOutSerial = qint64(w.postingOrder.size());
     return sum;

@@ -2,7 +2,8 @@
 // Demo data for a fresh database: Chinese master data (a storage tree, goods of several goods
 // types with units, bar codes and pinyin initials), operators with different rights for the
 // transfer module, stock in several storages, and transfer bills in every status with their
-// lines and, for posted bills, the stock-out and stock-in bills. Deterministic for given
+// lines and, for posted bills, the stock-out and stock-in bills; opening stock-in bills make
+// every stock count the sum of its storage's stock bills for the goods. Deterministic for given
 // options, so two databases seeded alike hold the same rows. No UI; throws
 // platform::EDatabaseError.
 #include "host/db/Connection.h"
@@ -36,8 +37,10 @@ struct DemoSummary {
     int stockRows = 0;
     int bills = 0;
     int lines = 0;
-    int stockBills = 0;     // stock-in plus stock-out headers
+    int stockBills = 0;     // stock-in plus stock-out headers of the postings
     int stockBillLines = 0;
+    int openingBills = 0;   // opening stock-in bills (type 00), one per storage with opening stock
+    int openingBillLines = 0;
     qint64 lastTransferSerial = 0; // highest serial used per counter; the counters stand there
     qint64 lastStockInSerial = 0;
     qint64 lastStockOutSerial = 0;

@@ -49,7 +49,7 @@
 namespace host::db {
 
 // The version of the tables this program makes; CreateSchema records it in sys_setting.
-constexpr int SchemaVersion = 4;
+constexpr int SchemaVersion = 5;
 
 void CreateSchema(Connection& c);
 // The version a database records; 0 when it records none.

@@ -253,6 +253,17 @@ QStringList BillGuard(const QString& schema)
                "    IF coalesce(NEW.AuditFlag, 0) <> 0 OR coalesce(NEW.BillStatus, 0) <> 0 THEN %5 END IF;\n"
                "    RETURN NEW;\n"
                "  END IF;\n"
+               "  IF OLD.BillStatus = 5 THEN %18 END IF;\n"
+               "  IF OLD.BillStatus = 4 AND NEW.BillStatus = 5 THEN\n"
+               "    IF OLD.OptorCode IS DISTINCT FROM s.code AND NOT EXISTS (SELECT 1 FROM sys_operatorright\n"
+               "       WHERE OperatorID = s.id AND PluginID = %10 AND OperateRight = 1) THEN %19 END IF;\n"
+               "    IF %15 THEN %8 END IF;\n"
+               "    IF NOT EXISTS (SELECT 1 FROM sys_posting WHERE TxID = pg_current_xact_id() AND BillNo = OLD.BillNo) THEN\n"
+               "      %20\n"
+               "    END IF;\n"
+               "    DELETE FROM sys_posting WHERE TxID = pg_current_xact_id() AND BillNo = OLD.BillNo;\n"
+               "    RETURN NEW;\n"
+               "  END IF;\n"
                "  IF OLD.BillStatus = 4 THEN %6 END IF;\n"
                "  IF coalesce(OLD.AuditFlag, 0) = 0 AND NEW.AuditFlag = 1 THEN\n"
                "    IF %7 OR NEW.BillStatus IS DISTINCT FROM 2 OR coalesce(OLD.DELETED, 0) <> 0 THEN %8 END IF;\n"
@@ -292,7 +303,10 @@ QStringList BillGuard(const QString& schema)
                     Refuse("调拨单[%]只能由审核人[%]取消审核", "OLD.BillNo, OLD.Auditor"),
                     Refuse("调拨单[%]只能由操作员[%]调拨", "OLD.BillNo, OLD.OptorCode"), OnlyChanged("billstatus,modified_time"),
                     Refuse("调拨单[%]须同时写出入库单才能完成调拨", "OLD.BillNo"),
-                    Refuse("调拨单[%]已审核，不能修改", "OLD.BillNo"));
+                    Refuse("调拨单[%]已审核，不能修改", "OLD.BillNo"))
+               .arg(Refuse("调拨单[%]已冲销，不能再修改", "OLD.BillNo"),
+                    Refuse("调拨单[%]只能由操作员[%]或有审核权限的操作员冲销", "OLD.BillNo, OLD.OptorCode"),
+                    Refuse("调拨单[%]须同时写出入库单才能冲销", "OLD.BillNo"));
 
     return out;
 }
@@ -325,14 +339,19 @@ QStringList OtherGuards(const QString& schema)
                "  IF TG_OP <> 'INSERT' THEN %3 END IF;\n"
                "  SELECT AuditFlag, BillStatus, OptorCode INTO b FROM Sto_AdjustBillMain\n"
                "   WHERE BillNo = NEW.SrcBillNo AND coalesce(DELETED, 0) = 0;\n"
-               "  IF NOT FOUND OR b.AuditFlag IS DISTINCT FROM 1 OR b.BillStatus IS DISTINCT FROM 2 THEN %4 END IF;\n"
-               "  IF b.OptorCode IS DISTINCT FROM s.code THEN %5 END IF;\n"
+               "  IF NOT FOUND OR b.AuditFlag IS DISTINCT FROM 1 OR b.BillStatus NOT IN (2, 4) THEN %4 END IF;\n"
+               "  IF b.BillStatus = 2 AND b.OptorCode IS DISTINCT FROM s.code THEN %5 END IF;\n"
+               "  -- A reversal: the creator, or an operator with the operate right.\n"
+               "  IF b.BillStatus = 4 AND b.OptorCode IS DISTINCT FROM s.code AND NOT EXISTS (SELECT 1 FROM sys_operatorright\n"
+               "     WHERE OperatorID = s.id AND PluginID = %6 AND OperateRight = 1) THEN %7 END IF;\n"
                "  INSERT INTO sys_posting (TxID, BillNo) VALUES (pg_current_xact_id(), NEW.SrcBillNo) ON CONFLICT DO NOTHING;\n"
                "  RETURN NEW;\n"
                "END $f$")
                .arg(definer, prologue, Refuse("出入库单不能修改或删除"),
                     Refuse("出入库单只能由已审核、未调拨的调拨单生成"),
-                    Refuse("调拨单[%]只能由操作员[%]调拨", "NEW.SrcBillNo, b.OptorCode"));
+                    Refuse("调拨单[%]只能由操作员[%]调拨", "NEW.SrcBillNo, b.OptorCode"))
+               .arg(ServerTransferPluginId)
+               .arg(Refuse("调拨单[%]只能由操作员[%]或有审核权限的操作员冲销", "NEW.SrcBillNo, b.OptorCode"));
 
     // Stock bill lines and stock counts: only inside a posting begun above. A posting meets these
     // on every row, so their names carry the schema in place of a pinned search path, which the
@@ -446,7 +465,10 @@ const std::vector<ClerkGrant>& ClerkGrants()
         {"Sto_AdjustBillDetail", "INSERT", BillLineInsert},
         {"Sto_AdjustBillDetail", "UPDATE", "DELETED"},
         {"Sto_AdjustBillDetail", "DELETE", nullptr},
+        // Read by the stock ledger.
+        {"Sto_GdsBillMain", "SELECT", nullptr},
         {"Sto_GdsBillMain", "INSERT", StockHeadInsert},
+        {"Sto_GdsBillDetail", "SELECT", nullptr},
         {"Sto_GdsBillDetail", "INSERT", StockLineInsert},
         {"Gds_StockCount", "SELECT", nullptr},
         {"Gds_StockCount", "INSERT", StockInsert},

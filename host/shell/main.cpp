@@ -1,4 +1,5 @@
 // jxc-host: the desktop shell that runs the transfer-bill module.
+#include "host/admin/Passwords.h"
 #include "host/services/HostLook.h"
 #include "host/services/IniService.h"
 #include "host/shell/DesktopApplication.h"
@@ -118,6 +119,21 @@ void PrepareWindow(host::HostWindow& window, const host::HostSession& session, c
     }
 }
 
+// The demo database counts promised stock (Stock/CountPromised) unless the ini already says.
+void ApplyDemoDefaults(const host::HostSession& session)
+{
+    if (!session.Db() || !host::admin::IsDemoDatabase(*session.Db()))
+        return;
+    const QString unset = QStringLiteral("?");
+    const QString section = QStringLiteral("Stock"), key = QStringLiteral("CountPromised");
+    try {
+        if (session.Ini()->ReadString(section, key, HostIni(), unset) == unset)
+            session.Ini()->WriteString(section, key, QStringLiteral("1"), HostIni());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "jxc-host: %s\n", e.what());
+    }
+}
+
 void SaveGeometry(const host::HostWindow& window, const host::HostSession& session)
 {
     try {
@@ -195,6 +211,7 @@ int main(int argc, char** argv)
     {
         host::HostWindow window(&appObject, &screenObject);
         session.Start(op, options->configDir, &window);
+        ApplyDemoDefaults(session);
         PrepareWindow(window, session, op, screenshot);
         window.show();
 

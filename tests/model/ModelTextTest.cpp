@@ -19,11 +19,12 @@ TEST(BillConstTest, StatusLabelsAreTheListsTexts)
     EXPECT_EQ(model::BillStatusLabel(2), QStringLiteral("审批通过"));
     EXPECT_EQ(model::BillStatusLabel(3), QStringLiteral("审批未通过"));
     EXPECT_EQ(model::BillStatusLabel(4), QStringLiteral("订单完成"));
-    EXPECT_TRUE(model::BillStatusLabel(5).isEmpty());
+    EXPECT_EQ(model::BillStatusLabel(5), QStringLiteral("已冲销"));
+    EXPECT_TRUE(model::BillStatusLabel(6).isEmpty());
     EXPECT_TRUE(model::BillStatusLabel(-1).isEmpty());
 
     const auto items = model::BillStatusItems();
-    ASSERT_EQ(items.size(), 5);
+    ASSERT_EQ(items.size(), 6); // the five statuses of the seed and 已冲销
     for (int i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i].first, i);
         EXPECT_EQ(items[i].second, model::BillStatusLabel(i));

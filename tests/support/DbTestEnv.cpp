@@ -106,6 +106,13 @@ plugin::IntfPtr<host::db::DbService> DbTest::OpenClerkService() const
     return plugin::IntfPtr<host::db::DbService>(new host::db::DbService(std::move(c)));
 }
 
+QString DbTest::AdminTarget() const
+{
+    if (GetParam() == Engine::SQLite)
+        return QStringLiteral("sqlite:") + sqlitePath_;
+    return pgTarget_ + QStringLiteral(" options='-csearch_path=") + pgSchema_ + QStringLiteral("'");
+}
+
 TempSqliteDb::TempSqliteDb()
 {
     if (!dir_.isValid())

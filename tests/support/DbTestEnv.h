@@ -41,6 +41,8 @@ protected:
     // names (a member of the clerk group), in this test's schema; not yet bound to an operator.
     // Skips the test (fails it under CI) when no such role is configured.
     plugin::IntfPtr<host::db::DbService> OpenClerkService() const;
+    // The database as jxc-admin's --db names it (PostgreSQL: this test's schema on the path).
+    QString AdminTarget() const;
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;

@@ -189,8 +189,17 @@ TEST_P(ServerRights, TheBillRulesHoldAgainstATamperedClient)
     for (const char* sql : {"update Sto_AdjustBillMain set Remark = 'x' where ID = 1000",
                             "update Sto_AdjustBillMain set AuditFlag = 0, BillStatus = 0, Auditor = '' where ID = 1000"})
         EXPECT_TRUE(Failure(*clerk, QLatin1String(sql)).contains(QStringLiteral("已完成调拨"))) << sql;
-    EXPECT_TRUE(Failure(*clerk, PostAs("op1")).contains(QStringLiteral("只能由已审核、未调拨的调拨单生成")));
+    // Posted again: the stock bills a reversal would write pass, the completion does not.
+    blocktest::Posting twice = posting;
+    twice.inId = 2003;
+    twice.outId = 2004;
+    const QString again = Failure(*clerk, blocktest::TransferPostingBlock(twice));
+    EXPECT_TRUE(again.contains(QStringLiteral("已完成调拨"))) << again.toStdString();
     EXPECT_EQ(Owner("select LeftCount from Gds_StockCount where StorageCode = 'S02' and GoodsCode = 'G01'"), QStringLiteral("5"));
+    // Marked reversed without moving the stock back: refused.
+    EXPECT_TRUE(Failure(*clerk, QStringLiteral("update Sto_AdjustBillMain set BillStatus = 5 where ID = 1000"))
+                    .contains(QStringLiteral("须同时写出入库单才能冲销")));
+    EXPECT_EQ(Owner("select count(*) from Sto_GdsBillMain"), QStringLiteral("2"));
 }
 
 TEST_P(ServerRights, AddClerkMakesALoginRoleWithItsTimeoutsAndAPasswordTheServerNeverSawInPlain)
