@@ -30,10 +30,26 @@ double NumberAt(const platform::Dataset& ds, int row, int field)
     return v.toDouble();
 }
 
-QString TextAt(const platform::Dataset& ds, int row, int field)
-{
-    return ds.IsNullAt(row, field) ? QString() : ds.At(row, field).toString();
-}
+// A text column whose rows mostly repeat the one before (types, remarks): one string for a run.
+class RepeatedText {
+public:
+    RepeatedText(const platform::Dataset& ds, int field) : ds_(ds), field_(field) {}
+    QString At(int row)
+    {
+        const QByteArrayView bytes = ds_.TextBytesAt(row, field_);
+        if (row == 0 || bytes != last_) {
+            last_ = bytes;
+            text_ = QString::fromUtf8(bytes);
+        }
+        return text_;
+    }
+
+private:
+    const platform::Dataset& ds_;
+    int field_;
+    QByteArrayView last_;
+    QString text_;
+};
 
 int Field(const platform::Dataset& ds, const char* name)
 {
@@ -50,15 +66,16 @@ std::vector<Movement> ReadMovements(const platform::Dataset& ds)
               count = Field(ds, "GoodsCount");
     std::vector<Movement> rows;
     rows.reserve(size_t(ds.RecordCount()));
+    RepeatedText types(ds, type), remarks(ds, remark);
     for (int r = 0; r < ds.RecordCount(); ++r) {
         Movement& m = rows.emplace_back();
         m.billId = ds.IsNullAt(r, id) ? 0 : ds.At(r, id).toLongLong();
-        if (!ds.IsNullAt(r, date))
-            m.billDate = ds.At(r, date).toDateTime();
-        m.billNo = TextAt(ds, r, no);
-        m.billType = TextAt(ds, r, type);
-        m.srcBillNo = TextAt(ds, r, src);
-        m.remark = TextAt(ds, r, remark);
+        m.billDay = ds.DateAt(r, date);
+        m.billTime = ds.TimeAt(r, date);
+        m.billNo = QString::fromUtf8(ds.TextBytesAt(r, no));
+        m.billType = types.At(r);
+        m.srcBillNo = QString::fromUtf8(ds.TextBytesAt(r, src));
+        m.remark = remarks.At(r);
         (model::StockBillTypeIsIn(m.billType) ? m.inCount : m.outCount) = NumberAt(ds, r, count);
     }
     return rows;
@@ -118,7 +135,7 @@ double StockLedger::StockAsOf(const QDate& day) const
     // Newest first: the movements after the day come first; the first one on or before it
     // holds the stock at the day's end.
     const auto first = std::partition_point(movements_.begin(), movements_.end(),
-                                            [&day](const Movement& m) { return m.billDate.date() > day; });
+                                            [&day](const Movement& m) { return m.billDay > day; });
     return first == movements_.end() ? OpeningCount() : first->balance;
 }
 

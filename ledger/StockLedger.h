@@ -14,7 +14,8 @@ namespace ledger {
 
 // One stock bill's movement of the goods: its lines of the goods summed.
 struct Movement {
-    QDateTime billDate;
+    QDate billDay; // the bill's date and time as stored (wall clock)
+    QTime billTime;
     qint64 billId = 0;
     QString billNo;
     QString billType;
@@ -23,6 +24,7 @@ struct Movement {
     double inCount = 0;  // goods brought in, 0 for a stock-out bill
     double outCount = 0; // goods taken out, 0 for a stock-in bill
     double balance = 0;  // the stock after this movement
+    QDateTime BillDate() const { return QDateTime(billDay, billTime); }
 };
 
 // What the type column shows: 调拨入库, 调拨出库, 冲销入库, 冲销出库, 期初入库, else the code.

@@ -241,8 +241,8 @@ void TStockLedgerForm::ShowRows()
     const std::vector<ledger::Movement>& movements = ledger_.Movements();
     rows->Reserve(int(movements.size()));
     for (const ledger::Movement& m : movements) {
-        if (m.billDate.isValid())
-            rows->LoadDateTime(fBillDate, m.billDate.date(), m.billDate.time().msecsSinceStartOfDay());
+        if (m.billDay.isValid())
+            rows->LoadDateTime(fBillDate, m.billDay, m.billTime.msecsSinceStartOfDay());
         else
             rows->LoadNull(fBillDate);
         LoadText(*rows, fBillNo, m.billNo);

@@ -223,6 +223,34 @@ QVariant Dataset::Column::Get(size_t row) const
     return {};
 }
 
+QByteArrayView Dataset::Column::TextBytes(size_t row) const
+{
+    if (type_ != FieldType::Text)
+        throw Exception(QStringLiteral("A %1 field read as text").arg(FieldTypeName(type_)));
+    if (nulls_[row])
+        return {};
+    const size_t start = TextStart(row);
+    return QByteArrayView(text_.data() + start, qsizetype(ends_[row] - start));
+}
+
+QDate Dataset::DateAt(int row, int field) const
+{
+    const Column& c = columns_[size_t(field)];
+    if (fields_[field].type != FieldType::DateTime || c.IsNull(size_t(row)))
+        return {};
+    const qint64 w = c.StoredWord(size_t(row));
+    return QDate::fromJulianDay((w >= 0 ? w / MsPerDay : -((-w + MsPerDay - 1) / MsPerDay)) + EpochJulianDay);
+}
+
+QTime Dataset::TimeAt(int row, int field) const
+{
+    const QDate day = DateAt(row, field);
+    if (!day.isValid())
+        return {};
+    const qint64 w = columns_[size_t(field)].StoredWord(size_t(row));
+    return QTime::fromMSecsSinceStartOfDay(int(w - (day.toJulianDay() - EpochJulianDay) * MsPerDay));
+}
+
 int Dataset::Column::Count() const
 {
     return int(std::count(nulls_.begin(), nulls_.end(), quint8(0)));

@@ -13,6 +13,7 @@
 #include "platform/core/Currency.h"
 #include "platform/core/Exception.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -126,6 +127,12 @@ public:
     // Direct access to stored rows (not the edit buffer); used by views and loaders.
     QVariant At(int row, int field) const { return columns_[size_t(field)].Get(size_t(row)); }
     bool IsNullAt(int row, int field) const { return columns_[size_t(field)].IsNull(size_t(row)); }
+    // Without a QVariant, for readers of many rows: a text field's UTF-8 bytes (valid until the
+    // dataset changes; empty for null), and a date field's wall-clock date and time (invalid for
+    // null).
+    QByteArrayView TextBytesAt(int row, int field) const { return columns_[size_t(field)].TextBytes(size_t(row)); }
+    QDate DateAt(int row, int field) const;
+    QTime TimeAt(int row, int field) const;
     // Over a field's stored rows, a column at a time (footers): how many are not null, and the
     // sum of a number field (qlonglong, double or Currency as the field; invalid for the others).
     int CountAt(int field) const { return columns_[size_t(field)].Count(); }
@@ -176,6 +183,8 @@ private:
         size_t Size() const { return nulls_.size(); }
         bool IsNull(size_t row) const { return nulls_[row] != 0; }
         QVariant Get(size_t row) const;
+        QByteArrayView TextBytes(size_t row) const;
+        qint64 StoredWord(size_t row) const { return words_[row]; }
         int Count() const;
         QVariant Sum() const;
         void Append(const QVariant& v); // v of the field's type, or null

@@ -35,7 +35,7 @@ TEST_P(StockLedgerTest, BalancesAreWorkedBackFromTheStockCountAndReadAtEachDaysE
     EXPECT_EQ(m[0].srcBillNo, "DB-1");
     EXPECT_EQ(m[1].srcBillNo, "DB-2");
     EXPECT_TRUE(m[3].srcBillNo.isEmpty());
-    EXPECT_EQ(m[1].billDate, Day(3));
+    EXPECT_EQ(m[1].BillDate(), Day(3));
     EXPECT_DOUBLE_EQ(m[0].inCount, 3);
     EXPECT_DOUBLE_EQ(m[0].outCount, 0);
     EXPECT_DOUBLE_EQ(m[1].inCount, 0);
@@ -98,9 +98,9 @@ TEST(StockLedgerModel, MovementsOfOneDayCountTogetherAndHundredthsAddUpExactly)
 {
     // Same day, newest first: the day's end is after both.
     std::vector<Movement> rows(3);
-    rows[0] = {Day(9, 15), 3, "CK-b", "12", "DB-b", "", 0, 0.1, 0};
-    rows[1] = {Day(9, 9), 2, "RK-a", "02", "DB-a", "", 0.2, 0, 0};
-    rows[2] = {Day(8), 1, "QC-1", "00", "", "", 10.7, 0, 0};
+    rows[0] = {Day(9, 15).date(), Day(9, 15).time(), 3, "CK-b", "12", "DB-b", "", 0, 0.1, 0};
+    rows[1] = {Day(9, 9).date(), Day(9, 9).time(), 2, "RK-a", "02", "DB-a", "", 0.2, 0, 0};
+    rows[2] = {Day(8).date(), Day(8).time(), 1, "QC-1", "00", "", "", 10.7, 0, 0};
     const StockLedger l(rows, 10.8);
     EXPECT_DOUBLE_EQ(l.StockAsOf(Day(9).date()), 10.8);
     EXPECT_DOUBLE_EQ(l.StockAsOf(Day(8).date()), 10.7);

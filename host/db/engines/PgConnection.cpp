@@ -473,6 +473,45 @@ qint64 ChangedRows(PGresult* r)
     return -1;
 }
 
+// One value straight into a dataset of the result's types: texts and plain timestamps without a
+// QVariant, the rest as ReadValue reads them.
+void LoadValue(platform::Dataset& ds, PGresult* r, int i, int c, FieldType type, Oid oid, platform::DateTextCache& dates)
+{
+    if (PQgetisnull(r, i, c)) {
+        ds.LoadNull(c);
+        return;
+    }
+    const char* s = PQgetvalue(r, i, c);
+    const int n = PQgetlength(r, i, c);
+    if (type == FieldType::Text) {
+        ds.LoadText(c, s, n);
+        return;
+    }
+    QDate date;
+    int msecs = 0;
+    if (type == FieldType::DateTime && platform::ParseCanonicalWallClock(s, n, date, msecs)) {
+        ds.LoadDateTime(c, date, msecs);
+        return;
+    }
+    ds.LoadValue(c, ReadValue(s, n, type, oid, PQfname(r, c), dates));
+}
+
+void LoadRows(platform::Dataset& ds, PGresult* r, const std::vector<Oid>& oids, const QVector<ResultColumn>& columns)
+{
+    platform::DateTextCache dates;
+    const int rows = PQntuples(r), ncol = int(columns.size());
+    for (int i = 0; i < rows; ++i) {
+        try {
+            for (int c = 0; c < ncol; ++c)
+                LoadValue(ds, r, i, c, columns[c].type, oids[size_t(c)], dates);
+            ds.EndRow();
+        } catch (...) {
+            ds.DropRow();
+            throw;
+        }
+    }
+}
+
 // The columns and rows of a result, typed from the columns' type OIDs, until the sink wants no more.
 void DeliverRows(PGresult* r, RowSink& sink)
 {
@@ -487,6 +526,10 @@ void DeliverRows(PGresult* r, RowSink& sink)
     sink.Columns(columns);
     const int rows = PQntuples(r);
     sink.SizeHint(rows);
+    if (platform::Dataset* ds = sink.Target()) {
+        LoadRows(*ds, r, oids, columns);
+        return;
+    }
     platform::DateTextCache dates;
     std::vector<QVariant> row(static_cast<size_t>(ncol));
     for (int i = 0; i < rows; ++i) {
