@@ -86,6 +86,8 @@ void TWorkWindowForm::CreateStockCommands()
 {
     dxStockBar = dxBarToolBar->AddBar(QStringLiteral("dxStockBar"), QStringLiteral("库存"));
     dxStockBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // The host lays the window's bars on one row: a rule keeps these apart from the seven.
+    dxStockBar->addSeparator();
     BillPopupMenu = Own(new QMenu(this), QStringLiteral("BillPopupMenu"));
     auto command = [this](const char* name, const QString& caption, void (TWorkWindowForm::*handler)()) {
         auto* a = Own(new QAction(caption, this), QLatin1String(name));
