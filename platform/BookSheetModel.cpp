@@ -5,12 +5,21 @@
 
 #include <QSignalBlocker>
 #include <QTabBar>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace platform {
 
-QTabBar* AddSheetTabs(QWidget* owner, QVBoxLayout* layout, std::function<void(int index)> choose)
+SheetView AddSheetView(QWidget* owner, const QString& name, BookSheetModel* model, std::function<void(int index)> choose)
 {
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* view = new QTableView(owner);
+    view->setObjectName(name);
+    view->setModel(model);
+    view->setWordWrap(true);
+    layout->addWidget(view, 1);
     auto* tabs = new QTabBar(owner);
     tabs->setShape(QTabBar::RoundedSouth);
     tabs->setExpanding(false);
@@ -19,7 +28,7 @@ QTabBar* AddSheetTabs(QWidget* owner, QVBoxLayout* layout, std::function<void(in
         if (index >= 0)
             choose(index);
     });
-    return tabs;
+    return {view, tabs};
 }
 
 void ShowSheetTabs(QTabBar* tabs, const excel::BookData& book, int current)

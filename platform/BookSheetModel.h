@@ -8,12 +8,19 @@
 #include <functional>
 
 class QTabBar;
-class QVBoxLayout;
+class QTableView;
 
 namespace platform {
 
-// A book's sheet tabs at the foot of its layout; choosing another tab calls choose(index).
-QTabBar* AddSheetTabs(QWidget* owner, QVBoxLayout* layout, std::function<void(int index)> choose);
+class BookSheetModel;
+
+// A book's sheet view filling owner: a word-wrapping table view named name over model, and the
+// sheet tabs at its foot; choosing another tab calls choose(index).
+struct SheetView {
+    QTableView* view;
+    QTabBar* tabs;
+};
+SheetView AddSheetView(QWidget* owner, const QString& name, BookSheetModel* model, std::function<void(int index)> choose);
 // The tabs anew from the book's sheets with current chosen; hidden while there is one sheet.
 void ShowSheetTabs(QTabBar* tabs, const excel::BookData& book, int current);
 

@@ -33,19 +33,13 @@ ReportSheet::ReportSheet(QWidget* parent) : QWidget(parent)
 {
     data_.sheets.resize(1);
     data_.sheets[0].name = QStringLiteral("Sheet1");
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    view_ = new QTableView(this);
-    view_->setObjectName(QStringLiteral("ReportView"));
     model_ = new BookSheetModel([this] { return &data_.sheets[current_]; }, {}, this);
-    view_->setModel(model_);
-    view_->setWordWrap(true);
-    layout->addWidget(view_, 1);
-    tabs_ = AddSheetTabs(this, layout, [this](int index) {
+    const SheetView parts = AddSheetView(this, QStringLiteral("ReportView"), model_, [this](int index) {
         if (index != current_)
             SetCurSheet(index);
     });
+    view_ = parts.view;
+    tabs_ = parts.tabs;
     ShowTabs();
 }
 

@@ -113,24 +113,18 @@ SpreadsheetBook::SpreadsheetBook(QWidget* parent) : QWidget(parent)
 {
     data_.sheets.resize(1);
     data_.sheets[0].name = QStringLiteral("Sheet1");
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    view_ = new QTableView(this);
-    view_->setObjectName(QStringLiteral("SheetView"));
     model_ = new BookSheetModel([this] { return SheetOrNull(active_); },
                                 [this](int column, int row, const QString& text) {
                                     Pages(active_).SetCellText(column, row, text);
                                 },
                                 this);
-    view_->setModel(model_);
-    view_->setWordWrap(true);
-    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    layout->addWidget(view_, 1);
-    tabs_ = AddSheetTabs(this, layout, [this](int index) {
+    const SheetView parts = AddSheetView(this, QStringLiteral("SheetView"), model_, [this](int index) {
         if (index != active_)
             SetActivePage(index);
     });
+    view_ = parts.view;
+    tabs_ = parts.tabs;
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     ShowTabs();
 }
 
