@@ -6,6 +6,7 @@
 #include "billedit/FrmBillEdit.h"
 #include "billlist/PromisedStock.h"
 #include "billlist/uJXC_DBDBill.h"
+#include "ledger/StockLedgerForm.h"
 #include "model/SqlText.h"
 #include "platform/Component.h"
 #include "platform/DataController.h"
@@ -166,6 +167,34 @@ TEST_F(StockCommandsTest, AReversalMovesTheStockBackAndTheListShowsIt)
     EXPECT_EQ(LastMessage(), QStringLiteral("订单已冲销!"));
     EXPECT_EQ(Value("select count(*) from Sto_GdsBillMain"), "4");
     EXPECT_EQ(Value("select BillStatus from Sto_AdjustBillMain where ID = 1"), "5");
+}
+
+TEST_F(StockCommandsTest, TheLedgerOpensOnTheFocusedLineAndItsLinksLeadBackToTheList)
+{
+    Bill bill{1, "DB-0001", QDateTime(kToday, QTime(8, 0)), 2, 1};
+    Bill other{2, "DB-0002", QDateTime(kToday, QTime(9, 0))};
+    AddBill(bill);
+    AddBill(other);
+    Exec("update Sto_AdjustBillMain set Auditor = '001', AuditDate = sysdate where ID = 1");
+    AddLine(1, bill, "A100", "4", "2");
+    TWorkWindowForm& w = OpenWith(1, 1);
+    Focus("DB-0001");
+    app.QueueAnswer(platform::mbOK);
+    w.dxBarButton4->trigger();
+
+    w.actStockLedger->trigger();
+    TStockLedgerForm* ledger = w.findChild<TStockLedgerForm*>();
+    ASSERT_NE(ledger, nullptr);
+    EXPECT_EQ(ledger->StorageCode(), "S01");
+    EXPECT_EQ(ledger->GoodsCode(), "A100");
+    ASSERT_EQ(ledger->Ledger().Movements().size(), 1u);
+    EXPECT_EQ(ledger->Ledger().Movements().front().balance, 6);
+
+    Focus("DB-0002");
+    emit ledger->BillLinkActivated("DB-0001");
+    EXPECT_EQ(ListedBills(), QStringList{"DB-0001"});
+    EXPECT_EQ(w.edtBillNo->text(), "DB-0001");
+    delete ledger;
 }
 
 TEST_F(StockCommandsTest, OnlyTheCreatorOrAnOperatorWithTheOperateRightReverses)
