@@ -199,6 +199,7 @@ TBillEditFrm::TBillEditFrm(QWidget* parent) : platform::Form(parent)
         colCalUnit->Properties().AssignItemsFrom(units);
     dtpBillDate->SetDate(model::Today());
     TableGoodsListDataControllerDataChanged();
+    CreateScanBox();
 }
 
 void TBillEditFrm::CreateLineColumns()

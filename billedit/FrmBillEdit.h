@@ -87,6 +87,14 @@ public:
 
     TFrame3* Frame31;
 
+    // Scanning: a bar code typed into the scan box (F2) and Enter adds one of its goods; the
+    // status line says what a scan did, or why it did nothing, without a box.
+    QLabel* lblScan;
+    platform::TextEdit* edtScan;
+    QLabel* lblScanStatus;
+    // One scanned code, as Enter in the scan box takes it. True when a unit was added.
+    bool ScanCode(const QString& code);
+
     // The lines being edited (never null while the dialog exists).
     platform::Dataset* Lines() const { return LineData.get(); }
     // The storage codes the save would write.
@@ -157,6 +165,9 @@ private:
 
     // The steps of the constructor: the grid's view and columns, and the handlers connected.
     void CreateLineColumns();
+    void CreateScanBox(); // FrmBillEditScan.cpp
+    void edtScanReturnPressed();
+    void ShowScanStatus(const QString& text, bool refused);
     void ConnectHandlers();
     std::unique_ptr<Ui::BillEditClient> ui_; // the laid-out widgets (FrmBillEdit.ui)
     std::unique_ptr<TBas_GoodsInfo> GoodsInfo;

@@ -62,6 +62,13 @@ std::optional<QString> TransferBill::AddGoods(const LineGoods& goods, double qua
     return std::nullopt;
 }
 
+std::optional<QString> TransferBill::ScanGoods(const LineGoods& goods, Currency price)
+{
+    if (lines_.Locate(fGoodsCode, goods.code, true))
+        return AddGoods(goods, 1, lines_.FieldByName(fGoodsPrice).AsCurrency());
+    return AddGoods(goods, 1, price);
+}
+
 bool TransferBill::PickGoods(const LineGoods& goods, Currency price)
 {
     // Goods already on the bill: that line becomes the current one.
@@ -96,6 +103,13 @@ void TransferBill::SetLine(const TransferLine& line)
     lines_.FieldByName(fGoodsCount).SetValue(line.goodsCount);
     lines_.FieldByName(fPaySum).SetValue(QVariant::fromValue(line.paySum));
     lines_.Post();
+}
+
+double TransferBill::CurrentQuantity() const
+{
+    if (lines_.GetState() == platform::Dataset::State::Browse && lines_.RecNo() < 0)
+        return 0;
+    return lines_.FieldByName(fGoodsCount).AsFloat();
 }
 
 bool TransferBill::CurrentHasGoods() const

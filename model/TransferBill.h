@@ -71,6 +71,9 @@ public:
     // QuantityRangeText when the quantity, or the line's new total, leaves the range. The line
     // becomes the current one.
     std::optional<QString> AddGoods(const LineGoods& goods, double quantity, platform::Currency price);
+    // One scanned unit of the goods: one more on its line, at the line's own price, or a new
+    // line of one at price. QuantityRangeText when the line is full. The line becomes current.
+    std::optional<QString> ScanGoods(const LineGoods& goods, platform::Currency price);
     // The goods picked for the current empty line: the line of those goods becomes the current
     // one when the bill has it; else a new line of one at price. True when a line was added.
     bool PickGoods(const LineGoods& goods, platform::Currency price);
@@ -85,6 +88,8 @@ public:
     // The lines with goods, in order; a line that never got goods is no line of the bill.
     QVector<TransferLine> Lines() const;
     double TotalQuantity() const;
+    // The current line's quantity (0 without a current line).
+    double CurrentQuantity() const;
     platform::Currency TotalAmount() const;
 
 private:
