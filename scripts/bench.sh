@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 # The PostgreSQL ones run against the server JXC_TEST_PG names (scripts/pg-test-server.sh starts
 # one) and print "skipped" without it.
 ALL=(BillListBench BillListQueryBench BillSaveBench PostingBench BlockRunnerBench PrintedBillBench WorkbookBench
-     grid_scroll_bench LoginBench LedgerBench PgBlockBench PgWorkstationsBench)
+     grid_scroll_bench LoginBench LedgerBench ScanBench PgBlockBench PgWorkstationsBench)
 if [ $# -gt 0 ]; then benches=("$@"); else benches=("${ALL[@]}"); fi
 BUILD_DIR="${JXC_BUILD_DIR:-build}"
 scripts/setup.sh "${benches[@]}"
