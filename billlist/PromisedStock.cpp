@@ -11,7 +11,8 @@ namespace {
 
 QString Q(const QString& text) { return model::QuotedStr(text); }
 
-// What the other audited, unposted bills of the storage need of the goods `goods` names.
+} // namespace
+
 QString PromisedOf(qint64 billId, const QString& storageCode, const QString& goods)
 {
     return QStringLiteral("(select nvl(sum(d.GoodsCount),0) from Sto_AdjustBillDetail d, Sto_AdjustBillMain m"
@@ -20,8 +21,6 @@ QString PromisedOf(qint64 billId, const QString& storageCode, const QString& goo
         + QStringLiteral(" and nvl(m.DELETED,0) = 0 and m.ID <> ") + QString::number(billId)
         + QStringLiteral(" and d.GoodsCode = ") + goods + QStringLiteral(")");
 }
-
-} // namespace
 
 QString ShortageSql(qint64 billId, const QString& storageCode, bool movedOnly)
 {

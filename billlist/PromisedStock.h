@@ -19,6 +19,10 @@ inline const QString kCountPromisedKey = QStringLiteral("CountPromised");
 constexpr int kShortageError = -20002;
 constexpr int kReversalStateError = -20003;
 
+// A parenthesised select of what the other audited, unposted, not deleted bills with the storage
+// as their source need of the goods the expression `goods` names (a column of the outer select).
+QString PromisedOf(qint64 billId, const QString& storageCode, const QString& goods);
+
 // The goods of a bill that the storage cannot give, one row each: GoodsCode, GoodsName, Need (the
 // bill's lines of the goods summed), Stock (the storage's stock rows summed) and Promised (what
 // other audited, unposted, not deleted bills with this storage as their source need of it).

@@ -33,6 +33,7 @@ class TextEdit;
 
 namespace Ui { class WorkWindowClient; }
 namespace billlist { struct TransferPosting; }
+class TPostingPreviewForm;
 
 class TWorkWindowForm : public TDllWindowForm {
     Q_OBJECT
@@ -183,6 +184,8 @@ private:
     // The focused bill's posting (or reversal): its row's values and two stock bills' ids and
     // numbers drawn now.
     billlist::TransferPosting FocusedBillPosting();
+    // The posting preview of the focused bill, shown beside the posting's question.
+    std::unique_ptr<TPostingPreviewForm> OpenPostingPreview(qint64 billId);
     std::unique_ptr<Ui::WorkWindowClient> ui_; // the laid-out widgets (WorkWindow.ui)
     // Empties the lines grid and its level caption.
     void ClearLines();

@@ -1,5 +1,7 @@
 // The list window's transfer posting (调拨): a stock-out bill for the source storage, a stock-in
 // bill for the destination and the stock moved, in one block.
+#include "billlist/PostingPreview.h"
+#include "billlist/PostingPreviewForm.h"
 #include "billlist/PromisedStock.h"
 #include "billlist/TransferPosting.h"
 #include "billlist/WorkWindow.h"
@@ -67,12 +69,15 @@ void TWorkWindowForm::dxBarButton4Click()
     const qint64 billId = model::StrToIntDef(FocusedBillText(QStringLiteral("ID")), 0);
     if (CountPromised())
         PromisedShortageCheck(billId, source);
+    // What the posting would do stays in view while the question is asked.
+    std::unique_ptr<TPostingPreviewForm> preview = OpenPostingPreview(billId);
     if (Ask(QStringLiteral("确定对该调拨单: ") + billNo + QStringLiteral("进行调拨出入库操作？") + QChar(u'\r')
                 + QStringLiteral("该操作将更改商品的库存数据,是否继续？"),
             kOperationCaption, platform::mbOKCancel, platform::MessageIcon::None)
         != platform::mbOK)
         return;
 
+    preview.reset();
     const billlist::TransferPosting p = FocusedBillPosting();
     plugin::RunCommand({.progress = kUpdating, .failure = kUpdateFailed}, [&] {
         if (CountPromised())
@@ -81,6 +86,23 @@ void TWorkWindowForm::dxBarButton4Click()
             plugin::HostDb()->ExecSql(billlist::TransferPostingBlock(p));
         SetFocusedBillValues({{QStringLiteral("BillStatus"), int(model::BillStatusCompleted)}});
     });
+}
+
+std::unique_ptr<TPostingPreviewForm> TWorkWindowForm::OpenPostingPreview(qint64 billId)
+{
+    const QString source = FocusedBillText(QStringLiteral("Src_StorageCode"));
+    const QString dest = FocusedBillText(QStringLiteral("Des_StorageCode"));
+    std::unique_ptr<platform::Dataset> rows =
+        plugin::OpenQuery(billlist::PostingPreviewSql(billId, source, dest));
+    const int record = TableBillInfo->DataController()->FocusedRecordIndex();
+    platform::DataController* bills = TableBillInfo->DataController();
+    auto preview = std::make_unique<TPostingPreviewForm>(
+        FocusedBillText(QStringLiteral("BillNo")), bills->DisplayText(record, colSrc_StorageCode->Index()),
+        bills->DisplayText(record, colDes_StorageCode->Index()), billlist::ReadPostingPreview(*rows), CountPromised(),
+        window());
+    preview->setWindowFlag(Qt::Window);
+    preview->show();
+    return preview;
 }
 
 billlist::TransferPosting TWorkWindowForm::FocusedBillPosting()

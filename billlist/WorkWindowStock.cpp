@@ -71,10 +71,8 @@ void TWorkWindowForm::ExecPromisedBlock(const QString& block, qint64 billId, con
 {
     try {
         plugin::HostDb()->ExecSql(block);
-    } catch (const platform::EAbort&) {
-        throw;
-    } catch (const std::exception& e) {
-        if (!plugin::MessageOf(e).contains(ShortageChangedText()))
+    } catch (const platform::EDatabaseError& e) {
+        if (!e.Message().contains(ShortageChangedText()))
             throw;
         // Read after the block's rollback: what holds the stock now.
         const QString message = ShortageMessage(billId, storageCode, false);

@@ -4,6 +4,7 @@
 #include "tests/billlist/WorkWindowFixture.h"
 
 #include "billedit/FrmBillEdit.h"
+#include "billlist/PostingPreviewForm.h"
 #include "billlist/PromisedStock.h"
 #include "billlist/uJXC_DBDBill.h"
 #include "ledger/StockLedgerForm.h"
@@ -17,6 +18,7 @@
 #include "plugin/Host.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
@@ -195,6 +197,37 @@ TEST_F(StockCommandsTest, TheLedgerOpensOnTheFocusedLineAndItsLinksLeadBackToThe
     EXPECT_EQ(ListedBills(), QStringList{"DB-0001"});
     EXPECT_EQ(w.edtBillNo->text(), "DB-0001");
     delete ledger;
+}
+
+TEST_F(StockCommandsTest, ThePostingsPreviewStandsBesideItsQuestionWithAShortageInRed)
+{
+    // Each line is covered on its own, the two together are not.
+    Bill bill{1, "DB-0001", QDateTime(kToday, QTime(8, 0)), 2, 1};
+    AddBill(bill);
+    Exec("update Sto_AdjustBillMain set Auditor = '001', AuditDate = sysdate where ID = 1");
+    AddLine(1, bill, "A100", "6", "2");
+    AddLine(2, bill, "A100", "6", "2");
+    TWorkWindowForm& w = OpenWith(1, 1);
+    Focus("DB-0001");
+    QStringList seen;
+    app.WhileAsking = [&](const QString&) {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<TPostingPreviewForm*>(top); p && p->isVisible()) {
+                platform::GridStyle* style = nullptr;
+                p->colSourceAfter->OnGetContentStyle(p->TablePreview, 0, style);
+                seen << p->CellText(0, p->colSourceAfter) + (style ? "/red" : "") << p->CellText(0, p->colDestAfter);
+                EXPECT_FALSE(p->colPromised->Visible());
+            }
+    };
+    app.QueueAnswer(platform::mbCancel);
+    w.dxBarButton4->trigger();
+    app.WhileAsking = nullptr;
+    EXPECT_EQ(seen, (QStringList{"-2/red", "12"}));
+    // Cancelled: the preview is gone, nothing was drawn or moved.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<TPostingPreviewForm*>(top) && top->isVisible());
+    EXPECT_EQ(Value("select count(*) from Sto_GdsBillMain"), "0");
+    EXPECT_EQ(Value("select sum(CounterValue) from sys_counter"), "0");
 }
 
 TEST_F(StockCommandsTest, OnlyTheCreatorOrAnOperatorWithTheOperateRightReverses)

@@ -2,6 +2,7 @@
 // that would rely on stock other audited bills hold is refused and writes nothing, two
 // workstations auditing against the same stock at once never both pass, and a reversal moves
 // the stock counts back exactly once.
+#include "billlist/PostingPreview.h"
 #include "billlist/PromisedStock.h"
 #include "billlist/TransferPosting.h"
 #include "billlist/WorkWindowAuditSql.h"
@@ -239,6 +240,62 @@ TEST_P(StockRulesTest, AReversalNeedsTheGoodsStillInTheDestinationLessWhatIsProm
     EXPECT_EQ(Error(Db(), billlist::TransferReversalBlock(Posting(1, 2))), QString());
     EXPECT_EQ(Left("S02"), "0");
     EXPECT_EQ(Left("S01"), "10");
+}
+
+TEST_P(StockRulesTest, ThePostingPreviewsAfterValuesAreWhatThePostingLeaves)
+{
+    // A100 on two lines; B200 short in the source and without a row in the destination; C300
+    // with two stock rows in the destination; Z999 not in the goods list.
+    Exec("insert into Bas_GoodsInfo (ID, GoodsCode, GoodsName, GoodsType, CalUnit, UseFlag, Deleted) values (12, 'B200',"
+         " '香蕉', '01', '52101', 1, 0)");
+    Exec("insert into Bas_GoodsInfo (ID, GoodsCode, GoodsName, GoodsType, CalUnit, UseFlag, Deleted) values (13, 'C300',"
+         " '橙子', '01', '52101', 1, 0)");
+    Exec("insert into Gds_StockCount (ID, StorageID, StorageCode, GoodsID, GoodsCode, LeftCount, Deleted) values (2, 1,"
+         " 'S01', 12, 'B200', 1, 0)");
+    Exec("insert into Gds_StockCount (ID, StorageID, StorageCode, GoodsID, GoodsCode, LeftCount, Deleted) values (3, 2,"
+         " 'S02', 13, 'C300', 4, 0)");
+    Exec("insert into Gds_StockCount (ID, StorageID, StorageCode, GoodsID, GoodsCode, LeftCount, Deleted) values (4, 2,"
+         " 'S02', 13, 'C300', 6, 0)");
+    Bill(1, {"2.5", "3"});
+    auto line = [&](int id, const char* goods, const char* count) {
+        Exec(QStringLiteral("insert into Sto_AdjustBillDetail (ID, BillID, BillNo, GoodsCode, GoodsName, CalUnit,"
+                            " GoodsPrice, GoodsCount, PaySum, DELETED) values (%1, 1, 'DB-1', '%2', 'n', '52101', 1,"
+                            " %3, %3, 0)")
+                 .arg(id)
+                 .arg(QLatin1String(goods), QLatin1String(count)));
+    };
+    line(50, "B200", "4");
+    line(51, "C300", "1");
+    line(52, "Z999", "7");
+    Bill(2, {"1"}); // holds 1 of A100 in S01
+    Exec(billlist::AuditSql(No(2), "001"));
+    Exec(billlist::AuditSql(No(1), "001"));
+
+    const QString sql = billlist::PostingPreviewSql(1, "S01", "S02");
+    EXPECT_FALSE(sql.contains(QStringLiteral("nextval"), Qt::CaseInsensitive));
+    const QString counters = Value("select sum(CounterValue) from sys_counter");
+    std::unique_ptr<platform::Dataset> rows(Db().OpenQuery(sql));
+    const std::vector<billlist::PreviewRow> preview = billlist::ReadPostingPreview(*rows);
+    EXPECT_EQ(Value("select sum(CounterValue) from sys_counter"), counters);
+    ASSERT_EQ(preview.size(), 4u);
+    EXPECT_EQ(preview[0].goodsCode, "A100");
+    EXPECT_EQ(preview[0].quantity, 5.5);
+    EXPECT_EQ(preview[0].promised, 1);
+    EXPECT_LT(preview[1].sourceAfter, 0); // B200: the shortage
+    EXPECT_FALSE(preview[3].moved);       // Z999
+
+    Exec(billlist::TransferPostingBlock(Posting(1, 1)));
+    auto left = [&](const char* storage, const QString& goods) {
+        return Value(QStringLiteral("select nvl(sum(LeftCount),0) from Gds_StockCount where StorageCode = '%1' and"
+                                    " GoodsCode = %2")
+                         .arg(QLatin1String(storage), QuotedStr(goods)))
+            .toDouble();
+    };
+    for (const billlist::PreviewRow& r : preview) {
+        SCOPED_TRACE(r.goodsCode.toStdString());
+        EXPECT_DOUBLE_EQ(r.sourceAfter, left("S01", r.goodsCode));
+        EXPECT_DOUBLE_EQ(r.destAfter, left("S02", r.goodsCode));
+    }
 }
 
 TEST_P(StockRulesTest, TheLedgerExplainsPostingsAndAReversalDayByDay)

@@ -71,6 +71,8 @@ int ScriptedApplication::MessageBox(const QString& text, const QString& caption,
                                     platform::MessageIcon icon)
 {
     const int offered = buttons == platform::mbNone ? int(platform::mbOK) : buttons;
+    if (WhileAsking)
+        WhileAsking(text);
     int answer;
     if (!answers_.isEmpty()) {
         answer = answers_.takeFirst();

@@ -54,6 +54,8 @@ public:
     // a question is answered with cancel (or no) and counts as a failure.
     void QueueAnswer(int button);
     const QList<MessageBoxRecord>& Boxes() const { return boxes_; }
+    // Runs while a box is up, before it is answered: what a user sees beside it.
+    std::function<void(const QString& text)> WhileAsking;
     int PendingAnswers() const { return int(answers_.size()); }
 
     // Modal dialogs: the next queued action runs once the dialog is shown, inside its own modal
