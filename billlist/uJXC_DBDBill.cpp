@@ -33,6 +33,11 @@ const Column kColumns[] = {
 constexpr qreal kTableWidth = 608; // the sum of the column widths
 constexpr qreal kPageWidth = 666;  // the printable width
 constexpr qreal kCaptionTop = 56;  // the framed row of column captions in the head
+constexpr qreal kPairTop = 34;     // the row of the bill number, date and storages in the head
+// The bill number's bar code, top right beside the title: 8.2 mm of bars above the row of pairs,
+// wide enough for a number of 19 characters in code set B at 0.254 mm a module, and within the
+// printable width (665.2 pixels: 176 mm).
+const QRectF kBarcodeRect(408, 0, 256, 31);
 constexpr qreal kQuantityLeft = 412, kQuantityRight = 472;
 
 ReportText Text(const QString& name, const QString& text, QRectF rect, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter,
@@ -51,8 +56,15 @@ ReportText Text(const QString& name, const QString& text, QRectF rect, Qt::Align
 void BuildHeader(Band& band)
 {
     band.height = TQuickReport1::HeaderHeight;
-    band.texts.push_back(Text(QStringLiteral("QRLabel1"), QStringLiteral("物资调拨单"), QRectF(0, 0, kTableWidth, 28),
+    // The title stays centred over the table and ends where the bar code's room begins; the
+    // longest title, a reversed bill's, is 10 characters of 20 pixels.
+    band.texts.push_back(Text(QStringLiteral("QRLabel1"), QStringLiteral("物资调拨单"),
+                              QRectF(kTableWidth - kBarcodeRect.left(), 0, 2 * kBarcodeRect.left() - kTableWidth, 28),
                               Qt::AlignCenter, true, 20));
+    platform::report::ReportBarcode barcode;
+    barcode.name = QStringLiteral("barBillNo");
+    barcode.rect = kBarcodeRect;
+    band.barcodes.push_back(barcode);
     struct Pair {
         const char* caption;
         const char* label;
@@ -65,10 +77,10 @@ void BuildHeader(Band& band)
         {"调入仓库：", "labRK", 492, 62, 112},
     };
     for (const Pair& p : pairs) {
-        band.texts.push_back(Text(QString(), QString::fromUtf8(p.caption), QRectF(p.left, 32, p.captionWidth, 18),
+        band.texts.push_back(Text(QString(), QString::fromUtf8(p.caption), QRectF(p.left, kPairTop, p.captionWidth, 18),
                                   Qt::AlignLeft | Qt::AlignVCenter, true));
         band.texts.push_back(Text(QString::fromLatin1(p.label), QString(),
-                                  QRectF(p.left + p.captionWidth, 32, p.valueWidth, 18)));
+                                  QRectF(p.left + p.captionWidth, kPairTop, p.valueWidth, 18)));
     }
     const qreal height = band.height - kCaptionTop;
     band.frames.push_back(QRectF(0, kCaptionTop, kTableWidth, height));
@@ -198,6 +210,7 @@ void TQuickReport1::Prepare(std::unique_ptr<platform::Dataset> rows, const QStri
 
     data.First();
     SetCaption(QStringLiteral("labTZD"), billNo);
+    report_.Barcode(QStringLiteral("barBillNo")).text = billNo;
     if (count > 0) {
         const QVariant date = data.FieldIndex(QStringLiteral("BillDate")) < 0
             ? QVariant()

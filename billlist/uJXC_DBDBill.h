@@ -1,5 +1,6 @@
 #pragma once
-// The printed transfer bill: a page of 206 x 140 mm with the bill's head on every page, one row
+// The printed transfer bill: a page of 206 x 140 mm with the bill's head on every page (the bill
+// number also as a Code 128 bar code, "barBillNo", for the list's number search), one row
 // per bill line, and a footer with the total, the signatures, the print time, the page number
 // and the five-part footnote. Rows per page come from the list window's PageLineCount; the
 // last page is filled with blank rows so that every page looks the same.
@@ -47,6 +48,7 @@ public:
     // The labels by their names (labTZD, labDJRQ, labCK, labRK, labZDR, labZHS, labDYSJ, labZSL,
     // labYS, labRemark1, ...).
     QString Caption(const QString& label) { return report_.Label(label).text; }
+    QString BarcodeText(const QString& name) { return report_.Barcode(name).text; }
     qreal FooterHeight() const { return report_.pageFooter.height; }
     const platform::Dataset* Rows() const { return rows_.get(); }
     platform::report::BandReport& Report() { return report_; }

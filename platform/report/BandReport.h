@@ -40,9 +40,23 @@ struct ReportText {
     qreal fontPixels = 12;
 };
 
+// A Code 128 bar code of a text, printed in solid black bars of whole device dots. The bars
+// fill the rect's height and stand in its middle with a quiet zone of at least 10 modules on
+// either side. A module is moduleMm wide, rounded to whole dots, narrower only when the rect
+// is too short for it; a text that does not fit at one dot a module, or that Code 128 cannot
+// print (see Code128Symbols), prints nothing.
+struct ReportBarcode {
+    QString name; // so its user can set the text
+    QString text;
+    QRectF rect;  // within the band
+    // 1/100 inch: 3 dots at 300 dpi, 6 at 600, wide enough for any office scanner.
+    qreal moduleMm = 0.254;
+};
+
 struct Band {
     qreal height = 0;
     std::vector<ReportText> texts;
+    std::vector<ReportBarcode> barcodes;
     std::vector<QLineF> rules;  // thin lines within the band
     std::vector<QRectF> frames; // framed boxes within the band
 };
@@ -72,6 +86,8 @@ public:
 
     // The label of that name in any band; throws platform::Exception when there is none.
     ReportText& Label(const QString& name);
+    // The bar code of that name in any band; throws platform::Exception when there is none.
+    ReportBarcode& Barcode(const QString& name);
 
     // While rendering: the row about to print (1-based) and the page being printed.
     int RecordNumber() const { return recordNumber_; }

@@ -4,6 +4,7 @@
 
 #include "platform/core/Dataset.h"
 #include "tests/billlist/PdfText.h"
+#include "tests/support/BarcodeScan.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -52,11 +53,11 @@ std::unique_ptr<platform::Dataset> BillRows(const QList<double>& counts, const Q
 
 QList<double> Ones(int n) { return QList<double>(n, 1.0); }
 
-std::unique_ptr<TQuickReport1> Prepared(int pageLines, const QList<double>& counts, const QList<int>& noGoods = {})
+std::unique_ptr<TQuickReport1> Prepared(int pageLines, const QList<double>& counts, const QList<int>& noGoods = {},
+                                        const QString& billNo = QStringLiteral("DB-2024010500000042"))
 {
     auto report = std::make_unique<TQuickReport1>(pageLines);
-    report->Prepare(BillRows(counts, noGoods), QStringLiteral("DB-2024010500000042"),
-                    QDateTime(QDate(2024, 1, 6), QTime(14, 5, 9)));
+    report->Prepare(BillRows(counts, noGoods), billNo, QDateTime(QDate(2024, 1, 6), QTime(14, 5, 9)));
     return report;
 }
 
@@ -153,6 +154,57 @@ TEST(PrintedBill, ThePdfHasOnePagePerPageLineCountOfRowsWithHeadAndFooterOnEach)
     EXPECT_TRUE(first.contains(QStringLiteral("箱")));
     EXPECT_FALSE(second.contains("6900014"));
     EXPECT_FALSE(second.contains(QStringLiteral("箱")));
+}
+
+TEST(PrintedBill, TheHeadsBarCodeIsTheBillNumberClearOfEveryTextAndAtLeast8mmHigh)
+{
+    std::unique_ptr<TQuickReport1> r = Prepared(13, Ones(3), {}, QStringLiteral("DB-2026120900000001"));
+    EXPECT_EQ(r->BarcodeText("barBillNo"), "DB-2026120900000001");
+    EXPECT_EQ(r->Caption("labTZD"), "DB-2026120900000001"); // still readable by eye
+    platform::report::Band& head = r->Report().columnHeader;
+    ASSERT_EQ(head.barcodes.size(), 1u);
+    const QRectF bars = head.barcodes[0].rect;
+    EXPECT_GE(bars.height(), 8 * platform::report::PixelsPerMm);
+    EXPECT_GE(bars.top(), 0);
+    EXPECT_LE(bars.bottom(), head.height);
+    EXPECT_LE(bars.right(), r->Report().PrintableSize().width());
+    for (const platform::report::ReportText& t : head.texts)
+        EXPECT_FALSE(t.rect.intersects(bars)) << t.name.toStdString() << " " << t.text.toStdString();
+    for (const QRectF& frame : head.frames)
+        EXPECT_FALSE(frame.intersects(bars));
+    // Room for a number of 19 characters in code set B at 0.254 mm a module, with quiet zones.
+    EXPECT_GE(bars.width(), (11 * (19 + 3) + 2 + 2 * 10 + 1) * head.barcodes[0].moduleMm * platform::report::PixelsPerMm);
+}
+
+TEST(PrintedBill, AScannerReadsTheBillNumberFromTheHeadOfEveryPageAt300Dpi)
+{
+    JXC_REQUIRE_PROGRAMS("pdftoppm", "zbarimg");
+    QTemporaryDir dir;
+    const QString out = pdftest::OutputDir(dir);
+    struct Case {
+        const char* billNo;
+        int lines;
+        bool reversed; // the longest title beside the bars
+        int pages;
+    };
+    const Case cases[] = {
+        {"DB-2026120900000001", 5, false, 1},
+        {"DB-2026120900000001", 14, true, 2},
+        {"DB-20261209-A/7", 2, false, 1}, // no long digit run: all in code set B
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.billNo << " lines=" << c.lines);
+        std::unique_ptr<TQuickReport1> r = Prepared(13, Ones(c.lines), {}, QLatin1String(c.billNo));
+        if (c.reversed)
+            r->MarkReversed();
+        const QString file = out + QStringLiteral("/scanned-bill-%1.pdf").arg(++n);
+        ASSERT_EQ(r->WritePdf(file), c.pages);
+        for (int page = 1; page <= c.pages; ++page)
+            EXPECT_EQ(scantest::DecodePdfPage(file, page, file + QStringLiteral("-page%1").arg(page)),
+                      QStringList{QLatin1String(c.billNo)})
+                << "page " << page;
+    }
 }
 
 TEST(PrintedBill, AFileThatCannotBeWrittenIsAnError)
