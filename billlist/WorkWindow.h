@@ -181,6 +181,8 @@ private:
     void CreateLineColumns();
     void ConnectCommands();
     void CreateStockCommands();
+    void CreateBillMenuCommands();
+    void CreateSearchKeys();
     // The focused bill's posting (or reversal): its row's values and two stock bills' ids and
     // numbers drawn now.
     billlist::TransferPosting FocusedBillPosting();

@@ -12,7 +12,9 @@
 #include "model/Convert.h"
 #include "model/DateUtil.h"
 #include "platform/Application.h"
+#include "platform/ButtonEdit.h"
 #include "platform/DataController.h"
+#include "platform/DateEdit.h"
 #include "platform/SlotGuard.h"
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
@@ -22,8 +24,12 @@
 #include "plugin/Host.h"
 
 #include <QAction>
+#include <QLineEdit>
+#include <QShortcut>
 #include <QMenu>
 #include <QTableView>
+#include <functional>
+#include <vector>
 #include <QToolBar>
 
 using namespace billlist; // the window's shared texts and question box
@@ -87,6 +93,7 @@ void TWorkWindowForm::CreateStockCommands()
     // The host lays the window's bars on one row: a rule keeps these apart from the seven.
     dxStockBar->addSeparator();
     BillPopupMenu = Own(new QMenu(this), QStringLiteral("BillPopupMenu"));
+    CreateBillMenuCommands();
     auto command = [this](const char* name, const QString& caption, void (TWorkWindowForm::*handler)()) {
         auto* a = Own(new QAction(caption, this), QLatin1String(name));
         a->setToolTip(caption);
@@ -102,6 +109,57 @@ void TWorkWindowForm::CreateStockCommands()
     TableBillInfo->Table()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(TableBillInfo->Table(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         BillPopupMenu->popup(TableBillInfo->Table()->viewport()->mapToGlobal(at));
+    });
+    CreateSearchKeys();
+}
+
+void TWorkWindowForm::CreateSearchKeys()
+{
+    // Enter in any search edit searches; F5 reads the list again, as the host's 刷新 does.
+    for (QLineEdit* edit : {static_cast<QLineEdit*>(edtBillNo), static_cast<QLineEdit*>(edtGoodsCodeOrName),
+                            static_cast<QLineEdit*>(edtBarCode)})
+        connect(edit, &QLineEdit::returnPressed, this, platform::Guard(this, &TWorkWindowForm::btnQryClick));
+    for (platform::DateEdit* date : {dtBegindate, dtEndDate})
+        connect(date, &platform::DateEdit::KeyDown, this, [this](int& key, Qt::KeyboardModifiers) {
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                key = 0;
+                platform::Guarded([this] { btnQryClick(); });
+            }
+        });
+    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(f5, &QShortcut::activated, this, [this] { RefreshData(); });
+}
+
+void TWorkWindowForm::CreateBillMenuCommands()
+{
+    // The seven commands in the bill list's menu, each shown only when the operator may use it:
+    // the toolbar's own stay as they are, refusing with their messages.
+    struct Entry {
+        QAction* command;
+        std::function<bool()> allowed;
+    };
+    const auto editor = [this] { return RightsLevel() >= kEditLevel; };
+    const auto auditor = [this] { return OperateRight() != 0; };
+    const auto creator = [this] {
+        return !FocusedBillText(QStringLiteral("OptorCode")).isEmpty()
+            && FocusedBillText(QStringLiteral("OptorCode")) == plugin::HostOperator().OperatorCode;
+    };
+    const std::vector<Entry> entries = {
+        {dxBarButton1, editor}, {dxBarButton2, editor},  {dxBarButton3, editor},
+        {dxBarButton7, [] { return true; }}, {dxBarButton5, auditor}, {dxBarButton6, auditor},
+        {dxBarButton4, creator},
+    };
+    std::vector<std::pair<QAction*, std::function<bool()>>> shown;
+    for (const Entry& e : entries) {
+        auto* item = BillPopupMenu->addAction(e.command->text().trimmed());
+        item->setObjectName(e.command->objectName() + QStringLiteral("Menu"));
+        connect(item, &QAction::triggered, e.command, &QAction::trigger);
+        shown.emplace_back(item, e.allowed);
+    }
+    BillPopupMenu->addSeparator();
+    connect(BillPopupMenu, &QMenu::aboutToShow, this, [shown] {
+        for (const auto& [item, allowed] : shown)
+            item->setVisible(allowed());
     });
 }
 

@@ -11,6 +11,7 @@
 #include "model/SqlText.h"
 #include "platform/Component.h"
 #include "platform/DataController.h"
+#include "platform/DateEdit.h"
 #include "platform/TableView.h"
 #include "platform/TextEdit.h"
 #include "platform/rframebottom3.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QToolBar>
 
 namespace billlisttest {
@@ -89,7 +91,58 @@ TEST_F(StockCommandsTest, TheStockCommandsStandApartFromTheSevenOfTheToolbar)
     EXPECT_EQ(w.dxStockBar->windowTitle(), QStringLiteral("库存"));
     const QStringList stock = {"冲销", "复制为新单", "库存台账"};
     EXPECT_EQ(Captions(w.dxStockBar->actions()), stock);
-    EXPECT_EQ(Captions(w.BillPopupMenu->actions()), stock);
+    // The bill list's menu: the seven commands, then the three.
+    QStringList all = {"增加", "修改", "删除", "预览", "审核", "反审核", "调拨"};
+    EXPECT_EQ(Captions(w.BillPopupMenu->actions()), all + stock);
+}
+
+TEST_F(StockCommandsTest, TheMenuShowsTheCommandsTheOperatorMayUseAndRunsThem)
+{
+    Bill mine{1, "DB-0001", QDateTime(kToday, QTime(8, 0))};
+    AddBill(mine);
+    AddLine(1, mine, "A100", "1", "1");
+    TWorkWindowForm& w = OpenWith(1, 0); // may browse, not edit, not audit
+    Focus("DB-0001");
+    auto visible = [&] {
+        emit w.BillPopupMenu->aboutToShow();
+        QStringList out;
+        for (QAction* a : w.BillPopupMenu->actions())
+            if (!a->isSeparator() && a->isVisible())
+                out << a->text();
+        return out;
+    };
+    EXPECT_EQ(visible(), (QStringList{"预览", "调拨", "冲销", "复制为新单", "库存台账"}));
+    Exec("update Sto_AdjustBillMain set OptorCode = 'ZHAO'");
+    w.btnQry->click();
+    Focus("DB-0001");
+    EXPECT_FALSE(visible().contains(QStringLiteral("调拨")));
+    Exec(QStringLiteral("update sys_operatorright set BrowseLevel = 2, OperateRight = 1"));
+    EXPECT_EQ(visible(), (QStringList{"增加", "修改", "删除", "预览", "审核", "反审核", "冲销", "复制为新单", "库存台账"}));
+    // A menu item runs its toolbar command, with that command's checks.
+    w.findChild<QAction*>("dxBarButton4Menu")->trigger();
+    EXPECT_EQ(LastMessage(), QStringLiteral("该订单只能由操作员[ZHAO]操作!"));
+}
+
+TEST_F(StockCommandsTest, EnterInASearchEditSearchesAndF5ReadsTheListAgain)
+{
+    AddBill({1, "DB-0001", QDateTime(kToday, QTime(8, 0))});
+    AddBill({2, "DB-0002", QDateTime(kToday, QTime(9, 0))});
+    TWorkWindowForm& w = Open();
+    w.show();
+    ASSERT_EQ(ListedBills().size(), 2);
+    w.edtBillNo->setFocus();
+    w.edtBillNo->setText("DB-0002");
+    QTest::keyClick(w.edtBillNo, Qt::Key_Return);
+    EXPECT_EQ(ListedBills(), QStringList{"DB-0002"});
+    w.edtBillNo->clear();
+    w.dtBegindate->setFocus();
+    QTest::keyClick(w.dtBegindate, Qt::Key_Return);
+    EXPECT_EQ(ListedBills().size(), 2);
+    AddBill({3, "DB-0003", QDateTime(kToday, QTime(10, 0))});
+    w.TableBillInfo->SetFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    EXPECT_EQ(ListedBills().size(), 3);
+    w.hide();
 }
 
 TEST_F(StockCommandsTest, WithPromisedStockCountedAnAuditNamesTheBillsHoldingTheStock)
