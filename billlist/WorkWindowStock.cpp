@@ -126,6 +126,20 @@ void TWorkWindowForm::CreateSearchKeys()
                 platform::Guarded([this] { btnQryClick(); });
             }
         });
+    // Enter on a bill shows its lines, as a click on it does: a clerk at the keyboard reaches
+    // audit and posting, which want the bill's own lines shown.
+    connect(TableBillInfo, &platform::TableView::KeyDown, this, [this](int& key, Qt::KeyboardModifiers shift) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == Qt::NoModifier) {
+            key = 0;
+            platform::Guarded([this] { TableBillInfoCellClick(TableBillInfo->DataController()->FocusedRecordIndex(), nullptr); });
+        } else if (key == Qt::Key_Menu || (key == Qt::Key_F10 && shift == Qt::ShiftModifier)) {
+            // The menu from the keyboard, at the focused bill.
+            key = 0;
+            QTableView* table = TableBillInfo->Table();
+            const QRect row = table->visualRect(table->currentIndex());
+            BillPopupMenu->popup(table->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(8, 8)));
+        }
+    });
     auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(f5, &QShortcut::activated, this, [this] { RefreshData(); });
 }
