@@ -286,13 +286,20 @@ void TWorkWindowForm::InitWindow()
     GoodsListSource->SetDataSet(GoodsListData.get());
     TableGoodsList->DataController()->SetDataSource(GoodsListSource);
 
-    LoadBillList(billlist::BillsFromDateSql(model::Today()));
+    // The operator's last search, when kept, else the bills from today.
+    const bool kept = RestoreSettings();
+    if (!kept)
+        LoadBillList(billlist::BillsFromDateSql(model::Today()));
 
     CopyItems(colSrc_StorageCode, billlist::StorageItemsSql());
     CopyItems(colDes_StorageCode, billlist::StorageItemsSql());
     CopyItems(colCalUnit, billlist::UnitItemsSql());
     CopyItems(ableEmployeeInfoColumn3, billlist::OperatorItemsSql());
 
+    if (kept) {
+        btnQryClick();
+        return;
+    }
     dtBegindate->SetDate(model::Today());
     dtEndDate->SetDate(model::Today());
 }
@@ -307,6 +314,7 @@ void TWorkWindowForm::RefreshData()
 
 void TWorkWindowForm::DoneWindow()
 {
+    platform::Guarded([this] { SaveColumnWidths(); });
     DataSource1->SetDataSet(nullptr);
     BillListData.reset();
     TDllWindowForm::DoneWindow();
@@ -366,6 +374,7 @@ QString TWorkWindowForm::FocusedBillText(const QString& field) const
 
 void TWorkWindowForm::btnQryClick()
 {
+    platform::Guarded([this] { SaveSearchDates(); });
     LoadBillList(billlist::BillSearchSql(edtBillNo->text().trimmed(), dtBegindate->Date(), dtEndDate->Date(),
                                          edtGoodsCodeOrName->text().trimmed(), edtBarCode->text().trimmed()));
 }

@@ -183,6 +183,12 @@ private:
     void CreateStockCommands();
     void CreateBillMenuCommands();
     void CreateSearchKeys();
+    // The operator's own view (WorkWindowSettings.cpp): column widths and the last search's
+    // dates, kept per operator in the host's settings. RestoreSettings is true when it set the
+    // dates of a kept search.
+    bool RestoreSettings();
+    void SaveColumnWidths();
+    void SaveSearchDates();
     // The focused bill's posting (or reversal): its row's values and two stock bills' ids and
     // numbers drawn now.
     billlist::TransferPosting FocusedBillPosting();
@@ -206,6 +212,7 @@ private:
     // Changes the focused bill's row in memory; nothing is sent to the database.
     void SetFocusedBillValues(const QList<QPair<QString, QVariant>>& values);
 
+    QString keptWidths_; // the column widths as kept when the window opened
     // The highlight styles handed to the grid: by row parity, completed, approved and reversed.
     platform::GridStyle highlight_[2][3];
 };

@@ -25,7 +25,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QShortcut>
 #include <QMenu>
 #include <QTableView>
 #include <functional>
@@ -115,7 +114,7 @@ void TWorkWindowForm::CreateStockCommands()
 
 void TWorkWindowForm::CreateSearchKeys()
 {
-    // Enter in any search edit searches; F5 reads the list again, as the host's 刷新 does.
+    // Enter in any search edit searches. (F5 is the host's 刷新, which reads the list again.)
     for (QLineEdit* edit : {static_cast<QLineEdit*>(edtBillNo), static_cast<QLineEdit*>(edtGoodsCodeOrName),
                             static_cast<QLineEdit*>(edtBarCode)})
         connect(edit, &QLineEdit::returnPressed, this, platform::Guard(this, &TWorkWindowForm::btnQryClick));
@@ -140,8 +139,6 @@ void TWorkWindowForm::CreateSearchKeys()
             BillPopupMenu->popup(table->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(8, 8)));
         }
     });
-    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(f5, &QShortcut::activated, this, [this] { RefreshData(); });
 }
 
 void TWorkWindowForm::CreateBillMenuCommands()

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlite3-dev libpq-dev
           libxlsxwriter-dev libminizip-dev zlib1g-dev libsodium-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-wqy-microhei
           poppler-utils zbar-tools
-          postgresql openssl ${JXC_EXTRA_PACKAGES:-})
+          postgresql openssl dpkg-dev file ${JXC_EXTRA_PACKAGES:-})
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

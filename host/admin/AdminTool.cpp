@@ -1,4 +1,5 @@
 #include "host/admin/AdminTool.h"
+#include "JxcVersion.h"
 
 #include "host/admin/Passwords.h"
 #include "host/admin/TextTable.h"
@@ -129,6 +130,8 @@ Options Parse(const QStringList& args)
                 throw UsageError{QStringLiteral("--seed needs a whole number, not \"%1\"").arg(v)};
         } else if (name == QLatin1String("--help") || name == QLatin1String("-h"))
             o.command = QStringLiteral("help");
+        else if (name == QLatin1String("--version") || name == QLatin1String("-V"))
+            o.command = QStringLiteral("version");
         else if (a.startsWith(QLatin1String("--")))
             throw UsageError{QStringLiteral("Unknown option %1").arg(a)};
         else if (o.command.isEmpty())
@@ -426,6 +429,9 @@ QString Usage()
         "  check-ledger                 compare every stock count with the sum of its stock bills;\n"
         "                               print the counts they do not explain and the stock bills'\n"
         "                               storages and goods without a stock count (exit status 3)\n"
+        "Options:\n"
+        "  -h, --help                   display this help and exit\n"
+        "  -V, --version                output version information and exit\n"
         "Text is UTF-8; other bytes are refused.\n"
         "TARGET: sqlite:PATH, a file path, postgresql://... or a libpq \"key=value\" string.\n"
         "A server on another host is reached only over TLS verified against --db-ca FILE (or the\n"
@@ -478,6 +484,10 @@ int RunAdmin(const QStringList& args, QIODevice* in, QTextStream& out, QTextStre
 {
     try {
         const Options o = Parse(args);
+        if (o.command == QLatin1String("version")) {
+            out << QStringLiteral("jxc-admin %1\n").arg(QStringLiteral(JXC_VERSION));
+            return ExitOk;
+        }
         if (o.command.isEmpty() || o.command == QLatin1String("help")) {
             (o.command.isEmpty() ? err : out) << Usage();
             return o.command.isEmpty() ? ExitUsage : ExitOk;

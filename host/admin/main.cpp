@@ -1,5 +1,6 @@
 // jxc-admin: creates, fills and queries the host's database from a terminal.
 #include "host/admin/AdminTool.h"
+#include "platform/core/FileLog.h"
 #include "platform/core/LocalZone.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,10 @@ int main(int argc, char** argv)
     platform::KeepLocalZoneLoaded(); // before any thread starts
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("jxc-admin"));
+    // Warnings and errors to the log; the terminal gets the tool's own words.
+    platform::FileLogOptions log;
+    log.echo = false;
+    platform::InstallFileLog(QStringLiteral("jxc-admin"), log);
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);

@@ -8,6 +8,7 @@
 #include "platform/core/ValueText.h"
 #include "host/db/blocks/BlockRunner.h"
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <cmath>
 #include <optional>
@@ -19,20 +20,31 @@ using platform::EDatabaseError;
 
 namespace {
 
-// Every failure leaves as EDatabaseError, whatever raised it underneath.
+Q_LOGGING_CATEGORY(lcDatabase, "jxc.db")
+
+// The failure the caller gets, written to the log too: the engine's words and, where the engine
+// names it, the statement ("SQL: ...").
+const EDatabaseError& Logged(const EDatabaseError& e)
+{
+    qCWarning(lcDatabase).noquote() << e.Message();
+    return e;
+}
+
+// Every failure leaves as EDatabaseError, whatever raised it underneath, and is logged.
 template <class F>
 auto AsDatabaseError(F&& f) -> decltype(f())
 {
     try {
         return f();
-    } catch (const EDatabaseError&) {
+    } catch (const EDatabaseError& e) {
+        Logged(e);
         throw;
     } catch (const platform::Exception& e) {
-        throw EDatabaseError(e.Message());
+        throw Logged(EDatabaseError(e.Message()));
     } catch (const std::bad_alloc&) {
-        throw EDatabaseError(QStringLiteral("Out of memory while reading from the database"));
+        throw Logged(EDatabaseError(QStringLiteral("Out of memory while reading from the database")));
     } catch (const std::exception& e) {
-        throw EDatabaseError(QString::fromLocal8Bit(e.what()));
+        throw Logged(EDatabaseError(QString::fromLocal8Bit(e.what())));
     }
 }
 

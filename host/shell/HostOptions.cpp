@@ -1,5 +1,7 @@
 #include "host/shell/HostOptions.h"
 
+#include "JxcVersion.h"
+
 #include <QCommandLineParser>
 
 namespace host {
@@ -9,6 +11,7 @@ std::optional<HostOptions> ParseHostOptions(const QStringList& arguments, QStrin
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("进销存管理系统 - 调拨单"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示帮助"));
+    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")}, QStringLiteral("显示版本"));
     const QCommandLineOption db(QStringLiteral("db"),
                                 QStringLiteral("数据库：sqlite:文件路径 或 postgresql://...（默认：演示数据库）"),
                                 QStringLiteral("target"));
@@ -24,23 +27,27 @@ std::optional<HostOptions> ParseHostOptions(const QStringList& arguments, QStrin
                                 QStringLiteral("file"));
     const QCommandLineOption insecure(QStringLiteral("db-insecure"),
                                       QStringLiteral("允许不经证书验证连接其他主机上的数据库服务器"));
-    parser.addOptions({help, db, op, module, shot, config, ca, insecure});
+    parser.addOptions({help, version, db, op, module, shot, config, ca, insecure});
 
     auto fail = [&](const QString& why) -> std::optional<HostOptions> {
         if (message)
-            *message = why.isEmpty() ? parser.helpText() : why + QStringLiteral("\n\n") + parser.helpText();
+            *message = QStringLiteral("jxc-host：") + why + QStringLiteral("\n请用 “jxc-host --help” 查看用法。");
         return std::nullopt;
     };
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return fail(QStringLiteral("无法识别的选项 %1").arg(parser.unknownOptionNames().constFirst()));
         return fail(parser.errorText());
+    }
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("无法识别的参数：%1").arg(parser.positionalArguments().join(u' ')));
 
     HostOptions o;
-    if (parser.isSet(help)) {
-        o.help = true;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        o.help = parser.isSet(help);
+        o.version = !o.help;
         if (message)
-            *message = parser.helpText();
+            *message = o.help ? HostHelpText() : HostVersionText();
         return o;
     }
     o.database = parser.value(db).trimmed();
@@ -56,5 +63,27 @@ std::optional<HostOptions> ParseHostOptions(const QStringList& arguments, QStrin
             return fail(QStringLiteral("选项 --%1 需要一个值").arg(opt->names().constFirst()));
     return o;
 }
+
+QString HostHelpText()
+{
+    return QStringLiteral(
+        "用法：jxc-host [选项]…\n"
+        "进销存管理系统的调拨单：查询、新增、修改、审核、调拨、冲销、打印调拨单，查看库存台账。\n"
+        "\n"
+        "  --db 目标            数据库：sqlite:文件路径、文件路径，或 postgresql://… 及 libpq 的\n"
+        "                       “key=value” 连接串（默认：上次的选择；第一次运行时询问）\n"
+        "  --db-ca 文件         数据库服务器证书的 CA 证书文件（连接其他主机上的服务器时必需）\n"
+        "  --db-insecure        允许不经证书验证连接其他主机上的数据库服务器\n"
+        "  --operator 编号      以该操作员身份运行，不显示登录窗口（只用于演示数据库）\n"
+        "  --module 路径        模块库文件（默认：程序目录下的模块，或安装的模块）\n"
+        "  --config 文件夹      配置文件夹（默认：用户的配置文件夹）\n"
+        "  --screenshot 文件    载入数据后把窗口保存为 PNG 并退出（只用于演示数据库）\n"
+        "  -h, --help           显示此帮助并退出\n"
+        "  -V, --version        显示版本信息并退出\n"
+        "\n"
+        "退出状态：0 正常；1 运行时出错；2 命令行有误；3 截图无法保存。\n");
+}
+
+QString HostVersionText() { return QStringLiteral("jxc-host %1\n").arg(QStringLiteral(JXC_VERSION)); }
 
 } // namespace host

@@ -1,4 +1,5 @@
 #include "host/shell/HostWindow.h"
+#include "JxcVersion.h"
 
 #include "host/services/HostLook.h"
 #include "platform/Application.h"
@@ -80,6 +81,9 @@ HostWindow::HostWindow(platform::TApplication* app, platform::TScreen* screen, Q
     edit->addAction(find);
     QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
     view->addAction(refresh);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    QAction* about = help->addAction(QStringLiteral("关于(&A)…"), this, &HostWindow::ShowAbout);
+    about->setObjectName(QStringLiteral("actAbout"));
 
     for (QAction* a : {save, refresh, exportXls, importXls, preview, print, find})
         toolBar_->addAction(a);
@@ -88,8 +92,11 @@ HostWindow::HostWindow(platform::TApplication* app, platform::TScreen* screen, Q
     operatorLabel_->setObjectName(QStringLiteral("OperatorLabel"));
     databaseLabel_ = new QLabel(this);
     databaseLabel_->setObjectName(QStringLiteral("DatabaseLabel"));
+    versionLabel_ = new QLabel(QStringLiteral("版本 %1").arg(QStringLiteral(JXC_VERSION)), this);
+    versionLabel_->setObjectName(QStringLiteral("VersionLabel"));
     statusBar()->addPermanentWidget(operatorLabel_);
     statusBar()->addPermanentWidget(databaseLabel_);
+    statusBar()->addPermanentWidget(versionLabel_);
     statusBar()->showMessage(QStringLiteral("就绪"));
     UpdateCommands();
 }
@@ -132,6 +139,18 @@ QAction* HostWindow::Command(const QString& objectName) const
         if (a->objectName() == objectName)
             return a;
     return nullptr;
+}
+
+QString HostWindow::AboutText()
+{
+    return QStringLiteral("进销存管理系统 - 调拨单\n版本 %1\n\n在仓库之间调拨商品：调拨单的查询、编辑、审核、调拨、冲销与打印，"
+                          "库存台账。\n数据库：嵌入式 SQLite，或多个工作站共用的 PostgreSQL 服务器。")
+        .arg(QStringLiteral(JXC_VERSION));
+}
+
+void HostWindow::ShowAbout()
+{
+    Run([this] { app_->MessageBox(AboutText(), QStringLiteral("关于"), platform::mbOK, platform::MessageIcon::Information); });
 }
 
 void HostWindow::SetStatusInfo(const QString& operatorText, const QString& databaseText)

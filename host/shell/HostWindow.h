@@ -56,6 +56,9 @@ public:
     QAction* Command(const QString& objectName) const;
 
     void SetStatusInfo(const QString& operatorText, const QString& databaseText);
+    // 帮助 → 关于: the program, its version and what it is for.
+    static QString AboutText();
+    void ShowAbout();
 
     // The host commands: each runs one operation of the docked window under the guard.
     void SaveCommand();
@@ -94,6 +97,7 @@ private:
     QList<QAction*> commands_;
     QLabel* operatorLabel_;
     QLabel* databaseLabel_;
+    QLabel* versionLabel_;
 };
 
 } // namespace host

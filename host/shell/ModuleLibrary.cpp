@@ -4,11 +4,26 @@
 #include <QDir>
 #include <QFileInfo>
 
+// The installed module's folder relative to the program's, set by the build from the install
+// layout; this value is only for a build that does not say.
+#ifndef JXC_MODULE_DIR_FROM_BIN
+#define JXC_MODULE_DIR_FROM_BIN "../lib/jxc"
+#endif
+
 namespace host {
 
 QString ModuleLibrary::DefaultPath(const QString& fileName)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
+    // A build tree keeps the module beside the program; an installed program has it in a library
+    // folder of its own, found from the program's place so that the tree works under any prefix.
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString beside = programDir.filePath(fileName);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed =
+        QDir::cleanPath(programDir.filePath(QStringLiteral(JXC_MODULE_DIR_FROM_BIN "/") + fileName));
+    // Neither there: the error names the place a build tree would have it, as before.
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 bool ModuleLibrary::Load(const QString& path)

@@ -1,18 +1,22 @@
 // jxc-host: the desktop shell that runs the transfer-bill module.
+#include "JxcVersion.h"
 #include "host/admin/Passwords.h"
 #include "host/services/HostLook.h"
 #include "host/services/IniService.h"
+#include "host/shell/DatabaseChoice.h"
 #include "host/shell/DesktopApplication.h"
 #include "host/shell/HostOptions.h"
 #include "host/shell/HostSession.h"
 #include "host/shell/HostWindow.h"
 #include "platform/core/Exception.h"
+#include "platform/core/FileLog.h"
 #include "platform/core/Currency.h"
 #include "platform/core/LocalZone.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QSettings>
 #include <QPixmap>
 #include <QStatusBar>
 #include <QTimer>
@@ -92,6 +96,26 @@ std::optional<int> LogIn(const host::HostOptions& options, host::DesktopApplicat
         return Fatal(appObject, MessageOf(e));
     }
     return std::nullopt;
+}
+
+// Without --db: the database chosen last time, else asked once (a screenshot takes the demo);
+// options take it. False when the user cancelled the question.
+bool ChooseDatabase(host::HostOptions& options, QSettings& settings, std::optional<host::DatabaseChoice>& choice)
+{
+    if (!options.database.isEmpty() || !options.screenshot.isEmpty())
+        return true;
+    choice = host::DatabaseWithoutAsking(settings);
+    if (!choice) {
+        host::FirstRunDialog ask;
+        if (ask.exec() != QDialog::Accepted)
+            return false;
+        choice = ask.Choice();
+    }
+    options.database = choice->target;
+    if (options.databaseCa.isEmpty())
+        options.databaseCa = choice->ca;
+    options.databaseInsecure = options.databaseInsecure || choice->insecure;
+    return true;
 }
 
 QString HostIni()
@@ -174,23 +198,28 @@ void ScheduleScreenshot(host::HostWindow& window, const QString& path)
 
 int main(int argc, char** argv)
 {
-    platform::KeepLocalZoneLoaded(); // before any thread starts
-    platform::RegisterValueTypes();  // the host's registration, not the module's: it may be unloaded
-    host::HostApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("jxc"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("进销存管理系统"));
-    host::InstallChineseFonts();
-
+    // The command line first: --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QString message;
-    const auto options = host::ParseHostOptions(QCoreApplication::arguments(), &message);
+    const auto options = host::ParseHostOptions(arguments, &message);
     if (!options) {
         Print(stderr, message);
         return 2;
     }
-    if (options->help) {
-        Print(stdout, message);
+    if (options->help || options->version) {
+        Print(stdout, message.endsWith(u'\n') ? message.chopped(1) : message);
         return 0;
     }
+    platform::KeepLocalZoneLoaded(); // before any thread starts
+    platform::RegisterValueTypes();  // the host's registration, not the module's: it may be unloaded
+    host::HostApplication app(argc, argv);
+    platform::InstallFileLog(QStringLiteral("jxc-host"));
+    QCoreApplication::setApplicationName(QStringLiteral("jxc"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(JXC_VERSION));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("进销存管理系统"));
+    host::InstallChineseFonts();
     const bool screenshot = !options->screenshot.isEmpty();
 
     host::DesktopApplication appObject;
@@ -202,10 +231,17 @@ int main(int argc, char** argv)
         appObject.MessageBox(text, appObject.Title(), platform::mbOK, platform::MessageIcon::Error);
     });
 
+    host::HostOptions chosen = *options;
+    const std::unique_ptr<QSettings> settings = host::UserSettings();
+    std::optional<host::DatabaseChoice> choice;
+    if (!ChooseDatabase(chosen, *settings, choice))
+        return 0;
     host::HostSession session(&appObject);
     plugin::TOperator op;
-    if (const auto exitCode = LogIn(*options, appObject, session, op))
+    if (const auto exitCode = LogIn(chosen, appObject, session, op))
         return *exitCode;
+    if (choice)
+        host::RememberDatabase(*settings, *choice);
 
     int result = 0;
     {

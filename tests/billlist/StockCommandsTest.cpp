@@ -123,7 +123,7 @@ TEST_F(StockCommandsTest, TheMenuShowsTheCommandsTheOperatorMayUseAndRunsThem)
     EXPECT_EQ(LastMessage(), QStringLiteral("该订单只能由操作员[ZHAO]操作!"));
 }
 
-TEST_F(StockCommandsTest, EnterInASearchEditSearchesAndF5ReadsTheListAgain)
+TEST_F(StockCommandsTest, EnterInASearchEditSearches)
 {
     AddBill({1, "DB-0001", QDateTime(kToday, QTime(8, 0))});
     AddBill({2, "DB-0002", QDateTime(kToday, QTime(9, 0))});
@@ -138,10 +138,6 @@ TEST_F(StockCommandsTest, EnterInASearchEditSearchesAndF5ReadsTheListAgain)
     w.dtBegindate->setFocus();
     QTest::keyClick(w.dtBegindate, Qt::Key_Return);
     EXPECT_EQ(ListedBills().size(), 2);
-    AddBill({3, "DB-0003", QDateTime(kToday, QTime(10, 0))});
-    w.TableBillInfo->SetFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
-    EXPECT_EQ(ListedBills().size(), 3);
     w.hide();
 }
 

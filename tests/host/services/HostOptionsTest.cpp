@@ -1,5 +1,6 @@
 // The command line of jxc-host.
 #include "host/shell/HostOptions.h"
+#include "JxcVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -34,14 +35,18 @@ TEST(HostOptions, ReadsEveryOptionTrimmed)
     auto help = host::ParseHostOptions(Args({"--help"}), &msg);
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->help);
-    EXPECT_TRUE(msg.contains(QStringLiteral("--screenshot")));
+    EXPECT_TRUE(msg.contains(QStringLiteral("--screenshot")) && msg.startsWith(QStringLiteral("用法：jxc-host")));
+    auto version = host::ParseHostOptions(Args({"-V"}), &msg);
+    ASSERT_TRUE(version);
+    EXPECT_TRUE(version->version);
+    EXPECT_EQ(msg, QStringLiteral("jxc-host %1\n").arg(QStringLiteral(JXC_VERSION)));
 }
 
 TEST(HostOptions, BadCommandLinesSayWhyWithTheUsage)
 {
     QString msg;
     EXPECT_FALSE(host::ParseHostOptions(Args({"--bogus"}), &msg));
-    EXPECT_TRUE(msg.contains(QStringLiteral("bogus")) && msg.contains(QStringLiteral("--db"))) << msg.toStdString();
+    EXPECT_TRUE(msg.contains(QStringLiteral("bogus")) && msg.contains(QStringLiteral("jxc-host --help"))) << msg.toStdString();
     EXPECT_FALSE(host::ParseHostOptions(Args({"--db"}), &msg));
     EXPECT_FALSE(host::ParseHostOptions(Args({"stray"}), &msg));
     EXPECT_TRUE(msg.contains(QStringLiteral("stray")));
