@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and starts jxc-host with the transfer window. Without --db the host uses an
-# embedded SQLite demo database in the user's data folder, created on first run.
+# Builds everything and starts jxc-host with the transfer window. Without --db the host opens the
+# database chosen last time; on the first run it asks, the embedded SQLite demo database in the
+# user's data folder being the default answer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh jxc-host jxc-admin jxc-transfer
