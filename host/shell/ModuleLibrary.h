@@ -25,7 +25,8 @@ public:
     const QString& ErrorText() const { return error_; }
     QString FileName() const { return lib_.fileName(); }
 
-    // The module beside the running executable.
+    // The module beside the running executable (a build tree), else in the installed module
+    // folder (<libdir>/jxc, found from the executable's own place).
     static QString DefaultPath(const QString& fileName);
 
 private:
