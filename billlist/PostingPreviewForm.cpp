@@ -36,12 +36,6 @@ std::unique_ptr<platform::Dataset> NewRows()
     });
 }
 
-void LoadText(platform::Dataset& ds, int field, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    ds.LoadText(field, utf8.constData(), utf8.size());
-}
-
 } // namespace
 
 TPostingPreviewForm::TPostingPreviewForm(const QString& billNo, const QString& sourceName, const QString& destName,
@@ -107,15 +101,15 @@ void TPostingPreviewForm::Load()
 {
     data_ = NewRows();
     for (const billlist::PreviewRow& r : rows_) {
-        LoadText(*data_, fCode, r.goodsCode);
-        LoadText(*data_, fName, r.goodsName);
+        data_->LoadText(fCode, r.goodsCode);
+        data_->LoadText(fName, r.goodsName);
         data_->LoadFloat(fQuantity, r.quantity);
         data_->LoadFloat(fSourceNow, r.sourceNow);
         data_->LoadFloat(fSourceAfter, r.sourceAfter);
         data_->LoadFloat(fDestNow, r.destNow);
         data_->LoadFloat(fDestAfter, r.destAfter);
         data_->LoadFloat(fPromised, r.promised);
-        LoadText(*data_, fNote, r.moved ? QString() : QStringLiteral("不在商品资料中，不入账"));
+        data_->LoadText(fNote, r.moved ? QString() : QStringLiteral("不在商品资料中，不入账"));
         data_->EndRow();
     }
     data_->EndLoad();

@@ -47,12 +47,6 @@ std::unique_ptr<platform::Dataset> NewRows()
     });
 }
 
-void LoadText(platform::Dataset& ds, int field, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    ds.LoadText(field, utf8.constData(), utf8.size());
-}
-
 // A count column shows nothing for the other direction's bills.
 void LoadCount(platform::Dataset& ds, int field, double count, bool shown)
 {
@@ -245,14 +239,14 @@ void TStockLedgerForm::ShowRows()
             rows->LoadDateTime(fBillDate, m.billDay, m.billTime.msecsSinceStartOfDay());
         else
             rows->LoadNull(fBillDate);
-        LoadText(*rows, fBillNo, m.billNo);
-        LoadText(*rows, fTypeName, ledger::MovementTypeName(m.billType, m.remark));
-        LoadText(*rows, fSrcBillNo, m.srcBillNo);
+        rows->LoadText(fBillNo, m.billNo);
+        rows->LoadText(fTypeName, ledger::MovementTypeName(m.billType, m.remark));
+        rows->LoadText(fSrcBillNo, m.srcBillNo);
         const bool in = model::StockBillTypeIsIn(m.billType);
         LoadCount(*rows, fInCount, m.inCount, in);
         LoadCount(*rows, fOutCount, m.outCount, !in);
         rows->LoadFloat(fBalance, m.balance);
-        LoadText(*rows, fRemark, m.remark);
+        rows->LoadText(fRemark, m.remark);
         rows->EndRow();
     }
     rows->EndLoad();

@@ -157,6 +157,11 @@ public:
     // The local date and time as written, day and milliseconds since its midnight.
     void LoadDateTime(int field, QDate date, int msecsOfDay);
     void LoadText(int field, const char* utf8, qsizetype bytes) { columns_[size_t(field)].AppendText(utf8, bytes); }
+    void LoadText(int field, const QString& text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        LoadText(field, utf8.constData(), utf8.size());
+    }
     // Any value, converted to the field's type as AppendRow converts it.
     void LoadValue(int field, const QVariant& v) { columns_[size_t(field)].Append(Normalized(v, fields_[field].type)); }
     void EndRow();
